@@ -1,0 +1,109 @@
+#pragma once
+// The application object: one scheduler on one thread for every timer of the program, the
+// set of forms, and the services (message boxes, dialogs, cursor) that a window system or a
+// test supplies. The clock is real in the programs and manual in tests.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace forms {
+
+class TForm;
+class TTimer;
+
+// Message-box buttons and answers, with the Windows values the programs compare against.
+inline constexpr int MB_OK = 0x0;
+inline constexpr int MB_YESNOCANCEL = 0x3;
+inline constexpr int MB_YESNO = 0x4;
+inline constexpr int MB_ICONERROR = 0x10;
+inline constexpr int MB_ICONQUESTION = 0x20;
+inline constexpr int MB_ICONWARNING = 0x30;
+inline constexpr int MB_ICONINFORMATION = 0x40;
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+
+// What a window system (or a test) does for the program: message boxes, the cursor position,
+// running a modal form. The default answers OK / Yes to everything and records nothing.
+class DialogService {
+ public:
+  virtual ~DialogService() = default;
+  virtual int MessageBox(const std::string& text, const std::string& caption, int flags);
+  // Returns false when the position cannot be read.
+  virtual bool GetCursorPos(int& x, int& y);
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual std::int64_t NowMs() const = 0;
+};
+
+class TApplication {
+ public:
+  TApplication();
+  TApplication(const TApplication&) = delete;
+  TApplication& operator=(const TApplication&) = delete;
+
+  // Manual clock (tests): time stands still until AdvanceTime moves it.
+  void UseManualClock(std::int64_t start_ms = 0);
+  // Real clock (programs): steady_clock milliseconds.
+  void UseRealClock();
+  std::int64_t NowMs() const;
+
+  // Manual clock only: moves time forward by ms, firing every timer that falls due, in time
+  // order (timers due at the same moment fire in the order they were enabled), one handler at
+  // a time. A handler may enable, disable or re-time timers, and may itself call AdvanceTime.
+  void AdvanceTime(std::int64_t ms);
+  // Fires every timer due at the current time, once each (a late timer fires once and is
+  // then rescheduled a whole interval from now). Returns the ms until the next due timer,
+  // or -1 when no timer is enabled.
+  std::int64_t FireDueTimers();
+
+  void RegisterTimer(TTimer* timer);
+  void UnregisterTimer(TTimer* timer);
+  void RegisterForm(TForm* form);
+  void UnregisterForm(TForm* form);
+  const std::vector<TForm*>& Forms() const { return forms_; }
+
+  // Ends the program's loop; Terminated() tells the loop (and tests) it was asked.
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  void ResetTerminated() { terminated_ = false; }
+
+  void SetDialogService(DialogService* service);
+  DialogService& Dialogs();
+
+  // Runs while a modal form is open: the window system's loop in the programs, a scripted
+  // step in tests. It must return once the form is no longer visible.
+  using ModalRunner = std::function<void(TForm&)>;
+  void SetModalRunner(ModalRunner runner) { modal_runner_ = std::move(runner); }
+  void RunModal(TForm& form);
+
+  int MessageBox(const std::string& text, const std::string& caption, int flags);
+
+  // Called whenever a form's or control's state changes, so a window system can redraw.
+  std::function<void()> OnModelChanged;
+
+ private:
+  TTimer* NextDueTimer(std::int64_t limit) const;
+
+  bool manual_clock_ = false;
+  std::int64_t manual_now_ = 0;
+  std::int64_t real_origin_ = 0;
+  std::vector<TTimer*> timers_;
+  std::vector<TForm*> forms_;
+  bool terminated_ = false;
+  DialogService default_dialogs_;
+  DialogService* dialogs_ = &default_dialogs_;
+  ModalRunner modal_runner_;
+  std::uint64_t enable_sequence_ = 0;
+  friend class TTimer;
+};
+
+// The program's one application object.
+TApplication& Application();
+
+}  // namespace forms
