@@ -1,0 +1,47 @@
+#include "platform/sys/module_path.h"
+
+#include <unistd.h>
+
+#include <cstring>
+
+namespace sys {
+
+std::string ExecutablePath() {
+  std::string path(4096, '\0');
+  ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+  if (length <= 0 || static_cast<size_t>(length) >= path.size()) return {};
+  path.resize(static_cast<size_t>(length));
+  return path;
+}
+
+std::uint32_t GetModuleFileNameA(const void* module, char* buffer, std::uint32_t size) {
+  if (buffer == nullptr || size == 0) return 0;
+  buffer[0] = '\0';
+  if (module != nullptr) return 0;
+  const std::string path = ExecutablePath();
+  if (path.empty()) return 0;
+  if (path.size() >= size) {
+    std::memcpy(buffer, path.data(), size - 1);
+    buffer[size - 1] = '\0';
+    return size;
+  }
+  std::memcpy(buffer, path.data(), path.size() + 1);
+  return static_cast<std::uint32_t>(path.size());
+}
+
+std::string DirectoryPrefix(std::string_view path) {
+  if (path.size() <= 2) return std::string(path);
+  const size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return {};
+  return std::string(path.substr(0, slash + 1));
+}
+
+std::string PathBesideExecutable(std::string_view file_name) {
+  char buffer[256];
+  GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  std::string path = DirectoryPrefix(buffer);
+  path += file_name;
+  return path;
+}
+
+}  // namespace sys

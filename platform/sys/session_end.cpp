@@ -1,0 +1,56 @@
+#include "platform/sys/session_end.h"
+
+#include <signal.h>
+
+namespace sys {
+
+namespace {
+volatile sig_atomic_t end_signal_seen = 0;
+std::function<void()> end_request_handler;
+std::function<bool()> query_end_session_handler;
+std::function<void(bool)> end_session_handler;
+
+extern "C" void OnEndSignal(int) {
+  end_signal_seen = 1;
+}
+}  // namespace
+
+void InstallEndSignalHandlers() {
+  struct sigaction action {};
+  action.sa_handler = OnEndSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+bool EndRequestPending() {
+  return end_signal_seen != 0;
+}
+
+void SetEndRequestHandler(std::function<void()> handler) {
+  end_request_handler = std::move(handler);
+}
+
+bool PollEndRequest() {
+  if (end_signal_seen == 0) return false;
+  end_signal_seen = 0;
+  if (end_request_handler) end_request_handler();
+  return true;
+}
+
+void SetQueryEndSessionHandler(std::function<bool()> handler) {
+  query_end_session_handler = std::move(handler);
+}
+
+void SetEndSessionHandler(std::function<void(bool ending)> handler) {
+  end_session_handler = std::move(handler);
+}
+
+bool DeliverSessionEnd() {
+  const bool agreed = query_end_session_handler ? query_end_session_handler() : true;
+  if (end_session_handler) end_session_handler(agreed);
+  return agreed;
+}
+
+}  // namespace sys

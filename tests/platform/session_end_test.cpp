@@ -1,0 +1,56 @@
+#include "platform/sys/session_end.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <vector>
+
+#include "platform/sys/performance_counter.h"
+
+namespace {
+
+TEST(SessionEnd, SignalsBecomeOneEndRequestOnTheLoopThread) {
+  sys::InstallEndSignalHandlers();
+  int requests = 0;
+  sys::SetEndRequestHandler([&] { ++requests; });
+  EXPECT_FALSE(sys::PollEndRequest());
+
+  for (int signal_number : {SIGTERM, SIGINT}) {
+    const int before = requests;
+    ASSERT_EQ(raise(signal_number), 0);  // the process lives on: the handler only notes it
+    EXPECT_TRUE(sys::EndRequestPending());
+    EXPECT_EQ(requests, before) << "nothing runs inside the signal handler";
+    EXPECT_TRUE(sys::PollEndRequest());
+    EXPECT_EQ(requests, before + 1);
+    EXPECT_FALSE(sys::PollEndRequest());
+  }
+  EXPECT_EQ(requests, 2);
+  sys::SetEndRequestHandler(nullptr);
+}
+
+TEST(SessionEnd, QueryThenEnd) {
+  std::vector<std::string> calls;
+  EXPECT_TRUE(sys::DeliverSessionEnd());  // nobody asked: the session may end
+  sys::SetQueryEndSessionHandler([&] {
+    calls.push_back("query");
+    return false;
+  });
+  sys::SetEndSessionHandler([&](bool ending) { calls.push_back(ending ? "end" : "not ending"); });
+  EXPECT_FALSE(sys::DeliverSessionEnd());
+  EXPECT_EQ(calls, (std::vector<std::string>{"query", "not ending"}));
+  sys::SetQueryEndSessionHandler(nullptr);
+  sys::SetEndSessionHandler(nullptr);
+}
+
+TEST(PerformanceCounter, NanosecondsOverTheSteadyClock) {
+  std::int64_t frequency = 0;
+  ASSERT_TRUE(sys::QueryPerformanceFrequency(&frequency));
+  EXPECT_EQ(frequency, 1'000'000'000);
+  EXPECT_FALSE(sys::QueryPerformanceFrequency(nullptr));
+  const std::uint64_t first = sys::ReadTimeStampCounter();
+  std::int64_t second = 0;
+  ASSERT_TRUE(sys::QueryPerformanceCounter(&second));
+  EXPECT_GE(static_cast<std::uint64_t>(second), first);
+}
+
+}  // namespace
