@@ -37,13 +37,17 @@ void FormatSqlDate(std::span<char> out, const std::tm& local) {
   FormatInto(out, "%d-%2.2d-%2.2d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
-void FormatSqlDate(std::span<char> out) { FormatSqlDate(out, LocalTimeOf(std::time(nullptr))); }
+void FormatSqlDate(std::span<char> out) {
+  FormatSqlDate(out, LocalTimeOf(std::time(nullptr)));
+}
 
 void FormatSqlTime(std::span<char> out, const std::tm& local) {
   FormatInto(out, "%2.2d:%2.2d:%2.2d", local.tm_hour, local.tm_min, local.tm_sec);
 }
 
-void FormatSqlTime(std::span<char> out) { FormatSqlTime(out, LocalTimeOf(std::time(nullptr))); }
+void FormatSqlTime(std::span<char> out) {
+  FormatSqlTime(out, LocalTimeOf(std::time(nullptr)));
+}
 
 std::size_t QuotedLength(std::string_view value) {
   std::size_t length = 2;
@@ -66,7 +70,9 @@ void AppendQuoted(std::string& statement, std::string_view value) {
   statement.push_back('"');
 }
 
-SqlStatement::SqlStatement(std::span<char> storage) : storage_(storage) { Clear(); }
+SqlStatement::SqlStatement(std::span<char> storage) : storage_(storage) {
+  Clear();
+}
 
 void SqlStatement::Clear() {
   length_ = 0;

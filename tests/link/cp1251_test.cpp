@@ -51,7 +51,8 @@ TEST(Cp1251, RussianTextBothWays) {
   const std::string utf8 = "ЗАРЯДНАЯ ЯЧЕЙКА ИЗМЕНЁН ёмкость №5";
   const std::string cp1251 =
       "\xC7\xC0\xD0\xDF\xC4\xCD\xC0\xDF \xDF\xD7\xC5\xC9\xCA\xC0 "
-      "\xC8\xC7\xCC\xC5\xCD\xA8\xCD \xB8\xEC\xEA\xEE\xF1\xF2\xFC \xB9" "5";
+      "\xC8\xC7\xCC\xC5\xCD\xA8\xCD \xB8\xEC\xEA\xEE\xF1\xF2\xFC \xB9"
+      "5";
   EXPECT_EQ(Utf8ToCp1251(utf8), cp1251);
   EXPECT_EQ(Cp1251ToUtf8(cp1251), utf8);
 }
@@ -62,14 +63,20 @@ TEST(Cp1251, MissingCharactersAndMalformedUtf8BecomeQuestionMarks) {
     std::string cp1251;
   };
   const Case cases[] = {
-      {"a\xE4\xB8\xAD" "b", "a?b"},         // U+4E2D: no cp1251 character
-      {"\xF0\x9F\x98\x80", "?"},            // U+1F600
-      {"\xC3\xA9", "?"},                    // é
-      {"\xFF" "a", "?a"},                   // not a lead byte
-      {"\xD0", "?"},                        // cut sequence at the end
-      {"\xD0" "A", "?A"},                   // lead byte without its continuation
-      {"\xC0\x80", "??"},                   // overlong NUL
-      {"\xED\xA0\x80", "???"},              // surrogate
+      {"a\xE4\xB8\xAD"
+       "b",
+       "a?b"},                    // U+4E2D: no cp1251 character
+      {"\xF0\x9F\x98\x80", "?"},  // U+1F600
+      {"\xC3\xA9", "?"},          // é
+      {"\xFF"
+       "a",
+       "?a"},         // not a lead byte
+      {"\xD0", "?"},  // cut sequence at the end
+      {"\xD0"
+       "A",
+       "?A"},                   // lead byte without its continuation
+      {"\xC0\x80", "??"},       // overlong NUL
+      {"\xED\xA0\x80", "???"},  // surrogate
       {std::string("a\0b", 3), std::string("a\0b", 3)},
   };
   for (const Case& c : cases) EXPECT_EQ(Utf8ToCp1251(c.utf8), c.cp1251);

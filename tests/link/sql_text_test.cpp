@@ -79,7 +79,8 @@ const QuoteCase kQuoteCases[] = {
     {"010aaa  ", R"("010aaa  ")"},
     {"TOLVEX", R"("TOLVEX")"},
     // cp1251 text with every high byte passes untouched.
-    {"\xCD\xEE\xE2\xFB\xE9 \xE0\xEA\xEA\xF3\xEC'", "\"\xCD\xEE\xE2\xFB\xE9 \xE0\xEA\xEA\xF3\xEC'\""},
+    {"\xCD\xEE\xE2\xFB\xE9 \xE0\xEA\xEA\xF3\xEC'",
+     "\"\xCD\xEE\xE2\xFB\xE9 \xE0\xEA\xEA\xF3\xEC'\""},
     {"it's", R"("it's")"},
     {"a\"b", R"("a\"b")"},
     {"a\\b", R"("a\\b")"},
@@ -113,8 +114,7 @@ TEST(SqlQuoting, FixedStatementMatchesTheStringForm) {
     statement.AppendUnsigned(0xFFFFFFFFFFFFFFFFull);
     statement.Append(");");
     EXPECT_FALSE(statement.overflowed());
-    EXPECT_EQ(statement.view(),
-              "VALUES (" + c.quoted + ", -1, 18446744073709551615);");
+    EXPECT_EQ(statement.view(), "VALUES (" + c.quoted + ", -1, 18446744073709551615);");
     EXPECT_EQ(std::strlen(statement.c_str()), statement.size());  // no raw NUL inside
   }
 }

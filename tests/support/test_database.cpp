@@ -1,0 +1,101 @@
+#include "tests/support/test_database.h"
+
+#include <cstdlib>
+
+namespace lamptest {
+
+namespace {
+
+constexpr const char* kTables[] = {"WORKER",    "event",    "statcell",   "accumch",
+                                   "battchrep", "accumdis", "battdisrep", "BATTALL",
+                                   "BATTPARM",  "BATTLOG",  "SMENABATT"};
+
+}  // namespace
+
+TestDatabase::TestDatabase() {
+#ifdef LAMP_TEST_DB_SOCKET
+  setenv("MYSQL_UNIX_PORT", LAMP_TEST_DB_SOCKET, 0);
+#endif
+  MYSQL* handle = mysql_init(nullptr);
+  if (handle == nullptr) {
+    last_error_ = "mysql_init failed";
+    return;
+  }
+  mysql_options(handle, MYSQL_SET_CHARSET_NAME, "cp1251");
+  if (mysql_real_connect(handle, "localhost", "root", "q758", "zuvurov", 0, nullptr, 0) ==
+      nullptr) {
+    last_error_ = "connect: " + std::to_string(mysql_errno(handle)) + " " + mysql_error(handle);
+    mysql_close(handle);
+    return;
+  }
+  handle_ = handle;
+}
+
+TestDatabase::~TestDatabase() {
+  if (handle_ != nullptr) mysql_close(handle_);
+}
+
+bool TestDatabase::Execute(std::string_view statement) {
+  if (handle_ == nullptr) {
+    last_error_ = "not connected";
+    return false;
+  }
+  if (mysql_real_query(handle_, statement.data(), statement.size()) != 0) {
+    last_error_ = std::to_string(mysql_errno(handle_)) + " " + mysql_error(handle_) +
+                  " in: " + std::string(statement);
+    return false;
+  }
+  // A statement that returns rows must have them read before the next one.
+  if (MYSQL_RES* result = mysql_store_result(handle_)) mysql_free_result(result);
+  return true;
+}
+
+std::vector<TestDatabase::Row> TestDatabase::Query(std::string_view statement) {
+  std::vector<Row> rows;
+  if (handle_ == nullptr) {
+    last_error_ = "not connected";
+    return rows;
+  }
+  if (mysql_real_query(handle_, statement.data(), statement.size()) != 0) {
+    last_error_ = std::to_string(mysql_errno(handle_)) + " " + mysql_error(handle_) +
+                  " in: " + std::string(statement);
+    return rows;
+  }
+  MYSQL_RES* result = mysql_store_result(handle_);
+  if (result == nullptr) return rows;
+  const unsigned fields = mysql_num_fields(result);
+  while (MYSQL_ROW row = mysql_fetch_row(result)) {
+    const unsigned long* lengths = mysql_fetch_lengths(result);
+    Row texts;
+    texts.reserve(fields);
+    for (unsigned i = 0; i < fields; ++i) {
+      texts.emplace_back(row[i] == nullptr ? std::string(kNullText)
+                                           : std::string(row[i], lengths[i]));
+    }
+    rows.push_back(std::move(texts));
+  }
+  mysql_free_result(result);
+  return rows;
+}
+
+std::string TestDatabase::QueryValue(std::string_view statement) {
+  const std::vector<Row> rows = Query(statement);
+  if (rows.empty() || rows.front().empty()) return {};
+  return rows.front().front();
+}
+
+bool TestDatabase::EmptyTables(std::initializer_list<std::string_view> tables) {
+  bool ok = true;
+  for (std::string_view table : tables) {
+    ok = Execute("TRUNCATE TABLE " + std::string(table)) && ok;
+  }
+  return ok;
+}
+
+bool TestDatabase::EmptyAllTables() {
+  bool ok = true;
+  for (const char* table : kTables) ok = EmptyTables({table}) && ok;
+  return ok;
+}
+
+}  // namespace lamptest
