@@ -1,0 +1,114 @@
+#include "server/config_window.h"
+
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/sys/autostart.h"
+#include "platform/sys/module_path.h"
+#include "server/main_window.h"
+#include "server/server_config.h"
+
+namespace tolvex {
+
+TFormCFG* FormCFG = nullptr;
+
+namespace {
+
+std::string LocalMachineName() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return "localhost";
+  return name;
+}
+
+// True while the box is set to what the entry holds: that change of the box is no request to
+// write or delete the entry (it would delete another copy's entry after a move).
+bool showing_auto_start_state = false;
+
+void SetAutoStartBoxFromEntry(const sys::AutoStartEntries& entries) {
+  const std::string value = entries.Read(kAutoStartValueName);
+  const std::string path = sys::ExecutablePath();
+  showing_auto_start_state = true;
+  FormCFG->CheckAUTO.SetChecked(!path.empty() && value == path);
+  showing_auto_start_state = false;
+}
+
+}  // namespace
+
+TFormCFG::TFormCFG() : forms::TForm("FormCFG", "Конфигурация") {
+  FormCFG = this;
+  SetVisible(false);
+  SetBounds(330, 470, 330, 330);
+  UpTT.SetAssociate(&Edit1);
+  EditH.SetText(LocalMachineName());
+  Edit1.SetBounds(110, 8, 40, 22);
+  UpTT.SetBounds(150, 8, 16, 22);
+  Label1.SetBounds(8, 10, 100, 16);
+  CheckHIDE.SetBounds(180, 8, 140, 20);
+  Label2.SetBounds(8, 42, 60, 16);
+  EditH.SetBounds(70, 40, 150, 22);
+  Label3.SetBounds(8, 68, 60, 16);
+  EditU.SetBounds(70, 66, 150, 22);
+  Label4.SetBounds(8, 94, 60, 16);
+  EditP.SetBounds(70, 92, 150, 22);
+  BitBtn2.SetBounds(230, 66, 80, 26);
+  Edit2.SetBounds(8, 122, 212, 22);
+  CheckLOG.SetBounds(8, 150, 160, 20);
+  CheckAUTO.SetBounds(180, 150, 130, 20);
+  Panel1.SetBounds(8, 176, 310, 100);
+  Label5.SetBounds(8, 4, 200, 16);
+  MaskEdit1.SetBounds(8, 24, 60, 22);
+  MaskEdit2.SetBounds(8, 50, 60, 22);
+  MaskEdit3.SetBounds(150, 24, 60, 22);
+  MaskEdit4.SetBounds(150, 50, 60, 22);
+  CheckT1.SetBounds(72, 26, 20, 20);
+  CheckT2.SetBounds(72, 52, 20, 20);
+  CheckT3.SetBounds(214, 26, 20, 20);
+  CheckT4.SetBounds(214, 52, 20, 20);
+  BitBtn1.SetBounds(8, 284, 110, 28);
+}
+
+TFormCFG::~TFormCFG() {
+  if (FormCFG == this) FormCFG = nullptr;
+}
+
+void TFormCFG::BitBtn1Click() {
+  StoreConfigText(ServerConfig.Host, EditH.Text());
+  StoreConfigText(ServerConfig.Login, EditU.Text());
+  StoreConfigText(ServerConfig.Password, EditP.Text());
+  ServerConfig.HideAtStart = CheckHIDE.Checked() ? 1 : 0;
+  ServerConfig.LogFile = CheckLOG.Checked() ? 1 : 0;
+  ServerConfig.PollPeriod = static_cast<std::int16_t>(UpTT.Position());
+  const forms::TMaskEdit* times[] = {&MaskEdit1, &MaskEdit2, &MaskEdit3, &MaskEdit4};
+  const forms::TCheckBox* enables[] = {&CheckT1, &CheckT2, &CheckT3, &CheckT4};
+  for (std::size_t k = 0; k < 4; ++k) {
+    StoreConfigText(ServerConfig.Times[k], times[k]->Text());
+    ServerConfig.TimeEnabled[k] = enables[k]->Checked() ? 1 : 0;
+  }
+  ServerConfig.Magic = kServerConfigMagic;
+  SaveServerConfig();
+}
+
+void TFormCFG::CheckLOGClick() {
+  if (Form1 != nullptr) Form1->ReportEnabled = CheckLOG.Checked() ? 1 : 0;
+}
+
+void TFormCFG::CheckAUTOClick() {
+  if (showing_auto_start_state) return;
+  const sys::AutoStartEntries entries(AutoStartDirectory());
+  if (CheckAUTO.Checked()) {
+    entries.Write(kAutoStartValueName, sys::ExecutablePath());
+  } else {
+    entries.Delete(kAutoStartValueName);
+  }
+  SetAutoStartBoxFromEntry(entries);
+}
+
+void TFormCFG::FormActivate() { ReadAutoStartState(); }
+
+void ReadAutoStartState() {
+  if (FormCFG == nullptr) return;
+  SetAutoStartBoxFromEntry(sys::AutoStartEntries(AutoStartDirectory()));
+}
+
+}  // namespace tolvex

@@ -1,0 +1,191 @@
+#include "server/server_config.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "link/cp1251.h"
+#include "platform/sys/autostart.h"
+#include "platform/sys/module_path.h"
+#include "server/config_window.h"
+#include "server/main_window.h"
+
+namespace tolvex {
+
+ServerConfigRecord ServerConfig{};
+
+namespace {
+
+std::string config_file_override;
+std::string autostart_directory_override;
+
+std::int32_t ReadI32(std::span<const std::uint8_t, kServerConfigSize> image, std::size_t at) {
+  std::uint32_t v = static_cast<std::uint32_t>(image[at]) |
+                    static_cast<std::uint32_t>(image[at + 1]) << 8 |
+                    static_cast<std::uint32_t>(image[at + 2]) << 16 |
+                    static_cast<std::uint32_t>(image[at + 3]) << 24;
+  return static_cast<std::int32_t>(v);
+}
+
+void WriteI32(std::span<std::uint8_t, kServerConfigSize> image, std::size_t at, std::int32_t value) {
+  const auto v = static_cast<std::uint32_t>(value);
+  for (std::size_t i = 0; i < 4; ++i) image[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+template <std::size_t N, typename T>
+void ReadBytes(std::span<const std::uint8_t, kServerConfigSize> image, std::size_t at,
+               std::array<T, N>& out) {
+  static_assert(sizeof(T) == 1);
+  std::memcpy(out.data(), image.data() + at, N);
+}
+
+template <std::size_t N, typename T>
+void WriteBytes(std::span<std::uint8_t, kServerConfigSize> image, std::size_t at,
+                const std::array<T, N>& in) {
+  static_assert(sizeof(T) == 1);
+  std::memcpy(image.data() + at, in.data(), N);
+}
+
+}  // namespace
+
+void EncodeServerConfig(const ServerConfigRecord& record,
+                        std::span<std::uint8_t, kServerConfigSize> image) {
+  WriteBytes(image, kConfigReserved0Offset, record.Reserved0);
+  WriteI32(image, kConfigPollPeriodOffset, record.PollPeriod);
+  WriteI32(image, kConfigHideAtStartOffset, record.HideAtStart);
+  WriteI32(image, kConfigLogFileOffset, record.LogFile);
+  WriteBytes(image, kConfigReserved1Offset, record.Reserved1);
+  WriteBytes(image, kConfigHostOffset, record.Host);
+  WriteBytes(image, kConfigLoginOffset, record.Login);
+  WriteBytes(image, kConfigPasswordOffset, record.Password);
+  for (std::size_t k = 0; k < 4; ++k) {
+    WriteI32(image, kConfigTimeEnabledOffset + 4 * k, record.TimeEnabled[k]);
+    WriteBytes(image, kConfigTimesOffset + 16 * k, record.Times[k]);
+  }
+  WriteI32(image, kConfigMagicOffset, static_cast<std::int32_t>(record.Magic));
+}
+
+ServerConfigRecord DecodeServerConfig(std::span<const std::uint8_t, kServerConfigSize> image) {
+  ServerConfigRecord record;
+  ReadBytes(image, kConfigReserved0Offset, record.Reserved0);
+  record.PollPeriod = ReadI32(image, kConfigPollPeriodOffset);
+  record.HideAtStart = ReadI32(image, kConfigHideAtStartOffset);
+  record.LogFile = ReadI32(image, kConfigLogFileOffset);
+  ReadBytes(image, kConfigReserved1Offset, record.Reserved1);
+  ReadBytes(image, kConfigHostOffset, record.Host);
+  ReadBytes(image, kConfigLoginOffset, record.Login);
+  ReadBytes(image, kConfigPasswordOffset, record.Password);
+  for (std::size_t k = 0; k < 4; ++k) {
+    record.TimeEnabled[k] = ReadI32(image, kConfigTimeEnabledOffset + 4 * k);
+    ReadBytes(image, kConfigTimesOffset + 16 * k, record.Times[k]);
+  }
+  record.Magic = static_cast<std::uint32_t>(ReadI32(image, kConfigMagicOffset));
+  return record;
+}
+
+void StoreConfigText(std::span<char> field, std::string_view utf8) {
+  if (field.empty()) return;
+  // Converted into a scratch buffer first, so the bytes behind the new NUL keep what the
+  // field held.
+  std::array<char, 64> converted{};
+  const std::size_t limit = std::min(field.size(), converted.size());
+  const std::size_t length = lamp::Utf8ToCp1251(utf8, std::span<char>(converted.data(), limit));
+  std::memcpy(field.data(), converted.data(), length);
+  field[length] = '\0';
+}
+
+std::string ConfigTextOf(std::span<const char> field) {
+  const auto end = std::find(field.begin(), field.end(), '\0');
+  return lamp::Cp1251ToUtf8(std::string_view(field.data(), static_cast<std::size_t>(end - field.begin())));
+}
+
+std::string ServerConfigFilePath() {
+  if (!config_file_override.empty()) return config_file_override;
+  // The whole path, never a cut one: a cut path could name a parent directory.
+  return sys::DirectoryPrefix(sys::ExecutablePath()) + kServerConfigFileName;
+}
+
+void SetServerConfigFilePath(std::string path) { config_file_override = std::move(path); }
+
+std::string AutoStartDirectory() {
+  if (!autostart_directory_override.empty()) return autostart_directory_override;
+  return sys::kSystemAutostartDirectory;
+}
+
+void SetAutoStartDirectory(std::string directory) {
+  autostart_directory_override = std::move(directory);
+}
+
+int LoadServerConfig() {
+  std::FILE* file = std::fopen(ServerConfigFilePath().c_str(), "rb");
+  if (file == nullptr) {
+    if (FormCFG != nullptr) FormCFG->Edit2.SetText("0");
+    return 1;
+  }
+  std::array<std::uint8_t, kServerConfigSize> image{};
+  std::size_t count = 0;
+  while (count < image.size()) {
+    const int c = std::fgetc(file);
+    if (c == EOF) break;
+    image[count++] = static_cast<std::uint8_t>(c);
+  }
+  std::fclose(file);
+  int result = 1;
+  if (count == kServerConfigSize) {
+    ServerConfig = DecodeServerConfig(image);
+    result = 0;
+  } else {
+    ServerConfig.Magic = 0;
+  }
+  if (FormCFG != nullptr) FormCFG->Edit2.SetText(std::to_string(count));
+  return result;
+}
+
+void ShowServerConfig() {
+  if (ServerConfig.Magic != kServerConfigMagic) return;
+  if (FormCFG != nullptr) {
+    FormCFG->CheckHIDE.SetChecked(ServerConfig.HideAtStart == 1);
+    FormCFG->CheckLOG.SetChecked(ServerConfig.LogFile == 1);
+  }
+  if (Form1 != nullptr) {
+    Form1->ReportEnabled = ServerConfig.LogFile;
+    Form1->PollPeriod = ServerConfig.PollPeriod;
+  }
+  if (FormCFG == nullptr) return;
+  FormCFG->UpTT.SetPosition(ServerConfig.PollPeriod);
+  FormCFG->EditH.SetText(ConfigTextOf(ServerConfig.Host));
+  FormCFG->EditU.SetText(ConfigTextOf(ServerConfig.Login));
+  FormCFG->EditP.SetText(ConfigTextOf(ServerConfig.Password));
+  forms::TMaskEdit* times[] = {&FormCFG->MaskEdit1, &FormCFG->MaskEdit2, &FormCFG->MaskEdit3,
+                               &FormCFG->MaskEdit4};
+  forms::TCheckBox* enables[] = {&FormCFG->CheckT1, &FormCFG->CheckT2, &FormCFG->CheckT3,
+                                 &FormCFG->CheckT4};
+  for (std::size_t k = 0; k < 4; ++k) {
+    times[k]->SetText(ConfigTextOf(ServerConfig.Times[k]));
+    enables[k]->SetChecked(ServerConfig.TimeEnabled[k] == 1);
+  }
+}
+
+void SaveServerConfig() {
+  std::array<std::uint8_t, kServerConfigSize> image{};
+  EncodeServerConfig(ServerConfig, image);
+  const std::string path = ServerConfigFilePath();
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return;
+  // An older file may have been readable by others; the password must not stay so.
+  ::fchmod(fd, 0600);
+  std::size_t written = 0;
+  while (written < image.size()) {
+    const ssize_t n = ::write(fd, image.data() + written, image.size() - written);
+    if (n <= 0) break;
+    written += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+}
+
+}  // namespace tolvex

@@ -1,0 +1,26 @@
+#pragma once
+// Ending with the desktop session: the server refuses the end of the session, then takes
+// itself down with its shutdown sequencer (TForm1::Timer1Timer, every second): stop row at
+// 2 s, the power-off command at 4 s, the end of the program at 8 s. A SIGTERM or SIGINT ends
+// the program like a confirmed exit.
+#include <cstdint>
+
+namespace tolvex {
+
+// Powers the computer off about 6 s after it was started, outliving the server.
+inline constexpr char kPowerOffCommand[] = "sleep 6 && /sbin/shutdown -P now";
+
+// Shutdown ticks so far (1 added at the start of each tick).
+extern std::int32_t ShutdownTick;
+
+// The session manager asks whether the session may end: always no (answer 0).
+bool QueryEndSession();
+// The session ends (whatever the answer was): the shutdown sequencer starts.
+void EndSession(bool ending);
+// SIGTERM / SIGINT, delivered on the UI thread: report line, stop row, end of the program;
+// no dialog and no power-off.
+void EndOnRequest();
+// Connects the three above to the platform's session and signal hooks.
+void InstallSessionEndHandlers();
+
+}  // namespace tolvex

@@ -1,0 +1,136 @@
+#include "server/state_rows.h"
+
+#include <cstring>
+#include <ctime>
+
+#include "server/cell_registry.h"
+#include "server/config_window.h"
+#include "server/database_writer.h"
+#include "server/service_window.h"
+
+namespace tolvex {
+
+std::int32_t StatRowsDue = 0;
+std::array<std::int32_t, 4> TimeMatch{};
+
+namespace {
+
+std::tm SystemLocalTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local;
+}
+
+LocalTimeSource state_rows_clock = SystemLocalTime;
+
+// A cell counts as answering while fewer than three requests in a row went unanswered.
+bool CellAnswers(int cell) { return static_cast<std::uint32_t>(Cells.kZAPR[cell]) < 3; }
+
+void ResetCellExtremes(int cell) {
+  Cells.FLN[cell] = 0;
+  Cells.U5VMIN[cell] = kU5vMinStart;
+  Cells.U5VMAX[cell] = 0;
+  Cells.UPWMIN[cell] = kUpwMinStart;
+  Cells.UPWMAX[cell] = 0;
+  Cells.UZRMIN[cell] = kUzrMinStart;
+  Cells.UZRMAX[cell] = 0;
+  Cells.GRMIN[cell] = kGrMinStart;
+  Cells.GRMAX[cell] = kGrMaxStart;
+}
+
+int LoadedCells() {
+  // Never past the registry, whatever the worker table reported.
+  return CellCount < kMaxCells ? CellCount : kMaxCells;
+}
+
+void WriteStatcellRows() {
+  const int count = LoadedCells();
+  for (int i = 0; i < count; ++i) {
+    if (!CellAnswers(i)) continue;
+    const PaddedCellNumber number = PadCellNumber(Cells.TABNUM[i]);
+    AddStat(number.data(), Cells.FabNum[i], static_cast<std::int32_t>(Cells.UPW[i]),
+            static_cast<std::int32_t>(Cells.UZR[i]), static_cast<std::int32_t>(Cells.U5V[i]),
+            Cells.GR[i], static_cast<std::int32_t>(Cells.UPWMIN[i]),
+            static_cast<std::int32_t>(Cells.UPWMAX[i]), static_cast<std::int32_t>(Cells.UZRMIN[i]),
+            static_cast<std::int32_t>(Cells.UZRMAX[i]), static_cast<std::int32_t>(Cells.U5VMIN[i]),
+            static_cast<std::int32_t>(Cells.U5VMAX[i]), Cells.GRMIN[i], Cells.GRMAX[i],
+            Cells.FLN[i]);
+    ResetCellExtremes(i);
+  }
+}
+
+void WriteEventRows() {
+  const int count = LoadedCells();
+  for (int i = 0; i < count; ++i) {
+    const PaddedCellNumber number = PadCellNumber(Cells.TABNUM[i]);
+    if (!CellAnswers(i)) {
+      AddEvent(number.data(), 0, EventStateNoLink, 0, 0x8000, 0, Cells.ST[i], Cells.UCH[i],
+               Cells.BRIG[i], Cells.WTBNUM[i], -1, 0, 0, 0, 0, 0, 0);
+      continue;
+    }
+    const std::int32_t code = Cells.PSTAT[i] != 0 ? EventStateCheck : EventStateFree;
+    AddEvent(number.data(), Cells.FabNum[i], code, 0, Cells.NSP1[i], Cells.NSP2[i], Cells.ST[i],
+             Cells.UCH[i], Cells.BRIG[i], Cells.WTBNUM[i], -1, Cells.PSTAT[i], Cells.PARM1[i],
+             Cells.PARM2[i], 0, 0, 0);
+  }
+}
+
+}  // namespace
+
+PaddedCellNumber PadCellNumber(const std::array<char, 8>& tabnum) {
+  PaddedCellNumber padded;
+  padded.fill(' ');
+  padded[8] = '\0';
+  for (std::size_t i = 0; i < tabnum.size() && tabnum[i] != '\0'; ++i) padded[i] = tabnum[i];
+  return padded;
+}
+
+ClockMinuteText FormatClockMinute(const std::tm& local) {
+  ClockMinuteText text{};
+  const int hour = local.tm_hour;
+  const int minute = local.tm_min;
+  text[0] = static_cast<char>('0' + (hour / 10) % 10);
+  text[1] = static_cast<char>('0' + hour % 10);
+  text[2] = ':';
+  text[3] = static_cast<char>('0' + (minute / 10) % 10);
+  text[4] = static_cast<char>('0' + minute % 10);
+  text[5] = '\0';
+  return text;
+}
+
+void SetStateRowsClock(LocalTimeSource source) {
+  state_rows_clock = source != nullptr ? source : SystemLocalTime;
+}
+
+std::tm CurrentStateRowsTime() { return state_rows_clock(); }
+
+void RunStateRowsTick(const ClockMinuteText& now, const std::array<const char*, 4>& times) {
+  if (StatRowsDue == 1) {
+    StatRowsDue = 0;
+    WriteStatcellRows();
+  }
+  for (std::size_t k = 0; k < 4; ++k) {
+    const bool matches = times[k] != nullptr && std::strcmp(times[k], now.data()) == 0;
+    TimeMatch[k] = matches ? (TimeMatch[k] | 1) : 0;
+  }
+  for (std::size_t k = 0; k < 4; ++k) {
+    if (TimeMatch[k] == 1) {
+      TimeMatch[k] |= 2;
+      StatRowsDue = 1;
+    }
+  }
+  if (StatRowsDue == 1) WriteEventRows();
+}
+
+void TFormSV::TimerSTATTimer() {
+  const ClockMinuteText now = FormatClockMinute(CurrentStateRowsTime());
+  std::array<const char*, 4> times{};
+  if (FormCFG != nullptr) {
+    times = {FormCFG->MaskEdit1.Text().c_str(), FormCFG->MaskEdit2.Text().c_str(),
+             FormCFG->MaskEdit3.Text().c_str(), FormCFG->MaskEdit4.Text().c_str()};
+  }
+  RunStateRowsTick(now, times);
+}
+
+}  // namespace tolvex

@@ -1,0 +1,23 @@
+#pragma once
+// The server's icon in the notification area, with its tip "QVK Server", left click to show
+// the main window and right click for its popup menu.
+#include <cstdint>
+
+namespace tolvex {
+
+inline constexpr int kTrayAdd = 0;
+inline constexpr int kTrayModify = 1;
+inline constexpr int kTrayDelete = 2;
+inline constexpr std::uint32_t kTrayIconId = 1006;
+inline constexpr std::uint32_t TrayCallbackMessage = 0x8064;
+inline constexpr char kTrayTip[] = "QVK Server";
+inline constexpr std::uint32_t kMouseLeftButtonUp = 0x202;
+inline constexpr std::uint32_t kMouseRightButtonUp = 0x205;
+
+// Adds (0), modifies (1: icon and tip) or deletes (2) the icon; whether the platform did it.
+bool SetTrayIcon(int operation);
+// A mouse message from the icon: left button up shows the main window, right button up opens
+// PopupMenu1 at the cursor (or shows the window when the cursor cannot be read).
+void TrayIconMessage(std::uint32_t mouse_message);
+
+}  // namespace tolvex
