@@ -3,6 +3,7 @@
 // arrays indexed by the cell's row in the WORKER table as the server last loaded it.
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace tolvex {
 
@@ -46,7 +47,35 @@ struct CellRegistry {
 // The server's one registry (module-level, as every reader expects).
 extern CellRegistry Cells;
 
+// Rows of the last worker load that are in use (0 while there is no database). Never more
+// than kMaxCells, so every scan "below CellCount" stays inside the arrays.
+extern int CellCount;
+
+// The start values of the measurement extremes, also put back after each state row.
+inline constexpr std::uint32_t kU5vMinStart = 50000;
+inline constexpr std::uint32_t kUpwMinStart = 60000;
+inline constexpr std::uint32_t kUzrMinStart = 60000;
+inline constexpr std::int32_t kGrMinStart = 400;
+inline constexpr std::int32_t kGrMaxStart = -400;
+// LastEventCode of a cell that has not reported an event yet.
+inline constexpr std::int32_t kNoEventYet = 0xFFFF;
+// FindWorkerOfStation's answer when no row is left.
+inline constexpr int kNoWorkerRow = kMaxCells;
+
 // The service window's start values: no event seen yet, no station, no unanswered request.
 void PrepareCellRegistry();
+
+// Statistics reset of start-up: request states, loss counters and the measurement extremes
+// of every row.
+void InitCellStatistics();
+
+// First row r with start <= r < 6000 whose ST equals `station`; kNoWorkerRow when none
+// (also for a start outside 0..5999 from below: a negative start scans from row 0).
+int FindWorkerOfStation(int station, int start);
+
+// First row below CellCount whose TABNUM equals the first six characters of `text`; -1 when
+// none. Characters after the sixth are not compared; a text shorter than six characters
+// takes the missing ones as NUL.
+int FindWorkerByTabnum(std::string_view text);
 
 }  // namespace tolvex

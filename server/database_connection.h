@@ -1,0 +1,34 @@
+#pragma once
+// The server's one database connection, used by the worker load, the database writer, the
+// ping of the poll cycle and the service windows. Null means there is no database: every
+// database operation then does nothing.
+#include <mysql.h>
+
+#include <string_view>
+
+namespace tolvex {
+
+extern MYSQL* DatabaseHandle;
+
+// The database every connection opens.
+inline constexpr const char* kDatabaseName = "zuvurov";
+// The character set declared for the connection: the server keeps 8-bit text in cp1251.
+inline constexpr const char* kDatabaseCharset = "cp1251";
+
+// Connects to "zuvurov" on `host` (port 0, no socket name, no flags). An existing connection
+// is closed first. Returns 0 when connected; 1 when not, after listing "connect ERR" and
+// showing the error window; DatabaseHandle is then null.
+int ConnectDatabase(const char* host, const char* login, const char* password);
+
+// Closes the connection (exit, tests); DatabaseHandle becomes null.
+void CloseDatabase();
+
+// Sends one statement over the connection and returns mysql_errno (0 = done). The caller
+// checks DatabaseHandle first; without a connection nothing is sent and -1 is returned.
+int SendStatement(std::string_view statement);
+
+// Receives the text of every statement just before it is sent (tests); null for none.
+using StatementObserver = void (*)(std::string_view statement);
+void SetStatementObserver(StatementObserver observer);
+
+}  // namespace tolvex

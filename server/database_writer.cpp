@@ -1,0 +1,480 @@
+#include "server/database_writer.h"
+
+#include <cstdio>
+
+#include "link/cp1251.h"
+#include "link/sql_text.h"
+#include "server/database_connection.h"
+#include "server/error_window.h"
+
+namespace tolvex {
+
+namespace {
+
+// Column lists exactly as the tables have always been written, blanks and tab included.
+constexpr std::string_view kEventColumns =
+    " (Date , Time , TabNum , FabNum ,  KSOB   , NSP1 , NSP2 ,PSTAT,    PARM1,PARM2, PARM3,"
+    "PARM4, PARM5,    FL ,  ST,UCH, BRIG,  WTBNUM)";
+constexpr std::string_view kStatColumns =
+    " (Date , Time , IndNum , FabNum ,  UPW   , UZR , U5V ,GR,    UPWMIN, UPWMAX,  UZRMIN , "
+    "UZRMAX, U5VMIN, U5VMAX, GRMIN, GRMAX, FLN)";
+constexpr std::string_view kAccumChColumns =
+    " (Date , Time , TabNum , FabNum ,  KZR   , KZRB  , Tip, ST, UCH, BRIG , FZAR, VREAL, "
+    "IREAL, V2Z, I2Z, NUMBATT, CNAK)";
+constexpr std::string_view kBattChRepColumns =
+    " (Date , Time , TabNum , FabNum ,  KZR   , KZRB  , Tip , ST, UCH, BRIG, FZAR, VREAL, "
+    "IREAL, V2Z, I2Z, NUMBATT, CNAK)";
+constexpr std::string_view kAccumDisColumns =
+    " (Date , Time , TabNum , FabNum ,  IDIS   , TDIS , Cacc ,  Cet , Proc, Tip, ST, UCH, "
+    "BRIG, FRAZ , VREAL, IREAL, NUMBATT)";
+constexpr std::string_view kBattDisRepColumns =
+    " (Date , Time , TabNum , FabNum ,  IDIS   , TDIS , Cacc ,  Cet , Proc, Tip , ST, UCH, "
+    "BRIG, FRAZ,  VREAL, IREAL, NUMBATT)";
+constexpr std::string_view kChargeTotalsColumns =
+    " (Date ,  Time , TabNum,      KZR, KZRB, TIP, CNAK,\t ST, UCH, BRIG, NUMBATT)";
+constexpr std::string_view kDischargeTotalsColumns =
+    " (Date ,  Time , TabNum,      IDIS, TDIS, CACC,  CET, PROC,TIP,\t ST, UCH, BRIG, NUMBATT)";
+
+// One statement at a time: every writer runs to its end on the user-interface thread.
+char statement_storage[kStatementBufferSize];
+
+WallClock wall_clock = nullptr;
+
+std::vector<std::string> held_error_lines;
+
+// ---- Text helpers ----
+
+void AppendValue(lamp::SqlStatement& out, std::int32_t value) {
+  out.Append(", ");
+  out.AppendInt(value);
+}
+
+// INSERT/REPLACE head: verb, table, column list, then the quoted date, time and number.
+void AppendRowHead(lamp::SqlStatement& out, std::string_view verb, std::string_view table,
+                   std::string_view columns, std::string_view date, std::string_view time,
+                   std::string_view number) {
+  out.Clear();
+  out.Append(verb);
+  out.Append(table);
+  out.Append(columns);
+  out.Append(" VALUES (");
+  out.AppendQueryText(date);
+  out.Append(", ");
+  out.AppendQueryText(time);
+  out.Append(", ");
+  out.AppendQueryText(number);
+}
+
+void AppendFabNum(lamp::SqlStatement& out, std::uint64_t fab_num) {
+  out.Append(", ");
+  out.AppendUnsigned(fab_num);
+}
+
+void AppendAssignment(lamp::SqlStatement& out, std::string_view name, std::int32_t value,
+                      bool first) {
+  if (!first) out.Append(", ");
+  out.Append(name);
+  out.Append("=");
+  out.AppendInt(value);
+}
+
+// UPDATE BATTALL head: "DATE=" q(d) "," "TIME=" q(t) ",".
+void AppendTotalsUpdateHead(lamp::SqlStatement& out, std::string_view date,
+                            std::string_view time) {
+  out.Clear();
+  out.Append("UPDATE BATTALL SET ");
+  out.Append("DATE=");
+  out.AppendQueryText(date);
+  out.Append(",");
+  out.Append("TIME=");
+  out.AppendQueryText(time);
+  out.Append(",");
+}
+
+void AppendTotalsUpdateTail(lamp::SqlStatement& out, std::string_view number) {
+  out.Append(" WHERE TABNUM=");
+  out.AppendQueryText(number);
+  out.Append(";");
+}
+
+void BuildChargeReport(lamp::SqlStatement& out, std::string_view verb, std::string_view table,
+                       std::string_view columns, std::string_view date, std::string_view time,
+                       const ChargeReportValues& v) {
+  AppendRowHead(out, verb, table, columns, date, time, v.TabNum);
+  AppendFabNum(out, v.FabNum);
+  for (std::int32_t value : {v.KZR, v.KZRB, v.Tip, v.ST, v.UCH, v.BRIG, v.FZAR, v.VREAL, v.IREAL,
+                             v.V2Z, v.I2Z, v.NUMBATT, v.CNAK}) {
+    AppendValue(out, value);
+  }
+  out.Append(");");
+}
+
+void BuildDischargeReport(lamp::SqlStatement& out, std::string_view verb,
+                          std::string_view table, std::string_view columns,
+                          std::string_view date, std::string_view time,
+                          const DischargeReportValues& v) {
+  AppendRowHead(out, verb, table, columns, date, time, v.TabNum);
+  AppendFabNum(out, v.FabNum);
+  for (std::int32_t value : {v.IDIS, v.TDIS, v.Cacc, v.Cet, v.Proc, v.Tip, v.ST, v.UCH, v.BRIG,
+                             v.FRAZ, v.VREAL, v.IREAL, v.NUMBATT}) {
+    AppendValue(out, value);
+  }
+  out.Append(");");
+}
+
+// ---- Sending ----
+
+// The connection's error text, shown as UTF-8 (the connection speaks cp1251).
+std::string ErrorTextOf(MYSQL* handle) {
+  const char* text = handle != nullptr ? mysql_error(handle) : nullptr;
+  return lamp::Cp1251ToUtf8(text != nullptr ? text : "");
+}
+
+// Sends a built statement; a failure becomes three error lines. Returns true when the
+// statement was sent and succeeded.
+bool Execute(const lamp::SqlStatement& statement, std::string_view operation) {
+  if (DatabaseHandle == nullptr) return false;
+  if (statement.overflowed()) {
+    // A cut statement would write a different row than asked for: it is not sent.
+    ReportDbError(0, "statement too long, not sent", operation);
+    return false;
+  }
+  const int code = SendStatement(statement.view());
+  if (code == 0) return true;
+  ReportDbError(code, ErrorTextOf(DatabaseHandle), operation);
+  return false;
+}
+
+struct DateTimeText {
+  char date[lamp::kSqlDateTextSize];
+  char time[lamp::kSqlTimeTextSize];
+};
+
+DateTimeText Now() {
+  DateTimeText text;
+  FormatSqlDate(text.date);
+  FormatSqlTime(text.time);
+  return text;
+}
+
+// ---- Error list ----
+
+forms::TStrings* ErrorList() {
+  if (FormERR == nullptr) return nullptr;
+  forms::TStrings& items = FormERR->ListBox1.Items();
+  if (!held_error_lines.empty()) {
+    for (std::string& line : held_error_lines) items.Add(std::move(line));
+    held_error_lines.clear();
+    if (items.Count() > kDbErrorLineLimit) items.Clear();
+  }
+  return &items;
+}
+
+}  // namespace
+
+// ---- Time texts ----
+
+void SetWallClock(WallClock clock) { wall_clock = clock; }
+
+std::time_t WallClockNow() { return wall_clock != nullptr ? wall_clock() : std::time(nullptr); }
+
+void FormatSqlDate(std::span<char> date) {
+  lamp::FormatSqlDate(date, lamp::LocalTimeOf(WallClockNow()));
+}
+
+void FormatSqlTime(std::span<char> time) {
+  lamp::FormatSqlTime(time, lamp::LocalTimeOf(WallClockNow()));
+}
+
+std::int64_t SecondsBackOfAge(std::int32_t age) {
+  // Station ages are 10 s units with 0.7 units of latency taken off; age 0 stands for 0.9.
+  // A negative age would put the event in the future, so every negative age means now.
+  if (age < 0 || age >= 30000) return 0;
+  if (age == 0) return 2;
+  return 10 * static_cast<std::int64_t>(age) - 7;
+}
+
+void FormatSqlDateTimeBack(std::int32_t age, std::span<char> date, std::span<char> time) {
+  const std::tm local = lamp::LocalTimeOf(WallClockNow() - SecondsBackOfAge(age));
+  lamp::FormatSqlDate(date, local);
+  lamp::FormatSqlTime(time, local);
+}
+
+// ---- Derived discharge values ----
+
+DischargeValues ComputeDischargeValues(std::int32_t IDIS, std::int32_t TDIS, std::int32_t Cn) {
+  // 32-bit products wrap as the stations' counters always have, without undefined overflow.
+  auto wrapped_product = [](std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+  };
+  DischargeValues values{};
+  values.Cacc = wrapped_product(IDIS, TDIS) / 60;
+  values.Cet = wrapped_product(10, Cn);
+  values.Proc =
+      Cn == 0 ? 0
+              : static_cast<std::int32_t>(
+                    static_cast<std::int64_t>(wrapped_product(10, values.Cacc)) / Cn);
+  return values;
+}
+
+// ---- Builders ----
+
+void BuildEventStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                         const EventValues& v) {
+  AppendRowHead(out, "INSERT INTO ", "event", kEventColumns, date, time, v.TabNum);
+  AppendFabNum(out, v.FabNum);
+  for (std::int32_t value : {v.KSOB, v.NSP1, v.NSP2, v.PSTAT, v.PARM1, v.PARM2, v.PARM3, v.PARM4,
+                             v.PARM5, v.FL, v.ST, v.UCH, v.BRIG, v.WTBNUM}) {
+    AppendValue(out, value);
+  }
+  out.Append(");");
+}
+
+void BuildStatStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                        const StatValues& v) {
+  AppendRowHead(out, "INSERT INTO ", "statcell", kStatColumns, date, time, v.IndNum);
+  AppendFabNum(out, v.FabNum);
+  for (std::int32_t value : {v.UPW, v.UZR, v.U5V, v.GR, v.UPWMIN, v.UPWMAX, v.UZRMIN, v.UZRMAX,
+                             v.U5VMIN, v.U5VMAX, v.GRMIN, v.GRMAX, v.FLN}) {
+    AppendValue(out, value);
+  }
+  out.Append(");");
+}
+
+void BuildAccumChStatement(lamp::SqlStatement& out, std::string_view date,
+                           std::string_view time, const ChargeReportValues& v) {
+  BuildChargeReport(out, "INSERT INTO ", "accumch", kAccumChColumns, date, time, v);
+}
+
+void BuildBattChRepStatement(lamp::SqlStatement& out, std::string_view date,
+                             std::string_view time, const ChargeReportValues& v) {
+  BuildChargeReport(out, "REPLACE INTO ", "battchrep", kBattChRepColumns, date, time, v);
+}
+
+void BuildAccumDisStatement(lamp::SqlStatement& out, std::string_view date,
+                            std::string_view time, const DischargeReportValues& v) {
+  BuildDischargeReport(out, "INSERT INTO ", "accumdis", kAccumDisColumns, date, time, v);
+}
+
+void BuildBattDisRepStatement(lamp::SqlStatement& out, std::string_view date,
+                              std::string_view time, const DischargeReportValues& v) {
+  BuildDischargeReport(out, "REPLACE INTO ", "battdisrep", kBattDisRepColumns, date, time, v);
+}
+
+void BuildCountStatement(lamp::SqlStatement& out, std::string_view TabNum) {
+  out.Clear();
+  out.Append("SELECT COUNT(*)  FROM BATTALL  WHERE TABNUM= ");
+  out.AppendQueryText(TabNum);
+  out.Append(";");
+}
+
+void BuildAddChAllStatement(lamp::SqlStatement& out, std::string_view date,
+                            std::string_view time, const ChargeTotalsValues& v) {
+  AppendRowHead(out, "INSERT INTO ", "BATTALL", kChargeTotalsColumns, date, time, v.TabNum);
+  for (std::int32_t value : {v.KZR, v.KZRB, v.TIP, v.CNAK, v.ST, v.UCH, v.BRIG, v.NUMBATT}) {
+    AppendValue(out, value);
+  }
+  out.Append(");");
+}
+
+void BuildUpdChAllStatement(lamp::SqlStatement& out, std::string_view date,
+                            std::string_view time, const ChargeTotalsValues& v) {
+  AppendTotalsUpdateHead(out, date, time);
+  AppendAssignment(out, "KZR", v.KZR, true);
+  AppendAssignment(out, "KZRB", v.KZRB, false);
+  AppendAssignment(out, "TIP", v.TIP, false);
+  AppendAssignment(out, "CNAK", v.CNAK, false);
+  AppendAssignment(out, "ST", v.ST, false);
+  AppendAssignment(out, "UCH", v.UCH, false);
+  AppendAssignment(out, "BRIG", v.BRIG, false);
+  AppendAssignment(out, "NUMBATT", v.NUMBATT, false);
+  AppendTotalsUpdateTail(out, v.TabNum);
+}
+
+void BuildAddDisAllStatement(lamp::SqlStatement& out, std::string_view date,
+                             std::string_view time, const DischargeTotalsValues& v) {
+  AppendRowHead(out, "INSERT INTO ", "BATTALL", kDischargeTotalsColumns, date, time, v.TabNum);
+  for (std::int32_t value :
+       {v.IDIS, v.TDIS, v.CACC, v.CET, v.PROC, v.TIP, v.ST, v.UCH, v.BRIG, v.NUMBATT}) {
+    AppendValue(out, value);
+  }
+  out.Append(");");
+}
+
+void BuildUpdDisAllStatement(lamp::SqlStatement& out, std::string_view date,
+                             std::string_view time, const DischargeTotalsValues& v) {
+  AppendTotalsUpdateHead(out, date, time);
+  AppendAssignment(out, "IDIS", v.IDIS, true);
+  AppendAssignment(out, "TDIS", v.TDIS, false);
+  AppendAssignment(out, "CACC", v.CACC, false);
+  AppendAssignment(out, "CET", v.CET, false);
+  AppendAssignment(out, "PROC", v.PROC, false);
+  AppendAssignment(out, "TIP", v.TIP, false);
+  AppendAssignment(out, "ST", v.ST, false);
+  AppendAssignment(out, "UCH", v.UCH, false);
+  AppendAssignment(out, "BRIG", v.BRIG, false);
+  AppendAssignment(out, "NUMBATT", v.NUMBATT, false);
+  AppendTotalsUpdateTail(out, v.TabNum);
+}
+
+// ---- Writers ----
+
+void AddEvent(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KSOB,
+              std::int32_t NSP1, std::int32_t NSP2, std::int32_t FL, std::int32_t ST,
+              std::int32_t UCH, std::int32_t BRIG, std::int32_t WTBNUM, std::int32_t age,
+              std::int32_t PSTAT, std::int32_t PARM1, std::int32_t PARM2, std::int32_t PARM3,
+              std::int32_t PARM4, std::int32_t PARM5) {
+  DateTimeText moment;
+  FormatSqlDateTimeBack(age, moment.date, moment.time);
+  lamp::SqlStatement statement(statement_storage);
+  BuildEventStatement(statement, moment.date, moment.time,
+                      {TabNum, FabNum, KSOB, NSP1, NSP2, PSTAT, PARM1, PARM2, PARM3, PARM4, PARM5,
+                       FL, ST, UCH, BRIG, WTBNUM});
+  Execute(statement, "AddEvent");
+}
+
+void AddStat(std::string_view IndNum, std::uint64_t FabNum, std::int32_t UPW, std::int32_t UZR,
+             std::int32_t U5V, std::int32_t GR, std::int32_t UPWMIN, std::int32_t UPWMAX,
+             std::int32_t UZRMIN, std::int32_t UZRMAX, std::int32_t U5VMIN, std::int32_t U5VMAX,
+             std::int32_t GRMIN, std::int32_t GRMAX, std::int32_t FLN) {
+  const DateTimeText now = Now();
+  lamp::SqlStatement statement(statement_storage);
+  BuildStatStatement(statement, now.date, now.time,
+                     {IndNum, FabNum, UPW, UZR, U5V, GR, UPWMIN, UPWMAX, UZRMIN, UZRMAX, U5VMIN,
+                      U5VMAX, GRMIN, GRMAX, FLN});
+  Execute(statement, "AddStat");
+}
+
+void AddAccCH(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KZR, std::int32_t KZRB,
+              std::int32_t Tip, std::int32_t ST, std::int32_t UCH, std::int32_t BRIG,
+              std::int32_t FZAR, std::int32_t VREAL, std::int32_t IREAL, std::int32_t V2Z,
+              std::int32_t I2Z, std::int32_t NUMBATT, std::int32_t CNAK) {
+  const ChargeReportValues values{TabNum, FabNum, KZR,   KZRB, Tip, ST,      UCH,
+                                  BRIG,   FZAR,   VREAL, IREAL, V2Z, I2Z, NUMBATT, CNAK};
+  lamp::SqlStatement statement(statement_storage);
+  DateTimeText now = Now();
+  BuildAccumChStatement(statement, now.date, now.time, values);
+  Execute(statement, "AddAccCH");
+  now = Now();
+  BuildBattChRepStatement(statement, now.date, now.time, values);
+  Execute(statement, "AddAccCH Rep");
+}
+
+void AddChDis(std::string_view TabNum, std::uint64_t FabNum, std::int32_t IDIS,
+              std::int32_t TDIS, std::int32_t Cn, std::int32_t Tip, std::int32_t ST,
+              std::int32_t UCH, std::int32_t BRIG, std::int32_t FRAZ, std::int32_t VREAL,
+              std::int32_t IREAL, std::int32_t NUMBATT) {
+  const DischargeValues derived = ComputeDischargeValues(IDIS, TDIS, Cn);
+  const DischargeReportValues values{TabNum, FabNum, IDIS, TDIS, derived.Cacc, derived.Cet,
+                                     derived.Proc, Tip, ST, UCH, BRIG, FRAZ, VREAL, IREAL,
+                                     NUMBATT};
+  lamp::SqlStatement statement(statement_storage);
+  DateTimeText now = Now();
+  BuildAccumDisStatement(statement, now.date, now.time, values);
+  Execute(statement, "AddChDis");
+  now = Now();
+  BuildBattDisRepStatement(statement, now.date, now.time, values);
+  Execute(statement, "AddChDis Rep");
+}
+
+std::int32_t GetCOUNT(std::string_view TabNum) {
+  lamp::SqlStatement statement(statement_storage);
+  BuildCountStatement(statement, TabNum);
+  if (!Execute(statement, "GetCOUNT")) return 0;
+  MYSQL_RES* result = mysql_store_result(DatabaseHandle);
+  if (result == nullptr) {
+    ReportDbError(static_cast<std::int32_t>(mysql_errno(DatabaseHandle)),
+                  ErrorTextOf(DatabaseHandle), "GetCOUNT");
+    return 0;
+  }
+  int count = 0;
+  while (MYSQL_ROW row = mysql_fetch_row(result)) {
+    if (mysql_num_fields(result) > 0 && row[0] != nullptr) std::sscanf(row[0], "%d", &count);
+  }
+  mysql_free_result(result);
+  return count;
+}
+
+void AddCHALL(std::string_view TabNum, std::int32_t KZR, std::int32_t KZRB, std::int32_t TIP,
+              std::int32_t CNAK, std::int32_t ST, std::int32_t UCH, std::int32_t BRIG,
+              std::int32_t NUMBATT) {
+  const DateTimeText now = Now();
+  lamp::SqlStatement statement(statement_storage);
+  BuildAddChAllStatement(statement, now.date, now.time,
+                         {TabNum, KZR, KZRB, TIP, CNAK, ST, UCH, BRIG, NUMBATT});
+  Execute(statement, "AddCHALL");
+}
+
+void UpdCHALL(std::string_view TabNum, std::int32_t KZR, std::int32_t KZRB, std::int32_t TIP,
+              std::int32_t CNAK, std::int32_t ST, std::int32_t UCH, std::int32_t BRIG,
+              std::int32_t NUMBATT) {
+  const DateTimeText now = Now();
+  lamp::SqlStatement statement(statement_storage);
+  BuildUpdChAllStatement(statement, now.date, now.time,
+                         {TabNum, KZR, KZRB, TIP, CNAK, ST, UCH, BRIG, NUMBATT});
+  Execute(statement, "UpdCHALL");
+}
+
+void AddDISSALL(std::string_view TabNum, std::int32_t IDIS, std::int32_t TDIS, std::int32_t Cn,
+                std::int32_t TIP, std::int32_t ST, std::int32_t UCH, std::int32_t BRIG,
+                std::int32_t NUMBATT) {
+  const DischargeValues derived = ComputeDischargeValues(IDIS, TDIS, Cn);
+  const DateTimeText now = Now();
+  lamp::SqlStatement statement(statement_storage);
+  BuildAddDisAllStatement(statement, now.date, now.time,
+                          {TabNum, IDIS, TDIS, derived.Cacc, derived.Cet, derived.Proc, TIP, ST,
+                           UCH, BRIG, NUMBATT});
+  Execute(statement, "AddDISSALL");
+}
+
+void UpdDISSALL(std::string_view TabNum, std::int32_t IDIS, std::int32_t TDIS, std::int32_t Cn,
+                std::int32_t TIP, std::int32_t ST, std::int32_t UCH, std::int32_t BRIG,
+                std::int32_t NUMBATT) {
+  const DischargeValues derived = ComputeDischargeValues(IDIS, TDIS, Cn);
+  const DateTimeText now = Now();
+  lamp::SqlStatement statement(statement_storage);
+  BuildUpdDisAllStatement(statement, now.date, now.time,
+                          {TabNum, IDIS, TDIS, derived.Cacc, derived.Cet, derived.Proc, TIP, ST,
+                           UCH, BRIG, NUMBATT});
+  Execute(statement, "UpdDISSALL");
+}
+
+// ---- Error list ----
+
+void ReportDbError(std::int32_t code, std::string_view text, std::string_view operation) {
+  if (FormERR != nullptr) FormERR->Show();
+  AddDbErrorLines(code, text, operation);
+}
+
+void AddDbErrorLines(std::int32_t code, std::string_view text, std::string_view operation) {
+  char head[48];
+  std::snprintf(head, sizeof head, "Error kod= %X (%d)", static_cast<unsigned int>(code),
+                static_cast<int>(code));
+  forms::TStrings* list = ErrorList();
+  if (list == nullptr) {
+    // No window yet (tests, very early start): keep the lines for the window to come.
+    held_error_lines.emplace_back(head);
+    held_error_lines.emplace_back(text);
+    held_error_lines.emplace_back(operation);
+    if (static_cast<int>(held_error_lines.size()) > kDbErrorLineLimit) held_error_lines.clear();
+    return;
+  }
+  list->Add(head);
+  list->Add(std::string(text));
+  list->Add(std::string(operation));
+  if (list->Count() > kDbErrorLineLimit) list->Clear();
+}
+
+void ShowDatabaseError() {
+  if (FormERR == nullptr) return;
+  ErrorList();
+  FormERR->SetLeft(300);
+  FormERR->SetTop(200);
+  FormERR->Show();
+}
+
+const std::vector<std::string>& HeldDbErrorLines() { return held_error_lines; }
+
+void ClearHeldDbErrorLines() { held_error_lines.clear(); }
+
+}  // namespace tolvex

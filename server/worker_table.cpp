@@ -1,0 +1,81 @@
+#include "server/worker_table.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "server/cell_registry.h"
+#include "server/database_connection.h"
+#include "server/database_writer.h"
+
+namespace tolvex {
+
+namespace {
+
+// A column read as a decimal integer; NULL and empty text give 0.
+std::int32_t DecimalOf(const char* text) {
+  if (text == nullptr) return 0;
+  return static_cast<std::int32_t>(std::strtol(text, nullptr, 10));
+}
+
+// The key column: at most 7 characters and the NUL, so a longer value cannot run past the
+// 8-byte slot.
+void CopyKey(const char* text, std::array<char, 8>& key) {
+  key.fill('\0');
+  if (text == nullptr) return;
+  const std::size_t length = std::min(std::strlen(text), key.size() - 1);
+  std::memcpy(key.data(), text, length);
+}
+
+void ReportSurplus(int rows) {
+  char text[96];
+  std::snprintf(text, sizeof text, "WORKER: %d rows, only the first %d loaded", rows, kMaxCells);
+  ReportDbError(0, text, "GetWorkTABAL");
+}
+
+}  // namespace
+
+void ClearWorkerTable() {
+  for (int r = 0; r < kMaxCells; ++r) {
+    Cells.ST[r] = 0;
+    Cells.UCH[r] = 0;
+    Cells.BRIG[r] = 0;
+    Cells.TABNUM[r].fill('\0');
+  }
+}
+
+int GetWorkTABAL() {
+  if (DatabaseHandle == nullptr) {
+    CellCount = 0;
+    return 0;
+  }
+  const int code = SendStatement(kWorkerQuery);
+  MYSQL_RES* result = code == 0 ? mysql_store_result(DatabaseHandle) : nullptr;
+  if (result == nullptr) {
+    // A query that ran but gave no result set is as good as a failed one here.
+    const int error = code != 0 ? code : static_cast<int>(mysql_errno(DatabaseHandle));
+    ReportDbError(error, mysql_error(DatabaseHandle), "GetWorkTABAL");
+    CellCount = 0;
+    return 0;
+  }
+  const unsigned int fields = mysql_num_fields(result);
+  int rows = 0;
+  while (MYSQL_ROW row = mysql_fetch_row(result)) {
+    if (rows < kMaxCells) {
+      auto column = [&](unsigned int i) -> const char* { return i < fields ? row[i] : nullptr; };
+      CopyKey(column(1), Cells.TABNUM[rows]);
+      Cells.ST[rows] = DecimalOf(column(2));
+      Cells.UCH[rows] = DecimalOf(column(3));
+      Cells.BRIG[rows] = DecimalOf(column(4));
+      Cells.WTBNUM[rows] = DecimalOf(column(5));
+    }
+    ++rows;
+  }
+  mysql_free_result(result);
+  CellCount = std::min(rows, kMaxCells);
+  if (rows > kMaxCells) ReportSurplus(rows);
+  return rows;
+}
+
+}  // namespace tolvex
