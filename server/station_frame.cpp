@@ -1,9 +1,65 @@
 #include "server/station_frame.h"
 
+#include <cstring>
+
 #include "platform/forms/application.h"
 #include "platform/net/winsock.h"
+#include "server/host_table.h"
+#include "server/service_window.h"
 
 namespace tolvex {
+
+std::int32_t FrameTag = 3;
+std::int32_t TargetHost = 1;
+char RequestAddress[7] = {};
+std::uint8_t RequestFabNum[8] = {};
+std::int32_t LastFrameType = 0;
+char LastTargetAddressText[32] = {};
+PreparedCommandRecord PreparedCommand;
+wsock::SOCKET StationSocket = wsock::INVALID_SOCKET;
+std::int32_t StationSocketState = 0;
+std::int32_t StationLinkCountdown = 0;
+std::uint16_t CrcRegister = 0xFFFF;
+std::uint8_t FrameHeader[kFrameHeaderSize] = {};
+
+namespace {
+
+constexpr int kReceiveBufferBytes = 200000;
+constexpr int kSendBufferBytes = 100000;
+
+std::uint16_t station_socket_port = kStationPort;
+
+void AddServiceLine(const char* line) {
+  if (FormSV != nullptr) FormSV->ListBox1.Items().Add(line);
+}
+
+void ShowSocketState(const char* text) {
+  if (FormSV != nullptr) FormSV->EditSV.SetText(text);
+}
+
+// Resolves the host's address text, remembers it as the slot's ResolvedAddress (which is
+// what lets its answers in) and sends the frame there.
+void SendToHost(int slot, const std::uint8_t* frame, int length) {
+  HostEntry& host = HostTable[slot];
+  host.ResolvedAddress = wsock::inet_addr(host.AddressText);
+  const sockaddr_in to =
+      wsock::MakeAddress(host.ResolvedAddress, static_cast<std::uint16_t>(host.Port));
+  wsock::sendto(StationSocket, reinterpret_cast<const char*>(frame), length, 0,
+                reinterpret_cast<const sockaddr*>(&to), sizeof to);
+}
+
+void CopyAddressText(char (&out)[32], const char* text) {
+  std::size_t i = 0;
+  for (; i + 1 < sizeof out && text[i] != '\0'; ++i) out[i] = text[i];
+  out[i] = '\0';
+}
+
+void PutWord(std::uint8_t* at, int word) {
+  at[0] = static_cast<std::uint8_t>(word & 0xFF);
+  at[1] = static_cast<std::uint8_t>((word >> 8) & 0xFF);
+}
+
+}  // namespace
 
 void StartWinsock() {
   wsock::WSADATA data;
@@ -14,6 +70,157 @@ void StartWinsock() {
   if (data.wVersion != version) {
     forms::Application().MessageBox("Не верная версия WinSock", "", forms::MB_OK);
   }
+}
+
+void SetStationSocketPort(std::uint16_t port) {
+  station_socket_port = port;
+}
+
+int OpenStationSocket() {
+  StationLinkCountdown = 20;
+  if (StationSocketState == kStationSocketOpen) {
+    wsock::closesocket(StationSocket);
+    StationSocket = wsock::INVALID_SOCKET;
+  }
+  StationSocketState = 0;
+  StationSocket = wsock::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  const sockaddr_in local = wsock::MakeAddress(INADDR_ANY, station_socket_port);
+  if (wsock::bind(StationSocket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+    // An unbound socket would only send from a port no station answers to; close it rather
+    // than leak one descriptor per retry of the watchdog.
+    if (StationSocket != wsock::INVALID_SOCKET) wsock::closesocket(StationSocket);
+    StationSocket = wsock::INVALID_SOCKET;
+    ShowSocketState("ERR");
+    AddServiceLine("Mox ERR");
+    return 1;
+  }
+  StationSocketState = kStationSocketOpen;
+  unsigned long non_blocking = 1;
+  wsock::ioctlsocket(StationSocket, wsock::kFIONBIO, &non_blocking);
+  const int receive_bytes = kReceiveBufferBytes;
+  if (wsock::setsockopt(StationSocket, SOL_SOCKET, SO_RCVBUF,
+                        reinterpret_cast<const char*>(&receive_bytes), sizeof receive_bytes) != 0) {
+    AddServiceLine("SV Ошибка  опции SO_RCVBUF");
+  }
+  const int send_bytes = kSendBufferBytes;
+  if (wsock::setsockopt(StationSocket, SOL_SOCKET, SO_SNDBUF,
+                        reinterpret_cast<const char*>(&send_bytes), sizeof send_bytes) != 0) {
+    AddServiceLine("SV Ошибка  опции SO_SNDBUF");
+  }
+  ShowSocketState("SOK");
+  return 0;
+}
+
+void SetFrameTag(int tag) {
+  FrameTag = tag;
+}
+
+void UpdateCrc16(std::uint8_t byte) {
+  CrcRegister = Crc16ModbusStep(CrcRegister, byte);
+}
+
+void BuildFrameHeader(std::uint8_t type, std::uint8_t length) {
+  FrameTag &= 0x0F;
+  std::memset(FrameHeader, 0, sizeof FrameHeader);
+  FrameHeader[kHeaderTag] = static_cast<std::uint8_t>(0x80 | FrameTag);
+  FrameHeader[kHeaderFrameType] = type;
+  std::memcpy(FrameHeader + kHeaderFabNum, RequestFabNum, sizeof RequestFabNum);
+  // The address up to and including its first NUL, at most six bytes.
+  for (std::size_t i = 0; i < 6; ++i) {
+    FrameHeader[kHeaderAddress + i] = static_cast<std::uint8_t>(RequestAddress[i]);
+    if (RequestAddress[i] == '\0') break;
+  }
+  FrameHeader[kHeaderBodyLength] = length;
+}
+
+void SendStationFrame(int type, const std::uint8_t* payload, int n) {
+  if (n < 0 || static_cast<std::size_t>(n) > kMaxFramePayload) return;
+  BuildFrameHeader(static_cast<std::uint8_t>(type), static_cast<std::uint8_t>(n + 2));
+
+  std::uint8_t frame[kFrameBufferSize];
+  frame[0] = 0xFF;
+  frame[1] = 0xFF;
+  frame[2] = 0xFF;
+  frame[3] = 0xF7;
+  std::memcpy(frame + kFrameHeaderOffset, FrameHeader, kFrameHeaderSize);
+  if (n > 0) std::memcpy(frame + kFramePayloadOffset, payload, static_cast<std::size_t>(n));
+  const std::size_t crc_at = kFramePayloadOffset + static_cast<std::size_t>(n);
+  CrcRegister = 0xFFFF;
+  for (std::size_t i = kFrameHeaderOffset; i < crc_at; ++i) UpdateCrc16(frame[i]);
+  frame[crc_at] = static_cast<std::uint8_t>(CrcRegister & 0xFF);
+  frame[crc_at + 1] = static_cast<std::uint8_t>(CrcRegister >> 8);
+  frame[crc_at + 2] = 0xFF;
+  const int length = static_cast<int>(kFrameOverhead) + n;
+
+  if (TargetHost != kAllHosts) {
+    const int slot = FindHostByNumber(TargetHost);
+    if (slot >= 0) {
+      SendToHost(slot, frame, length);
+      CopyAddressText(LastTargetAddressText, HostTable[slot].AddressText);
+    }
+  } else {
+    // The header is already built: this frame keeps its tag.
+    FrameTag = 1;
+    for (int number = 1; number <= kMaxHosts; ++number) {
+      const int slot = FindHostByNumber(number);
+      if (slot >= 0) SendToHost(slot, frame, length);
+    }
+  }
+  FrameTag = 1;
+}
+
+void SendCommandWords2(int type, int command, int w1, int w2) {
+  std::uint8_t payload[7];
+  payload[0] = static_cast<std::uint8_t>(command);
+  payload[1] = 0x80;
+  payload[2] = 7;
+  PutWord(payload + 3, w1);
+  PutWord(payload + 5, w2);
+  SendStationFrame(type, payload, 7);
+  LastFrameType = type;
+}
+
+void SendCommandWords3(int type, int command, int w1, int w2, int w3) {
+  std::uint8_t payload[9];
+  payload[0] = static_cast<std::uint8_t>(command);
+  payload[1] = 0x80;
+  payload[2] = 9;
+  PutWord(payload + 3, w1);
+  PutWord(payload + 5, w2);
+  PutWord(payload + 7, w3);
+  SendStationFrame(type, payload, 9);
+  LastFrameType = type;
+}
+
+void SendCommandBytes(int type, int command, int w1, int count, const std::uint8_t* bytes) {
+  if (count < 0 || count > kMaxCommandBytes) return;
+  std::uint8_t payload[kCommandAreaSize];
+  payload[0] = static_cast<std::uint8_t>(command);
+  payload[1] = 0x80;
+  payload[2] = static_cast<std::uint8_t>(count + 5);
+  PutWord(payload + 3, w1);
+  if (count > 0) std::memcpy(payload + 5, bytes, static_cast<std::size_t>(count));
+  SendStationFrame(type, payload, count + 5);
+  LastFrameType = type;
+}
+
+void PollCellStatus(int code) {
+  SendCommandWords2(0xC1, 0x92, 0, code);
+}
+
+void RequestDischargeReport() {
+  SendCommandWords2(0xC1, 0x93, 0, 0);
+}
+
+void RequestChargeReport() {
+  SendCommandWords2(0xC1, 0x94, 0, 0);
+}
+
+void SendPreparedCommand() {
+  std::memcpy(RequestAddress, PreparedCommand.Address, sizeof RequestAddress);
+  RequestAddress[sizeof RequestAddress - 1] = '\0';
+  SendCommandWords2(PreparedCommand.FrameType, PreparedCommand.Command, PreparedCommand.Word1,
+                    PreparedCommand.Word2);
 }
 
 }  // namespace tolvex

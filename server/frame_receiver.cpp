@@ -1,0 +1,123 @@
+#include "server/frame_receiver.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/net/winsock.h"
+#include "server/host_table.h"
+#include "server/reply_decoder.h"
+#include "server/service_window.h"
+#include "server/workstation_socket.h"
+
+namespace tolvex {
+
+StationFrameReceiverState FrameReceivers[kFrameReceiverSlots];
+std::uint8_t ReceiveBuffer[kReceiveBufferSize];
+
+namespace {
+
+StationFrameHandler station_frame_handler = &DecodeStationReply;
+WorkstationDatagramHandler workstation_datagram_handler = nullptr;
+
+// One waiting datagram into ReceiveBuffer: its length (0 for an empty datagram), or -1 when
+// nothing is waiting. The sockets are non-blocking, so the receive itself is the test: on
+// Linux FIONREAD gives only the size of the next datagram, and an empty one at the head of
+// the queue would read as "nothing waiting" forever and hide everything behind it.
+int ReceiveDatagram(wsock::SOCKET socket, sockaddr_in& from) {
+  int from_length = sizeof from;
+  from = sockaddr_in{};
+  const int length =
+      wsock::recvfrom(socket, reinterpret_cast<char*>(ReceiveBuffer), kReceiveBufferSize, 0,
+                      reinterpret_cast<sockaddr*>(&from), &from_length);
+  return length < 0 ? -1 : length;
+}
+
+void ReceiveWorkstationDatagram() {
+  if (!MonitorSocket.open) return;
+  sockaddr_in from;
+  const int length = ReceiveDatagram(MonitorSocket.handle, from);
+  if (length <= 0) return;
+  MissedPingCount = 0;
+  if (workstation_datagram_handler != nullptr) {
+    workstation_datagram_handler(length, ReceiveBuffer, wsock::inet_ntoa(from.sin_addr),
+                                 wsock::ntohs(from.sin_port));
+  }
+  if (FormSV != nullptr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", length);
+    FormSV->Edit10.SetText(text);
+  }
+}
+
+void DrainStationSocket() {
+  if (StationSocketState != kStationSocketOpen) return;
+  for (;;) {
+    sockaddr_in from;
+    const int length = ReceiveDatagram(StationSocket, from);
+    if (length <= 0) return;
+    StationLinkCountdown = 15;
+    // Only the sender's address counts; its port is not compared.
+    const int slot = FindHostByAddress(from.sin_addr.s_addr);
+    if (slot >= 0 && slot < kFrameReceiverSlots) FeedStationDatagram(slot, ReceiveBuffer, length);
+  }
+}
+
+}  // namespace
+
+void SetStationFrameHandler(StationFrameHandler handler) {
+  station_frame_handler = handler != nullptr ? handler : &DecodeStationReply;
+}
+
+void SetWorkstationDatagramHandler(WorkstationDatagramHandler handler) {
+  workstation_datagram_handler = handler;
+}
+
+void StationFrameReceiver(int slot, std::uint8_t byte) {
+  if (slot < 0 || slot >= kFrameReceiverSlots) return;
+  StationFrameReceiverState& r = FrameReceivers[slot];
+  r.window[0] = r.window[1];
+  r.window[1] = r.window[2];
+  r.window[2] = byte;
+
+  if (r.state == kReceiverHunting) {
+    r.count = 0;
+    // Answers carry bit 7 clear in header byte 0; the server's own requests never start one.
+    if (r.window[0] == 0xFF && r.window[1] == 0xF7 && byte < 0x80) r.state = kReceiverHeader;
+  }
+
+  if (r.state == kReceiverBody) {
+    r.body[r.count++] = byte;
+    if (static_cast<std::uint32_t>(r.count) < r.expected) return;
+    r.state = kReceiverHunting;
+    CrcRegister = 0xFFFF;
+    for (std::uint8_t b : r.header) UpdateCrc16(b);
+    for (std::int32_t i = 0; i < r.count; ++i) UpdateCrc16(r.body[i]);
+    // Over header, payload and CRC the register must come out 0.
+    if (CrcRegister == 0) {
+      station_frame_handler(r.header, static_cast<std::int32_t>(r.expected) - 2, r.body, slot);
+    }
+    r.count = 0;
+  } else if (r.state == kReceiverHeader) {
+    r.header[r.count++] = byte;
+    if (r.count < static_cast<std::int32_t>(kFrameHeaderSize)) return;
+    r.expected = r.header[kHeaderBodyLength];
+    r.count = 0;
+    r.state = r.expected > kMaxBodyLength ? kReceiverHunting : kReceiverBody;
+  }
+}
+
+void FeedStationDatagram(int slot, const std::uint8_t* bytes, int length) {
+  for (int i = 0; i < length; ++i) StationFrameReceiver(slot, bytes[i]);
+}
+
+void ResetFrameReceivers() {
+  for (StationFrameReceiverState& r : FrameReceivers) r = StationFrameReceiverState{};
+}
+
+// The receive tick: one workstation datagram, then every waiting station datagram.
+void TFormSV::Timer1Timer() {
+  ReceiveWorkstationDatagram();
+  DrainStationSocket();
+}
+
+}  // namespace tolvex
