@@ -104,7 +104,9 @@ void TFormCFG::CheckAUTOClick() {
   SetAutoStartBoxFromEntry(entries);
 }
 
-void TFormCFG::FormActivate() { ReadAutoStartState(); }
+void TFormCFG::FormActivate() {
+  ReadAutoStartState();
+}
 
 void ReadAutoStartState() {
   if (FormCFG == nullptr) return;

@@ -38,11 +38,11 @@ class TFormCFG : public forms::TForm {
   forms::TCheckBox CheckT4{&Panel1, "CheckT4"};
   forms::TCheckBox CheckAUTO{this, "CheckAUTO", "АВТО ПУСК"};
 
-  void BitBtn1Click();   // "Сохранить"
-  void BitBtn2Click();   // "Тест"
-  void CheckLOGClick();  // report file on or off at once
-  void CheckAUTOClick(); // write or delete the auto-start entry, show what it holds
-  void FormActivate();   // show the auto-start entry's state
+  void BitBtn1Click();    // "Сохранить"
+  void BitBtn2Click();    // "Тест"
+  void CheckLOGClick();   // report file on or off at once
+  void CheckAUTOClick();  // write or delete the auto-start entry, show what it holds
+  void FormActivate();    // show the auto-start entry's state
 };
 
 extern TFormCFG* FormCFG;

@@ -32,7 +32,8 @@ std::int32_t ReadI32(std::span<const std::uint8_t, kServerConfigSize> image, std
   return static_cast<std::int32_t>(v);
 }
 
-void WriteI32(std::span<std::uint8_t, kServerConfigSize> image, std::size_t at, std::int32_t value) {
+void WriteI32(std::span<std::uint8_t, kServerConfigSize> image, std::size_t at,
+              std::int32_t value) {
   const auto v = static_cast<std::uint32_t>(value);
   for (std::size_t i = 0; i < 4; ++i) image[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
@@ -101,7 +102,8 @@ void StoreConfigText(std::span<char> field, std::string_view utf8) {
 
 std::string ConfigTextOf(std::span<const char> field) {
   const auto end = std::find(field.begin(), field.end(), '\0');
-  return lamp::Cp1251ToUtf8(std::string_view(field.data(), static_cast<std::size_t>(end - field.begin())));
+  return lamp::Cp1251ToUtf8(
+      std::string_view(field.data(), static_cast<std::size_t>(end - field.begin())));
 }
 
 std::string ServerConfigFilePath() {
@@ -110,7 +112,9 @@ std::string ServerConfigFilePath() {
   return sys::DirectoryPrefix(sys::ExecutablePath()) + kServerConfigFileName;
 }
 
-void SetServerConfigFilePath(std::string path) { config_file_override = std::move(path); }
+void SetServerConfigFilePath(std::string path) {
+  config_file_override = std::move(path);
+}
 
 std::string AutoStartDirectory() {
   if (!autostart_directory_override.empty()) return autostart_directory_override;

@@ -25,7 +25,9 @@ std::tm SystemLocalTime() {
 LocalTimeSource state_rows_clock = SystemLocalTime;
 
 // A cell counts as answering while fewer than three requests in a row went unanswered.
-bool CellAnswers(int cell) { return static_cast<std::uint32_t>(Cells.kZAPR[cell]) < 3; }
+bool CellAnswers(int cell) {
+  return static_cast<std::uint32_t>(Cells.kZAPR[cell]) < 3;
+}
 
 void ResetCellExtremes(int cell) {
   Cells.FLN[cell] = 0;
@@ -103,7 +105,9 @@ void SetStateRowsClock(LocalTimeSource source) {
   state_rows_clock = source != nullptr ? source : SystemLocalTime;
 }
 
-std::tm CurrentStateRowsTime() { return state_rows_clock(); }
+std::tm CurrentStateRowsTime() {
+  return state_rows_clock();
+}
 
 void RunStateRowsTick(const ClockMinuteText& now, const std::array<const char*, 4>& times) {
   if (StatRowsDue == 1) {

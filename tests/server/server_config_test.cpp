@@ -1,0 +1,316 @@
+// The configuration record: its file image, loading, applying to the forms, saving, and the
+// auto-start entry read back into the form.
+#include "server/server_config.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/forms/application.h"
+#include "platform/sys/autostart.h"
+#include "platform/sys/module_path.h"
+#include "server/config_window.h"
+#include "server/main_window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tolvex::ServerConfig;
+
+std::vector<std::uint8_t> ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+std::uint32_t U32At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+         static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+std::string TextAt(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+  return std::string(reinterpret_cast<const char*>(bytes.data() + at));
+}
+
+class ServerConfigTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    forms::Application().UseManualClock();
+    const char* scratch = std::getenv("LAMP_TEST_SCRATCH");
+    dir_ = fs::path(scratch != nullptr ? scratch : "/tmp/server_config_test") /
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    file_ = dir_ / "ddport.sbp";
+    tolvex::SetServerConfigFilePath(file_.string());
+    tolvex::SetAutoStartDirectory((dir_ / "autostart").string());
+    ServerConfig = {};
+  }
+  void TearDown() override {
+    tolvex::SetServerConfigFilePath({});
+    tolvex::SetAutoStartDirectory({});
+  }
+
+  // A valid image of the built-in values, as "Сохранить" writes it.
+  std::vector<std::uint8_t> SavedDefaults() {
+    cfg_.BitBtn1Click();
+    return ReadFile(file_);
+  }
+
+  fs::path dir_;
+  fs::path file_;
+  tolvex::TForm1 main_;
+  tolvex::TFormCFG cfg_;
+};
+
+TEST_F(ServerConfigTest, FormStartsWithTheBuiltInValues) {
+  EXPECT_EQ(cfg_.Caption(), "Конфигурация");
+  EXPECT_EQ(cfg_.Edit1.Text(), "5");
+  EXPECT_EQ(cfg_.UpTT.Position(), 5);
+  EXPECT_EQ(cfg_.UpTT.Min(), 5);
+  EXPECT_EQ(cfg_.UpTT.Max(), 60);
+  EXPECT_FALSE(cfg_.UpTT.Wrap());
+  EXPECT_EQ(cfg_.EditU.Text(), "root");
+  EXPECT_EQ(cfg_.EditP.Text(), "q758");
+  char host[256] = {};
+  ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+  EXPECT_EQ(cfg_.EditH.Text(), host);
+  EXPECT_EQ(cfg_.MaskEdit1.Text(), "01:00");
+  EXPECT_EQ(cfg_.MaskEdit2.Text(), "07:00");
+  EXPECT_EQ(cfg_.MaskEdit3.Text(), "13:00");
+  EXPECT_EQ(cfg_.MaskEdit4.Text(), "19:00");
+  EXPECT_EQ(cfg_.MaskEdit1.EditMask(), "!90:00;1;_");
+  EXPECT_TRUE(cfg_.CheckT1.Checked());
+  EXPECT_FALSE(cfg_.CheckT2.Checked() || cfg_.CheckT3.Checked() || cfg_.CheckT4.Checked());
+  EXPECT_FALSE(cfg_.CheckHIDE.Checked() || cfg_.CheckLOG.Checked() || cfg_.CheckAUTO.Checked());
+  EXPECT_EQ(cfg_.CheckHIDE.Caption(), "Скрыть при запуске");
+  EXPECT_EQ(cfg_.CheckLOG.Caption(), "Запись лог-файла");
+  EXPECT_EQ(cfg_.CheckAUTO.Caption(), "АВТО ПУСК");
+  EXPECT_EQ(cfg_.BitBtn1.Caption(), "Сохранить");
+  EXPECT_EQ(cfg_.BitBtn2.Caption(), "Тест");
+}
+
+TEST_F(ServerConfigTest, SavingTheBuiltInValuesWritesTheFixedImageForItsOwnerOnly) {
+  const std::vector<std::uint8_t> image = SavedDefaults();
+  ASSERT_EQ(image.size(), 240u);
+  EXPECT_EQ(U32At(image, 8), 5u);
+  EXPECT_EQ(U32At(image, 12), 0u);
+  EXPECT_EQ(U32At(image, 16), 0u);
+  EXPECT_EQ(image[236], 0x13);
+  EXPECT_EQ(image[237], 0x55);
+  EXPECT_EQ(image[238], 0x00);
+  EXPECT_EQ(image[239], 0x00);
+  EXPECT_EQ(TextAt(image, 28), cfg_.EditH.Text());
+  EXPECT_EQ(TextAt(image, 60), "root");
+  EXPECT_EQ(TextAt(image, 124), "q758");
+  EXPECT_EQ(U32At(image, 156), 1u);
+  EXPECT_EQ(U32At(image, 160), 0u);
+  EXPECT_EQ(TextAt(image, 172), "01:00");
+  EXPECT_EQ(TextAt(image, 188), "07:00");
+  EXPECT_EQ(TextAt(image, 204), "13:00");
+  EXPECT_EQ(TextAt(image, 220), "19:00");
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(image[i], 0) << i;
+  for (std::size_t i = 20; i < 28; ++i) EXPECT_EQ(image[i], 0) << i;
+
+  struct stat info {};
+  ASSERT_EQ(stat(file_.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(ServerConfigTest, SavingOverAFileReadableByOthersMakesItPrivate) {
+  WriteFile(file_, std::vector<std::uint8_t>(240, 0));
+  fs::permissions(file_, fs::perms::all);
+  cfg_.BitBtn1Click();
+  struct stat info {};
+  ASSERT_EQ(stat(file_.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_EQ(ReadFile(file_).size(), 240u);
+}
+
+TEST_F(ServerConfigTest, TextsLongerThanTheirFieldsAreCutAndBytesBehindTheNulStay) {
+  std::vector<std::uint8_t> image = SavedDefaults();
+  // Garbage behind the host's NUL and in the reserved bytes must survive a load and a save.
+  image[40] = 'X';
+  image[3] = 0xAB;
+  image[25] = 0xCD;
+  WriteFile(file_, image);
+  ASSERT_EQ(tolvex::LoadServerConfig(), 0);
+  tolvex::ShowServerConfig();
+  cfg_.EditH.SetText("abc");
+  cfg_.EditU.SetText(std::string(80, 'u'));
+  cfg_.EditP.SetText("пароль-очень-длинный-больше-тридцати");
+  cfg_.MaskEdit2.SetText("7:30");
+  cfg_.BitBtn1Click();
+  const std::vector<std::uint8_t> saved = ReadFile(file_);
+  ASSERT_EQ(saved.size(), 240u);
+  EXPECT_EQ(TextAt(saved, 28), "abc");
+  EXPECT_EQ(saved[40], 'X');
+  EXPECT_EQ(saved[3], 0xAB);
+  EXPECT_EQ(saved[25], 0xCD);
+  EXPECT_EQ(TextAt(saved, 60), std::string(63, 'u'));
+  // cp1251 in the file: one byte per letter, cut to 31.
+  const std::string password = TextAt(saved, 124);
+  EXPECT_EQ(password.size(), 31u);
+  EXPECT_EQ(static_cast<unsigned char>(password[0]), 0xEF);  // "п"
+  EXPECT_EQ(TextAt(saved, 188), "7:30");
+}
+
+TEST_F(ServerConfigTest, LoadCountsTheBytesAndTakesOnlyAWholeImage) {
+  const std::vector<std::uint8_t> image = SavedDefaults();
+  struct Case {
+    std::size_t size;
+    int result;
+    const char* shown;
+    std::uint32_t magic;
+  };
+  for (const Case& c : {Case{239, 1, "239", 0u}, Case{240, 0, "240", 0x5513u},
+                        Case{241, 0, "240", 0x5513u}, Case{0, 1, "0", 0u}}) {
+    ServerConfig = {};
+    ServerConfig.Magic = 0x5513;
+    std::vector<std::uint8_t> bytes = image;
+    bytes.resize(c.size, 0x77);
+    WriteFile(file_, bytes);
+    EXPECT_EQ(tolvex::LoadServerConfig(), c.result) << c.size;
+    EXPECT_EQ(cfg_.Edit2.Text(), c.shown) << c.size;
+    EXPECT_EQ(ServerConfig.Magic, c.magic) << c.size;
+  }
+}
+
+TEST_F(ServerConfigTest, AMissingFileLeavesTheRecordAndShowsZero) {
+  ServerConfig.PollPeriod = 33;
+  EXPECT_EQ(tolvex::LoadServerConfig(), 1);
+  EXPECT_EQ(cfg_.Edit2.Text(), "0");
+  EXPECT_EQ(ServerConfig.PollPeriod, 33);
+  ServerConfig = {};
+  tolvex::ShowServerConfig();
+  EXPECT_EQ(main_.PollPeriod, 5);
+  EXPECT_EQ(cfg_.EditP.Text(), "q758");
+}
+
+TEST_F(ServerConfigTest, AValidRecordFillsTheFormAndTheMainWindowUnclamped) {
+  tolvex::ServerConfigRecord record;
+  record.PollPeriod = 90;
+  record.HideAtStart = 1;
+  record.LogFile = 1;
+  tolvex::StoreConfigText(record.Host, "dbhost");
+  tolvex::StoreConfigText(record.Login, "operator");
+  tolvex::StoreConfigText(record.Password, "секрет");
+  record.TimeEnabled = {0, 1, 1, 0};
+  const char* times[] = {"02:15", "08:00", "14:45", "20:30"};
+  for (std::size_t k = 0; k < 4; ++k) tolvex::StoreConfigText(record.Times[k], times[k]);
+  record.Magic = tolvex::kServerConfigMagic;
+  std::array<std::uint8_t, 240> image{};
+  tolvex::EncodeServerConfig(record, image);
+  WriteFile(file_, {image.begin(), image.end()});
+
+  ASSERT_EQ(tolvex::LoadServerConfig(), 0);
+  tolvex::ShowServerConfig();
+  EXPECT_EQ(main_.PollPeriod, 90);
+  EXPECT_EQ(main_.ReportEnabled, 1);
+  EXPECT_EQ(cfg_.UpTT.Position(), 60);
+  EXPECT_EQ(cfg_.Edit1.Text(), "60");
+  EXPECT_TRUE(cfg_.CheckHIDE.Checked());
+  EXPECT_TRUE(cfg_.CheckLOG.Checked());
+  EXPECT_EQ(cfg_.EditH.Text(), "dbhost");
+  EXPECT_EQ(cfg_.EditU.Text(), "operator");
+  EXPECT_EQ(cfg_.EditP.Text(), "секрет");
+  EXPECT_EQ(cfg_.MaskEdit1.Text(), "02:15");
+  EXPECT_EQ(cfg_.MaskEdit4.Text(), "20:30");
+  EXPECT_FALSE(cfg_.CheckT1.Checked());
+  EXPECT_TRUE(cfg_.CheckT2.Checked());
+  EXPECT_TRUE(cfg_.CheckT3.Checked());
+  EXPECT_FALSE(cfg_.CheckT4.Checked());
+}
+
+TEST_F(ServerConfigTest, AWrongMagicIsReadButNotApplied) {
+  std::vector<std::uint8_t> image = SavedDefaults();
+  image[8] = 42;
+  image[236] = 0x14;
+  WriteFile(file_, image);
+  EXPECT_EQ(tolvex::LoadServerConfig(), 0);
+  EXPECT_EQ(ServerConfig.PollPeriod, 42);
+  tolvex::ShowServerConfig();
+  EXPECT_EQ(main_.PollPeriod, 5);
+  EXPECT_EQ(cfg_.UpTT.Position(), 5);
+}
+
+TEST_F(ServerConfigTest, SavingDoesNotChangeTheRunningPollPeriodButTheReportSwitchActsAtOnce) {
+  cfg_.ConnectHandlers();
+  cfg_.UpTT.SetPosition(20);
+  cfg_.BitBtn1Click();
+  EXPECT_EQ(main_.PollPeriod, 5);
+  EXPECT_EQ(U32At(ReadFile(file_), 8), 20u);
+  cfg_.CheckLOG.Click();
+  EXPECT_EQ(main_.ReportEnabled, 1);
+  cfg_.CheckLOG.Click();
+  EXPECT_EQ(main_.ReportEnabled, 0);
+}
+
+TEST_F(ServerConfigTest, AFileThatCannotBeCreatedWritesNothing) {
+  tolvex::SetServerConfigFilePath((dir_ / "missing" / "ddport.sbp").string());
+  cfg_.BitBtn1Click();
+  EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
+TEST_F(ServerConfigTest, TheFileLiesBesideTheExecutable) {
+  tolvex::SetServerConfigFilePath({});
+  EXPECT_EQ(tolvex::ServerConfigFilePath(),
+            (fs::path(sys::ExecutablePath()).parent_path() / "ddport.sbp").string());
+}
+
+TEST_F(ServerConfigTest, AutoStartBoxFollowsTheEntry) {
+  cfg_.ConnectHandlers();
+  const sys::AutoStartEntries entries((dir_ / "autostart").string());
+  cfg_.CheckAUTO.Click();
+  EXPECT_TRUE(cfg_.CheckAUTO.Checked());
+  EXPECT_EQ(entries.Read("ToLVEX"), sys::ExecutablePath());
+
+  cfg_.CheckAUTO.Click();
+  EXPECT_FALSE(cfg_.CheckAUTO.Checked());
+  EXPECT_FALSE(fs::exists(entries.EntryPath("ToLVEX")));
+
+  // The program was moved: the entry names another path and shows as unchecked, untouched.
+  ASSERT_TRUE(entries.Write("ToLVEX", "/opt/elsewhere/tolvex"));
+  cfg_.CheckAUTO.SetChecked(true);
+  EXPECT_TRUE(cfg_.CheckAUTO.Checked());  // written back with this program's path
+  EXPECT_EQ(entries.Read("ToLVEX"), sys::ExecutablePath());
+  ASSERT_TRUE(entries.Write("ToLVEX", "/opt/elsewhere/tolvex"));
+  cfg_.Activate();
+  EXPECT_FALSE(cfg_.CheckAUTO.Checked());
+  EXPECT_EQ(entries.Read("ToLVEX"), "/opt/elsewhere/tolvex");
+  tolvex::ReadAutoStartState();
+  EXPECT_FALSE(cfg_.CheckAUTO.Checked());
+}
+
+TEST_F(ServerConfigTest, AnAutoStartEntryThatCannotBeWrittenShowsUnchecked) {
+  cfg_.ConnectHandlers();
+  // A plain file where the directory should be: nothing can be written there.
+  WriteFile(dir_ / "blocked", {1});
+  tolvex::SetAutoStartDirectory((dir_ / "blocked").string());
+  cfg_.CheckAUTO.Click();
+  EXPECT_FALSE(cfg_.CheckAUTO.Checked());
+}
+
+TEST(ServerConfigImage, EncodeAndDecodeKeepEveryByte) {
+  std::array<std::uint8_t, 240> image{};
+  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  std::array<std::uint8_t, 240> again{};
+  tolvex::EncodeServerConfig(tolvex::DecodeServerConfig(image), again);
+  EXPECT_EQ(image, again);
+  const tolvex::ServerConfigRecord record = tolvex::DecodeServerConfig(image);
+  EXPECT_EQ(record.PollPeriod, 0x5049423B);  // bytes 8..11 little-endian
+  EXPECT_EQ(record.Magic, U32At({image.begin(), image.end()}, 236));
+}
+
+}  // namespace
