@@ -14,19 +14,19 @@ using tolvex::kHeaderFabNum;
 using tolvex::kHeaderFrameType;
 using tolvex::kHeaderTag;
 
-std::uint16_t StationRequest::Word(std::size_t offset) const {
+std::uint16_t RequestFrame::Word(std::size_t offset) const {
   const std::uint16_t low = offset < payload_size ? payload[offset] : 0;
   const std::uint16_t high = offset + 1 < payload_size ? payload[offset + 1] : 0;
   return static_cast<std::uint16_t>(low | (high << 8));
 }
 
-std::uint64_t StationRequest::FabNumValue() const {
+std::uint64_t RequestFrame::FabNumValue() const {
   std::uint64_t value = 0;
   for (std::size_t i = fab_num.size(); i-- > 0;) value = (value << 8) | fab_num[i];
   return value;
 }
 
-RequestParse ParseRequestFrame(std::span<const std::uint8_t> datagram, StationRequest& request) {
+RequestParse ParseRequestFrame(std::span<const std::uint8_t> datagram, RequestFrame& request) {
   if (datagram.size() < kFrameOverhead) return RequestParse::kTooShort;
   if (datagram[0] != 0xFF || datagram[1] != 0xFF || datagram[2] != 0xFF || datagram[3] != 0xF7) {
     return RequestParse::kNoSync;
@@ -44,7 +44,7 @@ RequestParse ParseRequestFrame(std::span<const std::uint8_t> datagram, StationRe
   }
   if (datagram[crc_at + 2] != 0xFF) return RequestParse::kNoEndMark;
 
-  request = StationRequest{};
+  request = RequestFrame{};
   std::memcpy(request.header.data(), header.data(), kFrameHeaderSize);
   request.tag = header[kHeaderTag] & 0x0F;
   request.frame_type = header[kHeaderFrameType];
@@ -71,7 +71,7 @@ FrameHeaderBytes MakeAnswerHeader(std::uint8_t tag, std::uint8_t frame_type, std
   return header;
 }
 
-FrameHeaderBytes AnswerHeaderFor(const StationRequest& request) {
+FrameHeaderBytes AnswerHeaderFor(const RequestFrame& request) {
   return MakeAnswerHeader(request.tag, request.frame_type, request.FabNumValue(), request.address);
 }
 

@@ -31,7 +31,7 @@ enum class RequestParse {
 };
 
 // One request as the station sees it.
-struct StationRequest {
+struct RequestFrame {
   FrameHeaderBytes header{};
   std::uint8_t tag = 0;         // header byte 0 AND 0x0F
   std::uint8_t frame_type = 0;  // header byte 1
@@ -49,7 +49,7 @@ struct StationRequest {
 };
 
 // Reads one whole request datagram.
-RequestParse ParseRequestFrame(std::span<const std::uint8_t> datagram, StationRequest& request);
+RequestParse ParseRequestFrame(std::span<const std::uint8_t> datagram, RequestFrame& request);
 
 // An answer header: byte 0 = tag (below 0x80 for a real answer; any value may be given to
 // play a faulty station), frame type, factory number, address (up to 6 characters, zero
@@ -58,7 +58,7 @@ FrameHeaderBytes MakeAnswerHeader(std::uint8_t tag, std::uint8_t frame_type, std
                                   const char* address);
 // The header of an answer to this request: its tag with bit 7 clear, its type, factory number
 // and address.
-FrameHeaderBytes AnswerHeaderFor(const StationRequest& request);
+FrameHeaderBytes AnswerHeaderFor(const RequestFrame& request);
 
 // Payload: command, 0, count byte, then the words at offsets 3, 5, ... A count byte of -1
 // means the payload's own length. Returns the payload length, 0 when out is too small.
