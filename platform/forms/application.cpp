@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 #include "platform/forms/controls.h"
 
@@ -26,7 +27,50 @@ bool DialogService::GetCursorPos(int& x, int& y) {
   return false;
 }
 
-TApplication::TApplication() { real_origin_ = SteadyMs(); }
+bool DialogService::GetSaveFileName(const SaveDialogRequest&, std::string& chosen) {
+  chosen.clear();
+  return false;
+}
+
+bool DialogService::SetForegroundWindow(TForm&) {
+  return true;
+}
+
+int ScriptedDialogService::MessageBox(const std::string& text, const std::string& caption,
+                                      int flags) {
+  shown.push_back({text, caption, flags});
+  if (while_shown) while_shown(shown.back());
+  if (!answers.empty()) {
+    int answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+  }
+  return DialogService::MessageBox(text, caption, flags);
+}
+
+bool ScriptedDialogService::GetCursorPos(int& x, int& y) {
+  x = cursor_known ? cursor_x : 0;
+  y = cursor_known ? cursor_y : 0;
+  return cursor_known;
+}
+
+bool ScriptedDialogService::GetSaveFileName(const SaveDialogRequest& request, std::string& chosen) {
+  save_requests.push_back(request);
+  chosen.clear();
+  if (save_names.empty()) return false;
+  chosen = save_names.front();
+  save_names.erase(save_names.begin());
+  return !chosen.empty();
+}
+
+bool ScriptedDialogService::SetForegroundWindow(TForm& form) {
+  foreground_requests.push_back(&form);
+  return true;
+}
+
+TApplication::TApplication() {
+  real_origin_ = SteadyMs();
+}
 
 void TApplication::UseManualClock(std::int64_t start_ms) {
   manual_clock_ = true;
@@ -67,6 +111,10 @@ void TApplication::AdvanceTime(std::int64_t ms) {
   manual_now_ = std::max(manual_now_, target);
 }
 
+void TApplication::StallFor(std::int64_t ms) {
+  if (manual_clock_) manual_now_ += std::max<std::int64_t>(ms, 0);
+}
+
 std::int64_t TApplication::FireDueTimers() {
   const std::int64_t now = NowMs();
   // Snapshot of the due timers: each fires at most once per call, however late it is.
@@ -95,25 +143,42 @@ std::int64_t TApplication::FireDueTimers() {
   return wait;
 }
 
-void TApplication::RegisterTimer(TTimer* timer) { timers_.push_back(timer); }
+void TApplication::RegisterTimer(TTimer* timer) {
+  timers_.push_back(timer);
+}
 
 void TApplication::UnregisterTimer(TTimer* timer) {
   timers_.erase(std::remove(timers_.begin(), timers_.end(), timer), timers_.end());
 }
 
-void TApplication::RegisterForm(TForm* form) { forms_.push_back(form); }
+void TApplication::RegisterForm(TForm* form) {
+  forms_.push_back(form);
+}
 
 void TApplication::UnregisterForm(TForm* form) {
   forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+  if (main_form_ == form) main_form_ = nullptr;
 }
 
-void TApplication::Terminate() { terminated_ = true; }
+void TApplication::DestroyForms() {
+  // A handler may create or delete forms: work from a copy and skip the ones gone.
+  const std::vector<TForm*> snapshot = forms_;
+  for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
+    if (std::find(forms_.begin(), forms_.end(), *it) != forms_.end()) (*it)->Destroy();
+  }
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+}
 
 void TApplication::SetDialogService(DialogService* service) {
   dialogs_ = service != nullptr ? service : &default_dialogs_;
 }
 
-DialogService& TApplication::Dialogs() { return *dialogs_; }
+DialogService& TApplication::Dialogs() {
+  return *dialogs_;
+}
 
 void TApplication::RunModal(TForm& form) {
   if (modal_runner_) {
@@ -121,6 +186,29 @@ void TApplication::RunModal(TForm& form) {
   }
   // Without a runner nothing could ever close the form: end the modal state at once.
   if (form.Visible()) form.Hide();
+}
+
+TApplication::ModalRunner TApplication::VirtualTimeModalRunner(std::int64_t limit_ms) {
+  return [limit_ms](TForm& form) {
+    TApplication& app = Application();
+    const std::int64_t end = app.NowMs() + limit_ms;
+    while (form.Visible() && !app.terminated_ && app.NowMs() < end) {
+      TTimer* next = app.NextDueTimer(end);
+      if (next == nullptr) break;
+      app.AdvanceTime(std::max<std::int64_t>(next->due_ms_ - app.NowMs(), 0));
+    }
+  };
+}
+
+void TApplication::Run() {
+  while (!terminated_) {
+    std::int64_t wait = FireDueTimers();
+    if (OnLoopPass) OnLoopPass();
+    if (terminated_) break;
+    // Short naps keep OnLoopPass (signals, sockets) responsive when no timer is near.
+    if (wait < 0 || wait > 20) wait = 20;
+    std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+  }
 }
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, int flags) {

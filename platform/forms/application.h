@@ -14,6 +14,7 @@ class TTimer;
 
 // Message-box buttons and answers, with the Windows values the programs compare against.
 inline constexpr int MB_OK = 0x0;
+inline constexpr int MB_OKCANCEL = 0x1;
 inline constexpr int MB_YESNOCANCEL = 0x3;
 inline constexpr int MB_YESNO = 0x4;
 inline constexpr int MB_ICONERROR = 0x10;
@@ -25,14 +26,55 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
+// What a save dialog asks for.
+struct SaveDialogRequest {
+  std::string file_name;    // proposed name (may be a pattern such as "*.txt")
+  std::string default_ext;  // without the '.'
+  std::string filter;       // "description|pattern|description|pattern"
+  std::string title;
+};
+
 // What a window system (or a test) does for the program: message boxes, the cursor position,
-// running a modal form. The default answers OK / Yes to everything and records nothing.
+// the save dialog, the foreground window. The default answers OK / Yes to every message box,
+// cancels every save dialog, cannot read the cursor and records nothing.
 class DialogService {
  public:
   virtual ~DialogService() = default;
   virtual int MessageBox(const std::string& text, const std::string& caption, int flags);
   // Returns false when the position cannot be read.
   virtual bool GetCursorPos(int& x, int& y);
+  // False when the user cancels; else chosen holds the full file name.
+  virtual bool GetSaveFileName(const SaveDialogRequest& request, std::string& chosen);
+  // Brings the form to the front; false when the window system refuses.
+  virtual bool SetForegroundWindow(TForm& form);
+};
+
+// A dialog service for tests: records every message box and answers from a script (then
+// with the default answer), returns a set cursor position and scripted save-file names.
+class ScriptedDialogService : public DialogService {
+ public:
+  struct Shown {
+    std::string text;
+    std::string caption;
+    int flags;
+  };
+  int MessageBox(const std::string& text, const std::string& caption, int flags) override;
+  bool GetCursorPos(int& x, int& y) override;
+  bool GetSaveFileName(const SaveDialogRequest& request, std::string& chosen) override;
+  bool SetForegroundWindow(TForm& form) override;
+
+  // Answers for the next message boxes, in order.
+  std::vector<int> answers;
+  // Runs inside each message box, before it returns (the loop keeps running meanwhile).
+  std::function<void(const Shown&)> while_shown;
+  std::vector<Shown> shown;
+  bool cursor_known = true;
+  int cursor_x = 0, cursor_y = 0;
+  // Names the next save dialogs return, in order; an empty name cancels. When none is left,
+  // the dialog is cancelled.
+  std::vector<std::string> save_names;
+  std::vector<SaveDialogRequest> save_requests;
+  std::vector<TForm*> foreground_requests;
 };
 
 class Clock {
@@ -57,6 +99,9 @@ class TApplication {
   // order (timers due at the same moment fire in the order they were enabled), one handler at
   // a time. A handler may enable, disable or re-time timers, and may itself call AdvanceTime.
   void AdvanceTime(std::int64_t ms);
+  // Manual clock only: moves time forward by ms without firing anything, as a handler that
+  // blocks the loop does (a slow database call). Timers that fall due meanwhile are late.
+  void StallFor(std::int64_t ms);
   // Fires every timer due at the current time, once each (a late timer fires once and is
   // then rescheduled a whole interval from now). Returns the ms until the next due timer,
   // or -1 when no timer is enabled.
@@ -67,6 +112,11 @@ class TApplication {
   void RegisterForm(TForm* form);
   void UnregisterForm(TForm* form);
   const std::vector<TForm*>& Forms() const { return forms_; }
+  // The program's main form; closing it ends the program. None until the program names it.
+  TForm* MainForm() const { return main_form_; }
+  void SetMainForm(TForm* form) { main_form_ = form; }
+  // Fires OnDestroy of every form still registered, the last created first.
+  void DestroyForms();
 
   // Ends the program's loop; Terminated() tells the loop (and tests) it was asked.
   void Terminate();
@@ -81,6 +131,15 @@ class TApplication {
   using ModalRunner = std::function<void(TForm&)>;
   void SetModalRunner(ModalRunner runner) { modal_runner_ = std::move(runner); }
   void RunModal(TForm& form);
+  // A modal runner for the manual clock: moves time from one due timer to the next (so the
+  // form's own timers and everybody else's fire) until the form is closed, no timer is
+  // enabled, the program is terminated, or limit_ms have passed.
+  static ModalRunner VirtualTimeModalRunner(std::int64_t limit_ms);
+
+  // The loop of a program without a window system, on the real clock: fires due timers and
+  // calls OnLoopPass between them, until Terminate. The Qt runner has its own loop.
+  void Run();
+  std::function<void()> OnLoopPass;
 
   int MessageBox(const std::string& text, const std::string& caption, int flags);
 
@@ -95,6 +154,7 @@ class TApplication {
   std::int64_t real_origin_ = 0;
   std::vector<TTimer*> timers_;
   std::vector<TForm*> forms_;
+  TForm* main_form_ = nullptr;
   bool terminated_ = false;
   DialogService default_dialogs_;
   DialogService* dialogs_ = &default_dialogs_;

@@ -6,7 +6,8 @@ namespace forms {
 
 // ---- TComponent ----
 
-TComponent::TComponent(TComponent* owner, std::string name) : owner_(owner), name_(std::move(name)) {
+TComponent::TComponent(TComponent* owner, std::string name)
+    : owner_(owner), name_(std::move(name)) {
   if (owner_ != nullptr) owner_->components_.push_back(this);
 }
 
@@ -32,7 +33,9 @@ TTimer::TTimer(TComponent* owner, std::string name, int interval_ms, bool enable
   SetEnabled(enabled);
 }
 
-TTimer::~TTimer() { Application().UnregisterTimer(this); }
+TTimer::~TTimer() {
+  Application().UnregisterTimer(this);
+}
 
 void TTimer::Restart() {
   due_ms_ = Application().NowMs() + std::max(interval_, 1);
@@ -64,10 +67,18 @@ TControl::~TControl() {
   }
 }
 
-void TControl::SetLeft(int v) { SetBounds(v, top_, width_, height_); }
-void TControl::SetTop(int v) { SetBounds(left_, v, width_, height_); }
-void TControl::SetWidth(int v) { SetBounds(left_, top_, v, height_); }
-void TControl::SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+void TControl::SetLeft(int v) {
+  SetBounds(v, top_, width_, height_);
+}
+void TControl::SetTop(int v) {
+  SetBounds(left_, v, width_, height_);
+}
+void TControl::SetWidth(int v) {
+  SetBounds(left_, top_, v, height_);
+}
+void TControl::SetHeight(int v) {
+  SetBounds(left_, top_, width_, v);
+}
 
 void TControl::SetBounds(int left, int top, int width, int height) {
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
@@ -98,7 +109,48 @@ void TControl::SetHint(std::string v) {
   Changed();
 }
 
-TWinControl::TWinControl(TWinControl* parent, std::string name) : TControl(parent, std::move(name)) {}
+void TControl::SetColor(TColor v) {
+  if (v == color_) return;
+  color_ = v;
+  Changed();
+}
+
+void TControl::SetFontColor(TColor v) {
+  if (v == font_color_) return;
+  font_color_ = v;
+  Changed();
+}
+
+void TControl::SetFontName(std::string v) {
+  if (v == font_name_) return;
+  font_name_ = std::move(v);
+  Changed();
+}
+
+void TControl::SetFontSize(int v) {
+  if (v == font_size_) return;
+  font_size_ = v;
+  Changed();
+}
+
+void TControl::SetFontBold(bool v) {
+  if (v == font_bold_) return;
+  font_bold_ = v;
+  Changed();
+}
+
+void TControl::SetPopupMenu(TPopupMenu* menu) {
+  if (menu == popup_menu_) return;
+  popup_menu_ = menu;
+  Changed();
+}
+
+void TControl::ContextPopup(int x, int y) {
+  if (popup_menu_ != nullptr) popup_menu_->Popup(x, y);
+}
+
+TWinControl::TWinControl(TWinControl* parent, std::string name)
+    : TControl(parent, std::move(name)) {}
 
 // ---- simple controls ----
 
@@ -111,32 +163,22 @@ void TLabel::SetCaption(std::string v) {
   Changed();
 }
 
-void TLabel::SetFontColor(TColor v) {
-  if (v == font_color_) return;
-  font_color_ = v;
+void TLabel::SetTransparent(bool v) {
+  if (v == transparent_) return;
+  transparent_ = v;
   Changed();
 }
 
 TEdit::TEdit(TWinControl* parent, std::string name, std::string text)
-    : TWinControl(parent, std::move(name)), text_(std::move(text)) {}
+    : TWinControl(parent, std::move(name)), text_(std::move(text)) {
+  InitColor(clWindow);
+}
 
 void TEdit::SetText(std::string v) {
   if (v == text_) return;
   text_ = std::move(v);
   Changed();
   if (OnChange) OnChange();
-}
-
-void TEdit::SetColor(TColor v) {
-  if (v == color_) return;
-  color_ = v;
-  Changed();
-}
-
-void TEdit::SetFontColor(TColor v) {
-  if (v == font_color_) return;
-  font_color_ = v;
-  Changed();
 }
 
 void TEdit::SetReadOnly(bool v) {
@@ -181,7 +223,27 @@ void TMaskEdit::SetEditMask(std::string v) {
   Changed();
 }
 
-int TMaskEdit::MaskLength() const { return static_cast<int>(MaskPositions(mask_).size()); }
+int TMaskEdit::MaskLength() const {
+  return static_cast<int>(MaskPositions(mask_).size());
+}
+
+bool TMaskEdit::IsComplete(const std::string& text) const {
+  if (!Accepts(text)) return false;
+  const std::string positions = MaskPositions(mask_);
+  for (size_t i = 0; i < positions.size(); ++i) {
+    if (positions[i] == '0' && i >= text.size()) return false;
+  }
+  return true;
+}
+
+char TMaskEdit::BlankChar() const {
+  // "<positions>;<keep literals>;<blank>"
+  const size_t first = mask_.find(';');
+  if (first == std::string::npos) return '_';
+  const size_t second = mask_.find(';', first + 1);
+  if (second == std::string::npos || second + 1 >= mask_.size()) return '_';
+  return mask_[second + 1];
+}
 
 bool TMaskEdit::Accepts(const std::string& text) const {
   const std::string positions = MaskPositions(mask_);
@@ -198,6 +260,19 @@ bool TMaskEdit::Accepts(const std::string& text) const {
 }
 
 // ---- TStrings ----
+
+const std::string& TStrings::Get(int index) const {
+  static const std::string empty;
+  if (index < 0 || index >= Count()) return empty;
+  return items_[static_cast<size_t>(index)];
+}
+
+int TStrings::IndexOf(const std::string& text) const {
+  for (int i = 0; i < Count(); ++i) {
+    if (items_[static_cast<size_t>(i)] == text) return i;
+  }
+  return -1;
+}
 
 int TStrings::Add(std::string line) {
   items_.push_back(std::move(line));
@@ -257,13 +332,8 @@ void TStrings::Notify() {
 }
 
 TMemo::TMemo(TWinControl* parent, std::string name) : TWinControl(parent, std::move(name)) {
+  InitColor(clWindow);
   lines_.OnChange = [this] { Changed(); };
-}
-
-void TMemo::SetFontName(std::string v) {
-  if (v == font_name_) return;
-  font_name_ = std::move(v);
-  Changed();
 }
 
 void TMemo::SetReadOnly(bool v) {
@@ -315,6 +385,7 @@ void TCheckBox::SetChecked(bool v) {
 // ---- TListBox ----
 
 TListBox::TListBox(TWinControl* parent, std::string name) : TWinControl(parent, std::move(name)) {
+  InitColor(clWindow);
   items_.OnChange = [this] {
     selected_.resize(static_cast<size_t>(items_.Count()), false);
     if (item_index_ >= items_.Count()) item_index_ = -1;
@@ -372,7 +443,10 @@ void TListBox::DoubleClickItem(int index) {
 // ---- TUpDown ----
 
 TUpDown::TUpDown(TWinControl* parent, std::string name, int min, int max, int position)
-    : TWinControl(parent, std::move(name)), min_(min), max_(max), position_(std::clamp(position, min, max)) {}
+    : TWinControl(parent, std::move(name)),
+      min_(min),
+      max_(max),
+      position_(std::clamp(position, min, max)) {}
 
 void TUpDown::SetMin(int v) {
   min_ = v;
@@ -431,13 +505,8 @@ void TPanel::SetCaption(std::string v) {
   Changed();
 }
 
-void TPanel::SetColor(TColor v) {
-  if (v == color_) return;
-  color_ = v;
-  Changed();
-}
-
-TStatusBar::TStatusBar(TWinControl* parent, std::string name) : TWinControl(parent, std::move(name)) {}
+TStatusBar::TStatusBar(TWinControl* parent, std::string name)
+    : TWinControl(parent, std::move(name)) {}
 
 void TStatusBar::AddPanel(int width, std::string text) {
   panels_.push_back({width, std::move(text)});
@@ -491,6 +560,12 @@ void TMenuItem::SetEnabled(bool v) {
   Changed();
 }
 
+void TMenuItem::SetVisible(bool v) {
+  if (v == visible_) return;
+  visible_ = v;
+  Changed();
+}
+
 void TMenuItem::Add(TMenuItem* item) {
   items_.push_back(item);
   Changed();
@@ -530,8 +605,22 @@ TForm::TForm(std::string name, std::string caption)
 }
 
 TForm::~TForm() {
-  if (OnDestroy) OnDestroy();
+  for (TForm* form : Application().Forms()) {
+    if (form->mdi_parent_ == this) form->mdi_parent_ = nullptr;
+  }
   Application().UnregisterForm(this);
+}
+
+void TForm::AfterConstruction() {
+  if (created_) return;
+  created_ = true;
+  if (OnCreate) OnCreate();
+}
+
+void TForm::Destroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  if (OnDestroy) OnDestroy();
 }
 
 void TForm::SetCaption(std::string v) {
@@ -562,9 +651,11 @@ void TForm::Close() {
   if (action == TCloseAction::caNone) return;
   if (modal_ && modal_result_ == 0) modal_result_ = IDCANCEL;
   Hide();
+  if (Application().MainForm() == this) Application().Terminate();
 }
 
 int TForm::ShowModal() {
+  if (modal_) return IDCANCEL;
   modal_ = true;
   modal_result_ = 0;
   Show();
@@ -591,6 +682,89 @@ void TForm::SetMdiParent(TForm* parent) {
   Changed();
 }
 
+std::vector<TForm*> TForm::MdiChildren() const {
+  std::vector<TForm*> children;
+  for (TForm* form : Application().Forms()) {
+    if (form->mdi_parent_ == this) children.push_back(form);
+  }
+  return children;
+}
+
+namespace {
+// The size of the part of an MDI parent that its children share: below the tool bars,
+// above the status bars. Children's positions are relative to it.
+void MdiClientArea(const TForm& form, int& width, int& height) {
+  int top = 0;
+  int bottom = form.Height();
+  for (const TControl* control : form.Controls()) {
+    if (!control->Visible()) continue;
+    if (dynamic_cast<const TToolBar*>(control) != nullptr) top += control->Height();
+    if (dynamic_cast<const TStatusBar*>(control) != nullptr) bottom -= control->Height();
+  }
+  width = std::max(form.Width(), 1);
+  height = std::max(bottom - top, 1);
+}
+
+std::vector<TForm*> VisibleChildren(const TForm& form) {
+  std::vector<TForm*> children = form.MdiChildren();
+  std::erase_if(children, [](const TForm* child) { return !child->Visible(); });
+  return children;
+}
+}  // namespace
+
+void TForm::Cascade() {
+  int width, height;
+  MdiClientArea(*this, width, height);
+  constexpr int kStep = 24;
+  int offset = 0;
+  for (TForm* child : VisibleChildren(*this)) {
+    child->SetBounds(offset, offset, std::max(width * 3 / 4, 1), std::max(height * 3 / 4, 1));
+    offset += kStep;
+  }
+}
+
+void TForm::TileHorizontal() {
+  int width, height;
+  MdiClientArea(*this, width, height);
+  std::vector<TForm*> children = VisibleChildren(*this);
+  const int count = static_cast<int>(children.size());
+  for (int i = 0; i < count; ++i) {
+    const int y0 = height * i / count;
+    const int y1 = height * (i + 1) / count;
+    children[static_cast<size_t>(i)]->SetBounds(0, y0, width, y1 - y0);
+  }
+}
+
+void TForm::TileVertical() {
+  int width, height;
+  MdiClientArea(*this, width, height);
+  std::vector<TForm*> children = VisibleChildren(*this);
+  const int count = static_cast<int>(children.size());
+  for (int i = 0; i < count; ++i) {
+    const int x0 = width * i / count;
+    const int x1 = width * (i + 1) / count;
+    children[static_cast<size_t>(i)]->SetBounds(x0, 0, x1 - x0, height);
+  }
+}
+
+void TForm::SetBorderStyle(TBorderStyle v) {
+  if (v == border_style_) return;
+  border_style_ = v;
+  Changed();
+}
+
+void TForm::SetPosition(TPosition v) {
+  if (v == position_) return;
+  position_ = v;
+  Changed();
+}
+
+void TForm::SetMenu(TMainMenu* menu) {
+  if (menu == menu_) return;
+  menu_ = menu;
+  Changed();
+}
+
 void TForm::SetWindowStyle(std::uint32_t style) {
   if (style == style_) return;
   style_ = style;
@@ -606,7 +780,9 @@ void TForm::Activate() {
   if (OnActivate) OnActivate();
 }
 
-void TForm::Resize(int width, int height) { SetBounds(Left(), Top(), width, height); }
+void TForm::Resize(int width, int height) {
+  SetBounds(Left(), Top(), width, height);
+}
 
 void TForm::BoundsChanged() {
   if (OnResize) OnResize();

@@ -46,6 +46,7 @@ using TNotifyEvent = std::function<void()>;
 
 class TComponent;
 class TWinControl;
+class TPopupMenu;
 
 // What a window system attaches to a component to hear of its changes.
 class ComponentPeer {
@@ -127,9 +128,31 @@ class TControl : public TComponent {
   const std::string& Hint() const { return hint_; }
   void SetHint(std::string v);
 
+  // Background and text. Each kind of control starts with its own background colour.
+  TColor Color() const { return color_; }
+  void SetColor(TColor v);
+  TColor FontColor() const { return font_color_; }
+  void SetFontColor(TColor v);
+  // Empty name: the window system's default font.
+  const std::string& FontName() const { return font_name_; }
+  void SetFontName(std::string v);
+  // Points; 0: the default size.
+  int FontSize() const { return font_size_; }
+  void SetFontSize(int v);
+  bool FontBold() const { return font_bold_; }
+  void SetFontBold(bool v);
+
+  // The menu a right click on the control opens (not owned).
+  TPopupMenu* PopupMenu() const { return popup_menu_; }
+  void SetPopupMenu(TPopupMenu* menu);
+  // Input: a right click at screen position x, y opens the popup menu there, if any.
+  void ContextPopup(int x, int y);
+
  protected:
   // Hook for size changes (forms fire OnResize).
   virtual void BoundsChanged() {}
+  // For constructors: sets the starting background without notifying anybody.
+  void InitColor(TColor v) { color_ = v; }
 
  private:
   TWinControl* parent_;
@@ -137,6 +160,12 @@ class TControl : public TComponent {
   bool visible_ = true;
   bool enabled_ = true;
   std::string hint_;
+  TColor color_ = clBtnFace;
+  TColor font_color_ = clWindowText;
+  std::string font_name_;
+  int font_size_ = 0;
+  bool font_bold_ = false;
+  TPopupMenu* popup_menu_ = nullptr;
 };
 
 class TWinControl : public TControl {
@@ -154,12 +183,13 @@ class TLabel : public TControl {
   TLabel(TWinControl* parent, std::string name, std::string caption = {});
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string v);
-  TColor FontColor() const { return font_color_; }
-  void SetFontColor(TColor v);
+  // A transparent label shows its parent's background.
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool v);
 
  private:
   std::string caption_;
-  TColor font_color_ = clWindowText;
+  bool transparent_ = true;
 };
 
 class TEdit : public TWinControl {
@@ -168,10 +198,6 @@ class TEdit : public TWinControl {
   const std::string& Text() const { return text_; }
   // Fires OnChange when the text changes (as typing does).
   void SetText(std::string v);
-  TColor Color() const { return color_; }
-  void SetColor(TColor v);
-  TColor FontColor() const { return font_color_; }
-  void SetFontColor(TColor v);
   bool ReadOnly() const { return read_only_; }
   void SetReadOnly(bool v);
   char PasswordChar() const { return password_char_; }
@@ -188,8 +214,6 @@ class TEdit : public TWinControl {
 
  private:
   std::string text_;
-  TColor color_ = clWindow;
-  TColor font_color_ = clWindowText;
   bool read_only_ = false;
   char password_char_ = '\0';
   int max_length_ = 0;
@@ -207,6 +231,10 @@ class TMaskEdit : public TEdit {
   int MaskLength() const;
   // Whether a text fits the mask (used by the window system to refuse other input).
   bool Accepts(const std::string& text) const;
+  // Whether every required position ('0') of the mask holds a digit.
+  bool IsComplete(const std::string& text) const;
+  // The character that shows an empty position ('_' when the mask names none).
+  char BlankChar() const;
 
  private:
   std::string mask_;
@@ -215,14 +243,19 @@ class TMaskEdit : public TEdit {
 class TStrings {
  public:
   int Count() const { return static_cast<int>(items_.size()); }
+  // Throws std::out_of_range for an index outside 0..Count()-1.
   const std::string& operator[](int i) const { return items_.at(static_cast<size_t>(i)); }
+  // The line at index, or the empty text outside 0..Count()-1.
+  const std::string& Get(int index) const;
+  // Index of the first line equal to text, or -1.
+  int IndexOf(const std::string& text) const;
   const std::vector<std::string>& Items() const { return items_; }
   int Add(std::string line);
   void Insert(int index, std::string line);
   void Delete(int index);
   void Clear();
   void Set(int index, std::string line);
-  // Lines joined with "\n".
+  // Every line followed by "\n".
   std::string Text() const;
   void SetText(const std::string& text);
   std::function<void()> OnChange;
@@ -237,14 +270,14 @@ class TMemo : public TWinControl {
   TMemo(TWinControl* parent, std::string name);
   TStrings& Lines() { return lines_; }
   const TStrings& Lines() const { return lines_; }
-  const std::string& FontName() const { return font_name_; }
-  void SetFontName(std::string v);
+  // Every line followed by "\n"; setting it splits at line breaks.
+  std::string Text() const { return lines_.Text(); }
+  void SetText(const std::string& text) { lines_.SetText(text); }
   bool ReadOnly() const { return read_only_; }
   void SetReadOnly(bool v);
 
  private:
   TStrings lines_;
-  std::string font_name_;
   bool read_only_ = false;
 };
 
@@ -344,13 +377,11 @@ class TPanel : public TWinControl {
   TPanel(TWinControl* parent, std::string name, std::string caption = {});
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string v);
-  TColor Color() const { return color_; }
-  void SetColor(TColor v);
 
  private:
   std::string caption_;
-  TColor color_ = clBtnFace;
 };
+// A group box is a panel that shows its caption in its frame.
 using TGroupBox = TPanel;
 
 struct TStatusPanel {
@@ -386,9 +417,14 @@ class TMenuItem : public TComponent {
   void SetChecked(bool v);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool v);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v);
+  // A caption of "-" makes the item a separator line.
+  bool IsSeparator() const { return caption_ == "-"; }
   // Sub-items, in order (not owned).
   const std::vector<TMenuItem*>& Items() const { return items_; }
   void Add(TMenuItem* item);
+  // Input: runs OnClick when the item is enabled.
   void Click();
   TNotifyEvent OnClick;
 
@@ -396,6 +432,7 @@ class TMenuItem : public TComponent {
   std::string caption_;
   bool checked_ = false;
   bool enabled_ = true;
+  bool visible_ = true;
   std::vector<TMenuItem*> items_;
 };
 
@@ -435,6 +472,10 @@ inline constexpr int GWL_STYLE = -16;
 
 enum class TFormStyle { fsNormal, fsMDIForm, fsMDIChild, fsStayOnTop };
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+enum class TBorderStyle { bsSizeable, bsSingle, bsDialog, bsToolWindow, bsNone };
+// Where the window system puts a form when it is first shown.
+enum class TPosition { poDesigned, poScreenCenter };
+class TMainMenu;
 
 class TForm : public TWinControl {
  public:
@@ -450,6 +491,7 @@ class TForm : public TWinControl {
   void Close();
   // Shows the form and runs the application's modal runner until the form is closed;
   // timers keep firing meanwhile. Returns the modal result (IDCANCEL when none was set).
+  // Calling it on a form that is already modal returns IDCANCEL at once.
   int ShowModal();
   bool Modal() const { return modal_; }
   int ModalResult() const { return modal_result_; }
@@ -460,6 +502,20 @@ class TForm : public TWinControl {
   // MDI child forms live inside this MDI parent.
   TForm* MdiParent() const { return mdi_parent_; }
   void SetMdiParent(TForm* parent);
+  // The MDI children of this form, in order of creation.
+  std::vector<TForm*> MdiChildren() const;
+  // The standard MDI arrangements of the visible children over the client area (the form's
+  // size less the height of its tool bars and status bars).
+  void Cascade();
+  void TileHorizontal();  // children one above the other, full width
+  void TileVertical();    // children side by side, full height
+
+  TBorderStyle BorderStyle() const { return border_style_; }
+  void SetBorderStyle(TBorderStyle v);
+  TPosition Position() const { return position_; }
+  void SetPosition(TPosition v);
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* menu);
 
   std::uint32_t WindowStyle() const { return style_; }
   void SetWindowStyle(std::uint32_t style);
@@ -472,6 +528,15 @@ class TForm : public TWinControl {
   void Activate();
   // The user resizes the window (SetWidth/SetHeight fire OnResize too).
   void Resize(int width, int height);
+
+  // Fires OnCreate once. The form's own constructor cannot do it (its derived parts do not
+  // exist yet), so whoever creates the form calls it once the form is complete.
+  void AfterConstruction();
+  // Fires OnDestroy once, while the whole form still exists. The base destructor does not
+  // fire it, because a handler may touch members of the derived form that are gone by then;
+  // the program calls Destroy() (or TApplication::DestroyForms) before deleting a form.
+  void Destroy();
+  bool Destroyed() const { return destroyed_; }
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnShow;
@@ -491,9 +556,14 @@ class TForm : public TWinControl {
   bool modal_ = false;
   int modal_result_ = 0;
   bool active_ = false;
+  bool created_ = false;
+  bool destroyed_ = false;
   TFormStyle form_style_ = TFormStyle::fsNormal;
   TForm* mdi_parent_ = nullptr;
   std::uint32_t style_ = WS_DEFAULT_STYLE;
+  TBorderStyle border_style_ = TBorderStyle::bsSizeable;
+  TPosition position_ = TPosition::poDesigned;
+  TMainMenu* menu_ = nullptr;
 };
 
 // The platform's window-long calls over a form's style bits.
@@ -501,3 +571,9 @@ std::uint32_t GetWindowLongA(TForm& form, int index);
 std::uint32_t SetWindowLongA(TForm& form, int index, std::uint32_t value);
 
 }  // namespace forms
+
+// The other controls: one include gives the whole form library.
+#include "platform/forms/choice_controls.h"
+#include "platform/forms/list_view.h"
+#include "platform/forms/save_dialog.h"
+#include "platform/forms/tool_bar.h"
