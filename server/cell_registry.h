@@ -27,7 +27,7 @@ struct CellRegistry {
   Column<std::uint32_t> UPW{};
   Column<std::uint32_t> UZR{};
   Column<std::uint32_t> U5V{};
-  Column<std::int32_t> FLN{};            // unanswered status polls since the last state row
+  Column<std::int32_t> FLN{};  // unanswered status polls since the last state row
   Column<std::uint32_t> U5VMIN{};
   Column<std::uint32_t> U5VMAX{};
   Column<std::uint32_t> UPWMIN{};
@@ -37,11 +37,11 @@ struct CellRegistry {
   Column<std::int32_t> GR{};
   Column<std::int32_t> GRMIN{};
   Column<std::int32_t> GRMAX{};
-  Column<std::uint64_t> FabNum{};        // factory number of the last status answer
+  Column<std::uint64_t> FabNum{};  // factory number of the last status answer
   Column<std::int32_t> PARM1{};
   Column<std::int32_t> PARM2{};
-  Column<std::int32_t> PSTAT{};          // state code of the last status answer
-  Column<std::int32_t> kZAPR{};          // consecutive requests without any answer
+  Column<std::int32_t> PSTAT{};  // state code of the last status answer
+  Column<std::int32_t> kZAPR{};  // consecutive requests without any answer
 };
 
 // The server's one registry (module-level, as every reader expects).

@@ -45,6 +45,8 @@ int SendStatement(std::string_view statement) {
   return static_cast<int>(mysql_errno(DatabaseHandle));
 }
 
-void SetStatementObserver(StatementObserver observer) { statement_observer = observer; }
+void SetStatementObserver(StatementObserver observer) {
+  statement_observer = observer;
+}
 
 }  // namespace tolvex

@@ -79,8 +79,7 @@ void AppendAssignment(lamp::SqlStatement& out, std::string_view name, std::int32
 }
 
 // UPDATE BATTALL head: "DATE=" q(d) "," "TIME=" q(t) ",".
-void AppendTotalsUpdateHead(lamp::SqlStatement& out, std::string_view date,
-                            std::string_view time) {
+void AppendTotalsUpdateHead(lamp::SqlStatement& out, std::string_view date, std::string_view time) {
   out.Clear();
   out.Append("UPDATE BATTALL SET ");
   out.Append("DATE=");
@@ -109,9 +108,8 @@ void BuildChargeReport(lamp::SqlStatement& out, std::string_view verb, std::stri
   out.Append(");");
 }
 
-void BuildDischargeReport(lamp::SqlStatement& out, std::string_view verb,
-                          std::string_view table, std::string_view columns,
-                          std::string_view date, std::string_view time,
+void BuildDischargeReport(lamp::SqlStatement& out, std::string_view verb, std::string_view table,
+                          std::string_view columns, std::string_view date, std::string_view time,
                           const DischargeReportValues& v) {
   AppendRowHead(out, verb, table, columns, date, time, v.TabNum);
   AppendFabNum(out, v.FabNum);
@@ -174,9 +172,13 @@ forms::TStrings* ErrorList() {
 
 // ---- Time texts ----
 
-void SetWallClock(WallClock clock) { wall_clock = clock; }
+void SetWallClock(WallClock clock) {
+  wall_clock = clock;
+}
 
-std::time_t WallClockNow() { return wall_clock != nullptr ? wall_clock() : std::time(nullptr); }
+std::time_t WallClockNow() {
+  return wall_clock != nullptr ? wall_clock() : std::time(nullptr);
+}
 
 void FormatSqlDate(std::span<char> date) {
   lamp::FormatSqlDate(date, lamp::LocalTimeOf(WallClockNow()));
@@ -210,10 +212,9 @@ DischargeValues ComputeDischargeValues(std::int32_t IDIS, std::int32_t TDIS, std
   DischargeValues values{};
   values.Cacc = wrapped_product(IDIS, TDIS) / 60;
   values.Cet = wrapped_product(10, Cn);
-  values.Proc =
-      Cn == 0 ? 0
-              : static_cast<std::int32_t>(
-                    static_cast<std::int64_t>(wrapped_product(10, values.Cacc)) / Cn);
+  values.Proc = Cn == 0 ? 0
+                        : static_cast<std::int32_t>(
+                              static_cast<std::int64_t>(wrapped_product(10, values.Cacc)) / Cn);
   return values;
 }
 
@@ -241,23 +242,23 @@ void BuildStatStatement(lamp::SqlStatement& out, std::string_view date, std::str
   out.Append(");");
 }
 
-void BuildAccumChStatement(lamp::SqlStatement& out, std::string_view date,
-                           std::string_view time, const ChargeReportValues& v) {
+void BuildAccumChStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                           const ChargeReportValues& v) {
   BuildChargeReport(out, "INSERT INTO ", "accumch", kAccumChColumns, date, time, v);
 }
 
-void BuildBattChRepStatement(lamp::SqlStatement& out, std::string_view date,
-                             std::string_view time, const ChargeReportValues& v) {
+void BuildBattChRepStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                             const ChargeReportValues& v) {
   BuildChargeReport(out, "REPLACE INTO ", "battchrep", kBattChRepColumns, date, time, v);
 }
 
-void BuildAccumDisStatement(lamp::SqlStatement& out, std::string_view date,
-                            std::string_view time, const DischargeReportValues& v) {
+void BuildAccumDisStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                            const DischargeReportValues& v) {
   BuildDischargeReport(out, "INSERT INTO ", "accumdis", kAccumDisColumns, date, time, v);
 }
 
-void BuildBattDisRepStatement(lamp::SqlStatement& out, std::string_view date,
-                              std::string_view time, const DischargeReportValues& v) {
+void BuildBattDisRepStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                              const DischargeReportValues& v) {
   BuildDischargeReport(out, "REPLACE INTO ", "battdisrep", kBattDisRepColumns, date, time, v);
 }
 
@@ -268,8 +269,8 @@ void BuildCountStatement(lamp::SqlStatement& out, std::string_view TabNum) {
   out.Append(";");
 }
 
-void BuildAddChAllStatement(lamp::SqlStatement& out, std::string_view date,
-                            std::string_view time, const ChargeTotalsValues& v) {
+void BuildAddChAllStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                            const ChargeTotalsValues& v) {
   AppendRowHead(out, "INSERT INTO ", "BATTALL", kChargeTotalsColumns, date, time, v.TabNum);
   for (std::int32_t value : {v.KZR, v.KZRB, v.TIP, v.CNAK, v.ST, v.UCH, v.BRIG, v.NUMBATT}) {
     AppendValue(out, value);
@@ -277,8 +278,8 @@ void BuildAddChAllStatement(lamp::SqlStatement& out, std::string_view date,
   out.Append(");");
 }
 
-void BuildUpdChAllStatement(lamp::SqlStatement& out, std::string_view date,
-                            std::string_view time, const ChargeTotalsValues& v) {
+void BuildUpdChAllStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                            const ChargeTotalsValues& v) {
   AppendTotalsUpdateHead(out, date, time);
   AppendAssignment(out, "KZR", v.KZR, true);
   AppendAssignment(out, "KZRB", v.KZRB, false);
@@ -291,8 +292,8 @@ void BuildUpdChAllStatement(lamp::SqlStatement& out, std::string_view date,
   AppendTotalsUpdateTail(out, v.TabNum);
 }
 
-void BuildAddDisAllStatement(lamp::SqlStatement& out, std::string_view date,
-                             std::string_view time, const DischargeTotalsValues& v) {
+void BuildAddDisAllStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                             const DischargeTotalsValues& v) {
   AppendRowHead(out, "INSERT INTO ", "BATTALL", kDischargeTotalsColumns, date, time, v.TabNum);
   for (std::int32_t value :
        {v.IDIS, v.TDIS, v.CACC, v.CET, v.PROC, v.TIP, v.ST, v.UCH, v.BRIG, v.NUMBATT}) {
@@ -301,8 +302,8 @@ void BuildAddDisAllStatement(lamp::SqlStatement& out, std::string_view date,
   out.Append(");");
 }
 
-void BuildUpdDisAllStatement(lamp::SqlStatement& out, std::string_view date,
-                             std::string_view time, const DischargeTotalsValues& v) {
+void BuildUpdDisAllStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                             const DischargeTotalsValues& v) {
   AppendTotalsUpdateHead(out, date, time);
   AppendAssignment(out, "IDIS", v.IDIS, true);
   AppendAssignment(out, "TDIS", v.TDIS, false);
@@ -319,11 +320,11 @@ void BuildUpdDisAllStatement(lamp::SqlStatement& out, std::string_view date,
 
 // ---- Writers ----
 
-void AddEvent(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KSOB,
-              std::int32_t NSP1, std::int32_t NSP2, std::int32_t FL, std::int32_t ST,
-              std::int32_t UCH, std::int32_t BRIG, std::int32_t WTBNUM, std::int32_t age,
-              std::int32_t PSTAT, std::int32_t PARM1, std::int32_t PARM2, std::int32_t PARM3,
-              std::int32_t PARM4, std::int32_t PARM5) {
+void AddEvent(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KSOB, std::int32_t NSP1,
+              std::int32_t NSP2, std::int32_t FL, std::int32_t ST, std::int32_t UCH,
+              std::int32_t BRIG, std::int32_t WTBNUM, std::int32_t age, std::int32_t PSTAT,
+              std::int32_t PARM1, std::int32_t PARM2, std::int32_t PARM3, std::int32_t PARM4,
+              std::int32_t PARM5) {
   DateTimeText moment;
   FormatSqlDateTimeBack(age, moment.date, moment.time);
   lamp::SqlStatement statement(statement_storage);
@@ -349,8 +350,8 @@ void AddAccCH(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KZR, s
               std::int32_t Tip, std::int32_t ST, std::int32_t UCH, std::int32_t BRIG,
               std::int32_t FZAR, std::int32_t VREAL, std::int32_t IREAL, std::int32_t V2Z,
               std::int32_t I2Z, std::int32_t NUMBATT, std::int32_t CNAK) {
-  const ChargeReportValues values{TabNum, FabNum, KZR,   KZRB, Tip, ST,      UCH,
-                                  BRIG,   FZAR,   VREAL, IREAL, V2Z, I2Z, NUMBATT, CNAK};
+  const ChargeReportValues values{TabNum, FabNum, KZR,   KZRB, Tip, ST,      UCH, BRIG,
+                                  FZAR,   VREAL,  IREAL, V2Z,  I2Z, NUMBATT, CNAK};
   lamp::SqlStatement statement(statement_storage);
   DateTimeText now = Now();
   BuildAccumChStatement(statement, now.date, now.time, values);
@@ -360,14 +361,14 @@ void AddAccCH(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KZR, s
   Execute(statement, "AddAccCH Rep");
 }
 
-void AddChDis(std::string_view TabNum, std::uint64_t FabNum, std::int32_t IDIS,
-              std::int32_t TDIS, std::int32_t Cn, std::int32_t Tip, std::int32_t ST,
-              std::int32_t UCH, std::int32_t BRIG, std::int32_t FRAZ, std::int32_t VREAL,
-              std::int32_t IREAL, std::int32_t NUMBATT) {
+void AddChDis(std::string_view TabNum, std::uint64_t FabNum, std::int32_t IDIS, std::int32_t TDIS,
+              std::int32_t Cn, std::int32_t Tip, std::int32_t ST, std::int32_t UCH,
+              std::int32_t BRIG, std::int32_t FRAZ, std::int32_t VREAL, std::int32_t IREAL,
+              std::int32_t NUMBATT) {
   const DischargeValues derived = ComputeDischargeValues(IDIS, TDIS, Cn);
-  const DischargeReportValues values{TabNum, FabNum, IDIS, TDIS, derived.Cacc, derived.Cet,
-                                     derived.Proc, Tip, ST, UCH, BRIG, FRAZ, VREAL, IREAL,
-                                     NUMBATT};
+  const DischargeReportValues values{TabNum,      FabNum,       IDIS,  TDIS,  derived.Cacc,
+                                     derived.Cet, derived.Proc, Tip,   ST,    UCH,
+                                     BRIG,        FRAZ,         VREAL, IREAL, NUMBATT};
   lamp::SqlStatement statement(statement_storage);
   DateTimeText now = Now();
   BuildAccumDisStatement(statement, now.date, now.time, values);
@@ -421,9 +422,9 @@ void AddDISSALL(std::string_view TabNum, std::int32_t IDIS, std::int32_t TDIS, s
   const DischargeValues derived = ComputeDischargeValues(IDIS, TDIS, Cn);
   const DateTimeText now = Now();
   lamp::SqlStatement statement(statement_storage);
-  BuildAddDisAllStatement(statement, now.date, now.time,
-                          {TabNum, IDIS, TDIS, derived.Cacc, derived.Cet, derived.Proc, TIP, ST,
-                           UCH, BRIG, NUMBATT});
+  BuildAddDisAllStatement(
+      statement, now.date, now.time,
+      {TabNum, IDIS, TDIS, derived.Cacc, derived.Cet, derived.Proc, TIP, ST, UCH, BRIG, NUMBATT});
   Execute(statement, "AddDISSALL");
 }
 
@@ -433,9 +434,9 @@ void UpdDISSALL(std::string_view TabNum, std::int32_t IDIS, std::int32_t TDIS, s
   const DischargeValues derived = ComputeDischargeValues(IDIS, TDIS, Cn);
   const DateTimeText now = Now();
   lamp::SqlStatement statement(statement_storage);
-  BuildUpdDisAllStatement(statement, now.date, now.time,
-                          {TabNum, IDIS, TDIS, derived.Cacc, derived.Cet, derived.Proc, TIP, ST,
-                           UCH, BRIG, NUMBATT});
+  BuildUpdDisAllStatement(
+      statement, now.date, now.time,
+      {TabNum, IDIS, TDIS, derived.Cacc, derived.Cet, derived.Proc, TIP, ST, UCH, BRIG, NUMBATT});
   Execute(statement, "UpdDISSALL");
 }
 
@@ -473,8 +474,12 @@ void ShowDatabaseError() {
   FormERR->Show();
 }
 
-const std::vector<std::string>& HeldDbErrorLines() { return held_error_lines; }
+const std::vector<std::string>& HeldDbErrorLines() {
+  return held_error_lines;
+}
 
-void ClearHeldDbErrorLines() { held_error_lines.clear(); }
+void ClearHeldDbErrorLines() {
+  held_error_lines.clear();
+}
 
 }  // namespace tolvex

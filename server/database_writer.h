@@ -25,11 +25,11 @@ namespace tolvex {
 
 // `age` in units of 10 s back: -1 (and any negative) or 30000 and above now, 0 two seconds
 // back, n from 1 to 29999 10n - 7 seconds back.
-void AddEvent(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KSOB,
-              std::int32_t NSP1, std::int32_t NSP2, std::int32_t FL, std::int32_t ST,
-              std::int32_t UCH, std::int32_t BRIG, std::int32_t WTBNUM, std::int32_t age,
-              std::int32_t PSTAT, std::int32_t PARM1, std::int32_t PARM2, std::int32_t PARM3,
-              std::int32_t PARM4, std::int32_t PARM5);
+void AddEvent(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KSOB, std::int32_t NSP1,
+              std::int32_t NSP2, std::int32_t FL, std::int32_t ST, std::int32_t UCH,
+              std::int32_t BRIG, std::int32_t WTBNUM, std::int32_t age, std::int32_t PSTAT,
+              std::int32_t PARM1, std::int32_t PARM2, std::int32_t PARM3, std::int32_t PARM4,
+              std::int32_t PARM5);
 
 void AddStat(std::string_view IndNum, std::uint64_t FabNum, std::int32_t UPW, std::int32_t UZR,
              std::int32_t U5V, std::int32_t GR, std::int32_t UPWMIN, std::int32_t UPWMAX,
@@ -44,10 +44,10 @@ void AddAccCH(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KZR, s
 
 // accumdis (history) then battdisrep (latest per lamp); Cacc, Cet and Proc derived from
 // IDIS, TDIS and the nominal capacity Cn.
-void AddChDis(std::string_view TabNum, std::uint64_t FabNum, std::int32_t IDIS,
-              std::int32_t TDIS, std::int32_t Cn, std::int32_t Tip, std::int32_t ST,
-              std::int32_t UCH, std::int32_t BRIG, std::int32_t FRAZ, std::int32_t VREAL,
-              std::int32_t IREAL, std::int32_t NUMBATT);
+void AddChDis(std::string_view TabNum, std::uint64_t FabNum, std::int32_t IDIS, std::int32_t TDIS,
+              std::int32_t Cn, std::int32_t Tip, std::int32_t ST, std::int32_t UCH,
+              std::int32_t BRIG, std::int32_t FRAZ, std::int32_t VREAL, std::int32_t IREAL,
+              std::int32_t NUMBATT);
 
 // BATTALL rows of the number; 0 without a connection or on any failure.
 std::int32_t GetCOUNT(std::string_view TabNum);
@@ -120,8 +120,7 @@ struct EventValues {
 struct StatValues {
   std::string_view IndNum;
   std::uint64_t FabNum;
-  std::int32_t UPW, UZR, U5V, GR, UPWMIN, UPWMAX, UZRMIN, UZRMAX, U5VMIN, U5VMAX, GRMIN, GRMAX,
-      FLN;
+  std::int32_t UPW, UZR, U5V, GR, UPWMIN, UPWMAX, UZRMIN, UZRMAX, U5VMIN, U5VMAX, GRMIN, GRMAX, FLN;
 };
 struct ChargeReportValues {
   std::string_view TabNum;
@@ -147,25 +146,25 @@ void BuildEventStatement(lamp::SqlStatement& out, std::string_view date, std::st
 void BuildStatStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
                         const StatValues& v);
 // accumch row.
-void BuildAccumChStatement(lamp::SqlStatement& out, std::string_view date,
-                           std::string_view time, const ChargeReportValues& v);
+void BuildAccumChStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                           const ChargeReportValues& v);
 // battchrep row.
-void BuildBattChRepStatement(lamp::SqlStatement& out, std::string_view date,
-                             std::string_view time, const ChargeReportValues& v);
+void BuildBattChRepStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                             const ChargeReportValues& v);
 // accumdis row.
-void BuildAccumDisStatement(lamp::SqlStatement& out, std::string_view date,
-                            std::string_view time, const DischargeReportValues& v);
+void BuildAccumDisStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                            const DischargeReportValues& v);
 // battdisrep row.
-void BuildBattDisRepStatement(lamp::SqlStatement& out, std::string_view date,
-                              std::string_view time, const DischargeReportValues& v);
+void BuildBattDisRepStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                              const DischargeReportValues& v);
 void BuildCountStatement(lamp::SqlStatement& out, std::string_view TabNum);
-void BuildAddChAllStatement(lamp::SqlStatement& out, std::string_view date,
-                            std::string_view time, const ChargeTotalsValues& v);
-void BuildUpdChAllStatement(lamp::SqlStatement& out, std::string_view date,
-                            std::string_view time, const ChargeTotalsValues& v);
-void BuildAddDisAllStatement(lamp::SqlStatement& out, std::string_view date,
-                             std::string_view time, const DischargeTotalsValues& v);
-void BuildUpdDisAllStatement(lamp::SqlStatement& out, std::string_view date,
-                             std::string_view time, const DischargeTotalsValues& v);
+void BuildAddChAllStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                            const ChargeTotalsValues& v);
+void BuildUpdChAllStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                            const ChargeTotalsValues& v);
+void BuildAddDisAllStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                             const DischargeTotalsValues& v);
+void BuildUpdDisAllStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                             const DischargeTotalsValues& v);
 
 }  // namespace tolvex

@@ -6,9 +6,13 @@ namespace tolvex {
 
 unsigned int PollingPause = 0;
 
-void SetPollingPause(unsigned int seconds) { PollingPause = seconds; }
+void SetPollingPause(unsigned int seconds) {
+  PollingPause = seconds;
+}
 
-std::uint64_t ReadTimeStamp() { return sys::ReadTimeStampCounter(); }
+std::uint64_t ReadTimeStamp() {
+  return sys::ReadTimeStampCounter();
+}
 
 double TicksPerUnit() {
   std::int64_t frequency = 0;

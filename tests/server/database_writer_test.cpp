@@ -36,9 +36,9 @@ TEST_F(StatementText, ServerStartEventRow) {
 
 TEST_F(StatementText, EventValuesInColumnOrderAndFabNumUnsigned) {
   // Every value distinct, so a swapped pair shows.
-  BuildEventStatement(out, kDate, kTime,
-                      {"010aaa", 0xFEDCBA9876543210ull, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13,
-                       -14});
+  BuildEventStatement(
+      out, kDate, kTime,
+      {"010aaa", 0xFEDCBA9876543210ull, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, -14});
   EXPECT_EQ(out.view(),
             "INSERT INTO event (Date , Time , TabNum , FabNum ,  KSOB   , NSP1 , NSP2 ,PSTAT,    "
             "PARM1,PARM2, PARM3,PARM4, PARM5,    FL ,  ST,UCH, BRIG,  WTBNUM) VALUES "
@@ -75,8 +75,8 @@ TEST_F(StatementText, ChargeReportPair) {
 }
 
 TEST_F(StatementText, DischargeReportPair) {
-  const DischargeReportValues v{"123aaa", 1155, 400, 60, 400, 1200, 33, 2, 1, 5, 6, 1, 950, 2000,
-                                13};
+  const DischargeReportValues v{"123aaa", 1155, 400, 60, 400, 1200, 33, 2,
+                                1,        5,    6,   1,  950, 2000, 13};
   const std::string values =
       " VALUES (\"2026-12-10\", \"08:15:02\", \"123aaa\", 1155, 400, 60, 400, 1200, 33, 2, 1, 5, "
       "6, 1, 950, 2000, 13);";
@@ -134,7 +134,7 @@ TEST(DischargeValuesTest, DerivedFromCurrentTimeAndCapacity) {
   } cases[] = {
       {1000, 90, 120, 1500, 1200, 125},
       {240, 20, 100, 80, 1000, 8},
-      {400, 60, 0, 400, 0, 0},       // no capacity: no percentage
+      {400, 60, 0, 400, 0, 0},        // no capacity: no percentage
       {-100, 59, 10, -98, 100, -98},  // quotients truncate toward zero
       {100000, 100000, 1, static_cast<std::int32_t>(1410065408) / 60, 10,
        10 * (1410065408 / 60)},  // the product wraps in 32 bits, nothing traps
@@ -152,7 +152,9 @@ TEST(DischargeValuesTest, DerivedFromCurrentTimeAndCapacity) {
 // ---- Time texts ----
 
 std::time_t fixed_now = 0;
-std::time_t FixedClock() { return fixed_now; }
+std::time_t FixedClock() {
+  return fixed_now;
+}
 
 class TimeText : public ::testing::Test {
  protected:
@@ -179,8 +181,8 @@ TEST_F(TimeText, AgeRule) {
       {65535, "2026-12-10", "12:00:00"}, {0, "2026-12-10", "11:59:58"},
       {1, "2026-12-10", "11:59:57"},     {2, "2026-12-10", "11:59:47"},
       {29999, "2026-12-07", "00:40:17"},  // 299983 s back
-      {8641, "2026-12-09", "11:59:57"},  // more than a day back
-      {-5, "2026-12-10", "12:00:00"},    // never in the future
+      {8641, "2026-12-09", "11:59:57"},   // more than a day back
+      {-5, "2026-12-10", "12:00:00"},     // never in the future
   };
   fixed_now = At(12, 0, 0);
   for (const Case& c : cases) {
@@ -294,7 +296,9 @@ TEST_F(ErrorListTest, LinesWithoutAWindowAreHeldUntilOneExists) {
 // ---- No connection ----
 
 int sent_statements = 0;
-void CountStatement(std::string_view) { ++sent_statements; }
+void CountStatement(std::string_view) {
+  ++sent_statements;
+}
 
 TEST_F(ErrorListTest, NoConnectionSendsNothingAndListsNothing) {
   ASSERT_EQ(DatabaseHandle, nullptr);
