@@ -1,5 +1,6 @@
 #include "server/database_connection.h"
 
+#include "link/cp1251.h"
 #include "server/database_writer.h"
 
 namespace tolvex {
@@ -43,6 +44,11 @@ int SendStatement(std::string_view statement) {
   if (statement_observer != nullptr) statement_observer(statement);
   mysql_real_query(DatabaseHandle, statement.data(), statement.size());
   return static_cast<int>(mysql_errno(DatabaseHandle));
+}
+
+std::string DatabaseErrorText() {
+  const char* text = DatabaseHandle != nullptr ? mysql_error(DatabaseHandle) : nullptr;
+  return lamp::Cp1251ToUtf8(text != nullptr ? text : "");
 }
 
 void SetStatementObserver(StatementObserver observer) {

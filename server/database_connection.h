@@ -4,6 +4,7 @@
 // database operation then does nothing.
 #include <mysql.h>
 
+#include <string>
 #include <string_view>
 
 namespace tolvex {
@@ -26,6 +27,10 @@ void CloseDatabase();
 // Sends one statement over the connection and returns mysql_errno (0 = done). The caller
 // checks DatabaseHandle first; without a connection nothing is sent and -1 is returned.
 int SendStatement(std::string_view statement);
+
+// The connection's last error text as UTF-8 (the connection speaks cp1251); empty without
+// a connection.
+std::string DatabaseErrorText();
 
 // Receives the text of every statement just before it is sent (tests); null for none.
 using StatementObserver = void (*)(std::string_view statement);

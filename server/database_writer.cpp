@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "link/cp1251.h"
 #include "link/sql_text.h"
 #include "server/database_connection.h"
 #include "server/error_window.h"
@@ -122,12 +121,6 @@ void BuildDischargeReport(lamp::SqlStatement& out, std::string_view verb, std::s
 
 // ---- Sending ----
 
-// The connection's error text, shown as UTF-8 (the connection speaks cp1251).
-std::string ErrorTextOf(MYSQL* handle) {
-  const char* text = handle != nullptr ? mysql_error(handle) : nullptr;
-  return lamp::Cp1251ToUtf8(text != nullptr ? text : "");
-}
-
 // Sends a built statement; a failure becomes three error lines. Returns true when the
 // statement was sent and succeeded.
 bool Execute(const lamp::SqlStatement& statement, std::string_view operation) {
@@ -139,7 +132,7 @@ bool Execute(const lamp::SqlStatement& statement, std::string_view operation) {
   }
   const int code = SendStatement(statement.view());
   if (code == 0) return true;
-  ReportDbError(code, ErrorTextOf(DatabaseHandle), operation);
+  ReportDbError(code, DatabaseErrorText(), operation);
   return false;
 }
 
@@ -384,8 +377,8 @@ std::int32_t GetCOUNT(std::string_view TabNum) {
   if (!Execute(statement, "GetCOUNT")) return 0;
   MYSQL_RES* result = mysql_store_result(DatabaseHandle);
   if (result == nullptr) {
-    ReportDbError(static_cast<std::int32_t>(mysql_errno(DatabaseHandle)),
-                  ErrorTextOf(DatabaseHandle), "GetCOUNT");
+    ReportDbError(static_cast<std::int32_t>(mysql_errno(DatabaseHandle)), DatabaseErrorText(),
+                  "GetCOUNT");
     return 0;
   }
   int count = 0;

@@ -55,7 +55,7 @@ int GetWorkTABAL() {
   if (result == nullptr) {
     // A query that ran but gave no result set is as good as a failed one here.
     const int error = code != 0 ? code : static_cast<int>(mysql_errno(DatabaseHandle));
-    ReportDbError(error, mysql_error(DatabaseHandle), "GetWorkTABAL");
+    ReportDbError(error, DatabaseErrorText(), "GetWorkTABAL");
     CellCount = 0;
     return 0;
   }

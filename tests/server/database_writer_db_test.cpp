@@ -191,6 +191,19 @@ TEST_F(WriterDb, QuotedTextIsStoredAsGiven) {
   EXPECT_EQ(db.QueryValue("SELECT TabNum FROM event"), "a\"b\\c");
 }
 
+TEST_F(WriterDb, StatementTooLongForItsBufferIsNotSent) {
+  const std::string number(kStatementBufferSize, '7');
+  EXPECT_EQ(GetCOUNT(number), 0);
+  AddEvent(number, 1, 0x3000, 0, 0, 0, 0, 0, 0, 0, -1, 0, -1, -1, 0, 0, 0);
+  EXPECT_TRUE(sent.empty());
+  const auto lines = ErrorLines();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[1], "statement too long, not sent");
+  EXPECT_EQ(lines[2], "GetCOUNT");
+  EXPECT_EQ(lines[5], "AddEvent");
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM event"), "0");
+}
+
 // Hides a table for one test, so that statements on it fail.
 class HiddenTable {
  public:
