@@ -11,21 +11,22 @@
 #include <ctime>
 #include <span>
 
+#include "link/datagrams.h"
 #include "server/workstation_socket.h"
 
 namespace tolvex {
 
-inline constexpr int kCommandDatagramSize = 204;
-inline constexpr int kStatusDatagramSize = 220;
-inline constexpr int kBatteryDatagramSize = 92;
+inline constexpr int kCommandDatagramSize = static_cast<int>(lamp::CommandDatagram::kSize);
+inline constexpr int kStatusDatagramSize = static_cast<int>(lamp::StatusDatagram::kSize);
+inline constexpr int kBatteryDatagramSize = static_cast<int>(lamp::BatteryDatagram::kSize);
 
-inline constexpr std::uint32_t IdCommand = 0xA5B7;
-inline constexpr std::uint32_t IdCellStatus = 0xA5B6;
-inline constexpr std::uint32_t IdPing = 0xA5CC;
-inline constexpr std::uint32_t IdCommandAnswer = 0xA511;
-inline constexpr std::uint32_t IdModeRecord = 0xA5BB;
-inline constexpr std::uint32_t IdCapacityData = 0xA5CB;
-inline constexpr std::uint32_t IdChargeData = 0xA5DB;
+using lamp::IdCapacityData;
+using lamp::IdCellStatus;
+using lamp::IdChargeData;
+using lamp::IdCommand;
+using lamp::IdCommandAnswer;
+using lamp::IdModeRecord;
+using lamp::IdPing;
 
 // The one command waiting for the next poll tick.
 struct PendingStationCommandSlot {
@@ -41,8 +42,8 @@ struct PendingStationCommandSlot {
 extern PendingStationCommandSlot PendingStationCommand;
 
 // The two long-lived datagram buffers (all zero at start).
-extern std::array<std::uint8_t, kStatusDatagramSize> StatusDatagramBuffer;
-extern std::array<std::uint8_t, kBatteryDatagramSize> BatteryDatagramBuffer;
+extern lamp::StatusDatagram StatusDatagramBuffer;
+extern lamp::BatteryDatagram BatteryDatagramBuffer;
 
 // Takes one datagram received on the workstation socket. The sender is not looked at.
 void ParseCommandDatagram(int length, const std::uint8_t* bytes, const char* sender_ip,

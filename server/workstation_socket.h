@@ -3,14 +3,15 @@
 // shared by the receive tick, the workstation link and the poll cycle.
 #include <cstdint>
 
+#include "link/datagrams.h"
 #include "platform/net/winsock.h"
 
 namespace tolvex {
 
 // Fixed ends of the workstation link: the server binds ServerLinkPort, the workstation
 // listens on WorkstationLinkPort, both on the loopback address.
-inline constexpr std::uint16_t ServerLinkPort = 4010;
-inline constexpr std::uint16_t WorkstationLinkPort = 4011;
+using lamp::ServerLinkPort;
+using lamp::WorkstationLinkPort;
 inline constexpr const char* kLoopbackAddressText = "127.0.0.1";
 
 struct MonitorSocketState {

@@ -151,8 +151,8 @@ class WorkstationLinkTest : public ::testing::Test {
     forms::Application().UseManualClock();
     using namespace tolvex;
     PendingStationCommand = PendingStationCommandSlot{};
-    StatusDatagramBuffer.fill(0);
-    BatteryDatagramBuffer.fill(0);
+    StatusDatagramBuffer = lamp::StatusDatagram{};
+    BatteryDatagramBuffer = lamp::BatteryDatagram{};
     std::memset(RequestFabNum, 0, sizeof RequestFabNum);
     std::memset(RequestAddress, 0, sizeof RequestAddress);
     FrameTag = 1;
