@@ -237,17 +237,37 @@ TEST_F(WriterDb, FailedHistoryInsertStillWritesTheLatestReport) {
 }
 
 TEST_F(WriterDb, BothStatementsOfAPairFailingGiveSixLines) {
-  {
-    HiddenTable history(db, "accumdis");
-    HiddenTable latest(db, "battdisrep");
-    ASSERT_TRUE(history.ok() && latest.ok()) << db.last_error();
-    AddChDis("123aaa", 1155, 400, 60, 120, 2, 1, 5, 6, 1, 950, 2000, 13);
+  struct Case {
+    const char* history;
+    const char* latest;
+    void (*write)();
+    const char* operation;
+    const char* second_operation;
+  } cases[] = {
+      {"accumch", "battchrep",
+       [] { AddAccCH("123aaa", 1155, 101, 0, 2, 1, 2, 3, 17, 600, 30, 4300, 1100, 1, 1400); },
+       "AddAccCH", "AddAccCH Rep"},
+      {"accumdis", "battdisrep",
+       [] { AddChDis("123aaa", 1155, 400, 60, 120, 2, 1, 5, 6, 1, 950, 2000, 13); }, "AddChDis",
+       "AddChDis Rep"},
+  };
+  for (const Case& c : cases) {
+    window.ListBox1.Items().Clear();
+    sent.clear();
+    {
+      HiddenTable history(db, c.history);
+      HiddenTable latest(db, c.latest);
+      ASSERT_TRUE(history.ok() && latest.ok()) << db.last_error();
+      c.write();
+    }
+    const auto lines = ErrorLines();
+    ASSERT_EQ(lines.size(), 6u) << c.operation;
+    EXPECT_EQ(lines[0], "Error kod= 47A (1146)");
+    EXPECT_EQ(lines[2], c.operation);
+    EXPECT_EQ(lines[3], "Error kod= 47A (1146)");
+    EXPECT_EQ(lines[5], c.second_operation);
+    EXPECT_EQ(sent.size(), 2u);
   }
-  const auto lines = ErrorLines();
-  ASSERT_EQ(lines.size(), 6u);
-  EXPECT_EQ(lines[2], "AddChDis");
-  EXPECT_EQ(lines[5], "AddChDis Rep");
-  EXPECT_EQ(sent.size(), 2u);
 }
 
 TEST_F(WriterDb, FailedCountReportsAndGivesZero) {
