@@ -10,7 +10,7 @@ namespace tolvex {
 
 namespace {
 
-// Column lists exactly as the tables have always been written, blanks and tab included.
+// Column lists of the statements, blanks and the tab included: the texts are fixed.
 constexpr std::string_view kEventColumns =
     " (Date , Time , TabNum , FabNum ,  KSOB   , NSP1 , NSP2 ,PSTAT,    PARM1,PARM2, PARM3,"
     "PARM4, PARM5,    FL ,  ST,UCH, BRIG,  WTBNUM)";
@@ -182,7 +182,7 @@ void FormatSqlTime(std::span<char> time) {
 }
 
 std::int64_t SecondsBackOfAge(std::int32_t age) {
-  // Station ages are 10 s units with 0.7 units of latency taken off; age 0 stands for 0.9.
+  // An age counts 10 s units less 0.7 of a unit; age 0 counts as 0.9 units.
   // A negative age would put the event in the future, so every negative age means now.
   if (age < 0 || age >= 30000) return 0;
   if (age == 0) return 2;
@@ -198,7 +198,7 @@ void FormatSqlDateTimeBack(std::int32_t age, std::span<char> date, std::span<cha
 // ---- Derived discharge values ----
 
 DischargeValues ComputeDischargeValues(std::int32_t IDIS, std::int32_t TDIS, std::int32_t Cn) {
-  // 32-bit products wrap as the stations' counters always have, without undefined overflow.
+  // The products are taken in 32 bits and wrap, without undefined overflow.
   auto wrapped_product = [](std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
   };

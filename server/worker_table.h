@@ -5,7 +5,7 @@
 
 namespace tolvex {
 
-// The load query, blanks as the server has always sent it.
+// The load query, blanks included: the text is fixed.
 inline constexpr std::string_view kWorkerQuery =
     "SELECT DATA_ID, TABNUM , ST, UCH, BRIG, WTBNUM   FROM WORKER;";
 
