@@ -12,6 +12,7 @@ TComponent::TComponent(TComponent* owner, std::string name)
 }
 
 TComponent::~TComponent() {
+  if (peer_ != nullptr) peer_->ComponentDestroyed();
   if (owner_ != nullptr) {
     auto& list = owner_->components_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
@@ -782,6 +783,12 @@ void TForm::Activate() {
 
 void TForm::Resize(int width, int height) {
   SetBounds(Left(), Top(), width, height);
+}
+
+std::intptr_t TForm::Perform(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
+  std::intptr_t result = 0;
+  if (OnWindowMessage && OnWindowMessage(message, wparam, lparam, result)) return result;
+  return 0;
 }
 
 void TForm::BoundsChanged() {

@@ -53,6 +53,8 @@ class ComponentPeer {
  public:
   virtual ~ComponentPeer() = default;
   virtual void Sync() = 0;
+  // The component is going away; the peer must not touch it again.
+  virtual void ComponentDestroyed() {}
 };
 
 class TComponent {
@@ -470,6 +472,13 @@ inline constexpr std::uint32_t WS_CAPTION = 0x00C00000;
 inline constexpr std::uint32_t WS_DEFAULT_STYLE = 0x16CF0000;
 inline constexpr int GWL_STYLE = -16;
 
+// Window messages the programs handle themselves.
+inline constexpr std::uint32_t WM_QUERYENDSESSION = 0x0011;
+inline constexpr std::uint32_t WM_ENDSESSION = 0x0016;
+inline constexpr std::uint32_t WM_LBUTTONUP = 0x0202;
+inline constexpr std::uint32_t WM_RBUTTONUP = 0x0205;
+inline constexpr std::uint32_t WM_USER = 0x0400;
+
 enum class TFormStyle { fsNormal, fsMDIForm, fsMDIChild, fsStayOnTop };
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 enum class TBorderStyle { bsSizeable, bsSingle, bsDialog, bsToolWindow, bsNone };
@@ -528,6 +537,9 @@ class TForm : public TWinControl {
   void Activate();
   // The user resizes the window (SetWidth/SetHeight fire OnResize too).
   void Resize(int width, int height);
+  // Delivers a window message (the tray icon's callback, for instance) to OnWindowMessage;
+  // returns its result, 0 when nobody handled it.
+  std::intptr_t Perform(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam);
 
   // Fires OnCreate once. The form's own constructor cannot do it (its derived parts do not
   // exist yet), so whoever creates the form calls it once the form is complete.
@@ -547,6 +559,10 @@ class TForm : public TWinControl {
   std::function<void(bool& can_close)> OnCloseQuery;
   std::function<void(TCloseAction& action)> OnClose;
   std::function<void(TMouseButton, int shift, int x, int y)> OnMouseUp;
+  // Returns true when it handled the message, with its answer in result.
+  std::function<bool(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam,
+                     std::intptr_t& result)>
+      OnWindowMessage;
 
  protected:
   void BoundsChanged() override;
