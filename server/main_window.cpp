@@ -13,6 +13,23 @@ TForm1::TForm1() : forms::TForm("Form1", "QVK-server  (14.06.14) ") {
   for (int width : {60, 50, 70, 70, 60, 50, 70, 70, 70}) StatusBar1.AddPanel(width);
   BitBtn2.SetVisible(false);
   PopupMenu1.Add(&N1);
+  Label1.SetBounds(8, 12, 70, 16);
+  Edit10.SetBounds(84, 8, 80, 22);
+  Label2.SetBounds(8, 38, 70, 16);
+  Edit9.SetBounds(84, 34, 80, 22);
+  Label3.SetBounds(8, 64, 70, 16);
+  Edit1.SetBounds(84, 60, 80, 22);
+  Label4.SetBounds(8, 90, 70, 16);
+  Edit2.SetBounds(84, 86, 80, 22);
+  BitBtn1.SetBounds(8, 118, 100, 26);
+  BitBtn5.SetBounds(8, 150, 100, 26);
+  Edit3.SetBounds(8, 184, 30, 22);
+  BitBtn3.SetBounds(42, 182, 100, 26);
+  BitBtn4.SetBounds(8, 222, 100, 26);
+  BitBtn2.SetBounds(120, 222, 40, 26);
+  BitBtn6.SetBounds(176, 8, 60, 26);
+  ListBox1.SetBounds(176, 38, 150, 210);
+  StatusBar1.SetBounds(0, 257, 338, 22);
 }
 
 TForm1::~TForm1() {

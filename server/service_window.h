@@ -110,4 +110,7 @@ class TFormSV : public forms::TForm {
 // The program's service window (null when none exists).
 extern TFormSV* FormSV;
 
+// Successful database pings made by hand ("PING"), apart from the poll cycle's own count.
+extern int ManualPingCount;
+
 }  // namespace tolvex

@@ -1,0 +1,54 @@
+// Ending with the desktop session, and ending on a signal.
+#include "server/shutdown_sequence.h"
+
+#include "platform/forms/application.h"
+#include "platform/sys/session_end.h"
+#include "platform/sys/shell_command.h"
+#include "server/main_window.h"
+#include "server/startup_sequence.h"
+
+namespace tolvex {
+
+std::int32_t ShutdownTick = 0;
+
+bool QueryEndSession() {
+  return false;
+}
+
+void EndSession(bool /*ending*/) {
+  if (Form1 != nullptr) Form1->Timer1.SetEnabled(true);
+}
+
+void EndOnRequest() {
+  AppendServerReport("Exit  Programm");
+  AddServerEvent(kServerEventStopped);
+  forms::Application().Terminate();
+}
+
+void InstallSessionEndHandlers() {
+  sys::SetQueryEndSessionHandler(QueryEndSession);
+  sys::SetEndSessionHandler(EndSession);
+  sys::SetEndRequestHandler(EndOnRequest);
+  sys::InstallEndSignalHandlers();
+}
+
+void TForm1::Timer1Timer() {
+  ++ShutdownTick;
+  switch (ShutdownTick) {
+    case 2:
+      Show();
+      AppendServerReport("ShutDown Computer");
+      AddServerEvent(kServerEventStopped);
+      break;
+    case 4:
+      sys::WinExec(kPowerOffCommand, sys::SW_HIDE);
+      break;
+    case 8:
+      forms::Application().Terminate();
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace tolvex

@@ -1,0 +1,106 @@
+#include "server/sql_test_window.h"
+
+#include <string>
+
+#include "link/cp1251.h"
+#include "server/database_writer.h"
+
+namespace tolvex {
+
+TFormSQL* FormSQL = nullptr;
+
+namespace {
+
+// The number every button writes for, as the database receives it.
+std::string NumberText(const forms::TEdit& edit) {
+  return lamp::Utf8ToCp1251(edit.Text());
+}
+
+}  // namespace
+
+TFormSQL::TFormSQL() : forms::TForm("FormSQL", "SQL") {
+  FormSQL = this;
+  SetVisible(false);
+  SetBounds(260, 190, 560, 400);
+  Edit1.SetBounds(8, 8, 120, 22);
+  Edit2.SetBounds(140, 8, 80, 22);
+  forms::TBitBtn* buttons[] = {&BitBtn2, &BitBtn3, &BitBtn4, &BitBtn5, &BitBtn1,
+                               &BitBtn7, &BitBtn8, &BitBtn9, &BitBtn10};
+  int left = 8;
+  for (forms::TBitBtn* button : buttons) {
+    button->SetBounds(left, 40, 58, 26);
+    left += 60;
+  }
+  Memo1.SetBounds(8, 74, Width() - 25, 290);
+  Memo1.SetFontName("Courier New");
+}
+
+TFormSQL::~TFormSQL() {
+  if (FormSQL == this) FormSQL = nullptr;
+}
+
+void TFormSQL::BitBtn2Click() {
+  Edit2.SetText(std::to_string(GetCOUNT(NumberText(Edit1))));
+}
+
+void TFormSQL::BitBtn3Click() {
+  UpdCHALL(NumberText(Edit1), 5, 1, 3, 650, 1, 2, 3, 21);
+  Memo1.Lines().Add("UPDATE battall SET ");
+  Memo1.Lines().Add(Edit1.Text());
+  Memo1.Lines().Add("INDSS, KZR, KZRB, TIP, CNAK, ST, UCH, BRIG, NUMBATT");
+  Memo1.Lines().Add("       5,   1,    3,   650,   1,  2,   3,    21");
+}
+
+void TFormSQL::BitBtn4Click() {
+  AddCHALL(NumberText(Edit1), 5, 1, 3, 650, 1, 2, 3, 21);
+  Memo1.Lines().Add("TABLE battall");
+  Memo1.Lines().Add(Edit1.Text());
+  Memo1.Lines().Add("INDSS, KZR, KZRB, Tip,CNAK, ST, UCH, BRIG, NUMBATT");
+  Memo1.Lines().Add("        5,  1,    3,  650,  1,  2,   3,    21");
+}
+
+void TFormSQL::BitBtn5Click() {
+  Memo1.Lines().Add("INSERT INTO  battall ");
+  Memo1.Lines().Add(Edit1.Text());
+  Memo1.Lines().Add(" fn  IDIS, TDIS, CACC,  CET, PROC, TIP, ST, UCH, BRIG, NUMBATT");
+  Memo1.Lines().Add("1155,101,  300,   640,   800,  80, 3,   1,  2,   3 ,   21 ");
+  AddDISSALL(NumberText(Edit1), 240, 20, 100, 1, 2, 3, 4, 16);
+}
+
+void TFormSQL::BitBtn1Click() {
+  AddChDis(NumberText(Edit1), 1155, 400, 60, 120, 2, 1, 5, 6, 1, 950, 2000, 13);
+  Memo1.Lines().Add("INSERT INTO accumdis  ");
+  Memo1.Lines().Add(Edit1.Text());
+  Memo1.Lines().Add("1155, 400, 60, 120, 2, 1, 5, 6, 1, 950, 2000, 13");
+}
+
+void TFormSQL::BitBtn7Click() {
+  AddAccCH(NumberText(Edit1), 1155, 101, 0, 2, 1, 2, 3, 17, 600, 30, 4300, 1100, 1, 1400);
+  Memo1.Lines().Add("INSERT INTO  accumch ");
+  Memo1.Lines().Add(Edit1.Text());
+  Memo1.Lines().Add(" fn,  KZR, KZRB, Tip, ST,UCH,BR,FZR, VREAL, IREAL,V2Z, I2Z,NUMBATT,CNAK");
+  Memo1.Lines().Add(" 1155,101, 0,    2,   1,  2, 3, 17,  4200,   30,  4400,11,  1,     1400 ");
+}
+
+void TFormSQL::BitBtn8Click() {
+  UpdDISSALL(NumberText(Edit1), 240, 20, 100, 1, 2, 3, 4, 16);
+}
+
+void TFormSQL::BitBtn9Click() {
+  AddStat(NumberText(Edit1), 1155, 12000, 12001, 5001, 25, 11900, 12010, 11800, 12200, 4990, 5005,
+          19, 48, 7);
+  Memo1.Lines().Add("TABLE  statcell");
+  Memo1.Lines().Add(Edit1.Text());
+  Memo1.Lines().Add(
+      " 1155,  12000,12001 ,5001  , 25,  11900, 12010, 11800, 12200,  4990, 5005, 19, 48, 7");
+}
+
+void TFormSQL::BitBtn10Click() {
+  Memo1.Lines().Clear();
+}
+
+void TFormSQL::FormResize() {
+  Memo1.SetWidth(Width() - 25);
+}
+
+}  // namespace tolvex
