@@ -1,0 +1,98 @@
+// Ending with the desktop session (stop row at 2 s, the power-off command at 4 s through the
+// replaceable runner, the end at 8 s) and ending on SIGTERM / SIGINT (like a confirmed exit,
+// no power-off).
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/sys/session_end.h"
+#include "platform/sys/shell_command.h"
+#include "server/database_connection.h"
+#include "tests/server/startup_fixture.h"
+#include "tests/support/test_database.h"
+
+namespace {
+
+using startup_test::ReportMessages;
+
+class RecordingRunner : public sys::CommandRunner {
+ public:
+  bool Start(const std::string& command, bool hidden) override {
+    commands.push_back(command);
+    hidden_flags.push_back(hidden);
+    return true;
+  }
+  std::vector<std::string> commands;
+  std::vector<bool> hidden_flags;
+};
+
+class ShutdownDb : public startup_test::StartupTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(db_.connected()) << db_.last_error();
+    ASSERT_TRUE(db_.EmptyTables({"event"})) << db_.last_error();
+    ASSERT_EQ(tolvex::ConnectDatabase("localhost", "root", "q758"), 0);
+    main_.TmStart.SetEnabled(false);
+    main_.ReportEnabled = 1;
+    previous_runner_ = sys::SetCommandRunner(&runner_);
+    tolvex::InstallSessionEndHandlers();
+  }
+  void TearDown() override {
+    sys::SetCommandRunner(previous_runner_);
+    tolvex::CloseDatabase();
+    forms::Application().ResetTerminated();
+  }
+
+  std::string StopRows() {
+    return db_.QueryValue(
+        "SELECT COUNT(*) FROM event WHERE TabNum = 'TOLVEX' AND FabNum = 21845 AND KSOB = 16384 "
+        "AND PARM1 = -1");
+  }
+
+  lamptest::TestDatabase db_;
+  RecordingRunner runner_;
+  sys::CommandRunner* previous_runner_ = nullptr;
+};
+
+TEST_F(ShutdownDb, SessionEndLogsTheStopThenPowersOffThenEnds) {
+  main_.Hide();
+  EXPECT_FALSE(sys::DeliverSessionEnd());  // the server refuses, then takes itself down
+  EXPECT_TRUE(main_.Timer1.Enabled());
+  AdvanceTo(1999);
+  EXPECT_FALSE(main_.Visible());
+  EXPECT_EQ(StopRows(), "0");
+  AdvanceTo(2000);
+  EXPECT_TRUE(main_.Visible());
+  EXPECT_EQ(ReportMessages(Report()), (std::vector<std::string>{"ShutDown Computer "}));
+  EXPECT_EQ(StopRows(), "1");
+  AdvanceTo(3999);
+  EXPECT_TRUE(runner_.commands.empty());
+  AdvanceTo(4000);
+  ASSERT_EQ(runner_.commands.size(), 1u);
+  EXPECT_EQ(runner_.commands[0], tolvex::kPowerOffCommand);
+  EXPECT_TRUE(runner_.hidden_flags[0]);
+  AdvanceTo(7999);
+  EXPECT_FALSE(forms::Application().Terminated());
+  AdvanceTo(8000);
+  EXPECT_TRUE(forms::Application().Terminated());
+  EXPECT_EQ(runner_.commands.size(), 1u);
+  EXPECT_EQ(StopRows(), "1");
+}
+
+TEST_F(ShutdownDb, ASignalEndsLikeAConfirmedExit) {
+  for (int signal_number : {SIGTERM, SIGINT}) {
+    forms::Application().ResetTerminated();
+    raise(signal_number);
+    EXPECT_TRUE(sys::PollEndRequest());
+    EXPECT_TRUE(forms::Application().Terminated());
+  }
+  EXPECT_EQ(ReportMessages(Report()),
+            (std::vector<std::string>{"Exit  Programm ", "Exit  Programm "}));
+  EXPECT_EQ(StopRows(), "2");
+  EXPECT_TRUE(runner_.commands.empty());
+  EXPECT_FALSE(main_.Timer1.Enabled());
+}
+
+}  // namespace
