@@ -1,0 +1,105 @@
+#pragma once
+// What a simulated station sees of a request and what it hands back: the header fields and
+// the payload of one frame, without the sync bytes, the CRC and the end mark (the codec adds
+// and checks those). Payload layout, both directions: byte 0 the command, byte 1 a marker,
+// byte 2 the count byte, then 16-bit little-endian words; "word N" is the value of payload
+// bytes N and N + 1.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace stationsim {
+
+inline constexpr int kMaxStations = 100;
+inline constexpr int kMaxCellsPerStation = 60;
+inline constexpr std::size_t kAddressSize = 6;
+inline constexpr std::size_t kFabNumSize = 8;
+// The largest payload an answer carries (a mode record: 5 + 48 bytes) with room to spare;
+// the server's receiver takes bodies of at most 200 bytes.
+inline constexpr std::size_t kMaxAnswerPayload = 128;
+inline constexpr std::size_t kModeRecordSize = 48;
+
+// Frame types (header byte 1).
+inline constexpr std::uint8_t kFramePoll = 0xC1;
+inline constexpr std::uint8_t kFrameCellCommand = 0x79;
+inline constexpr std::uint8_t kFrameNumberCommand = 0x7A;
+inline constexpr std::uint8_t kFrameSetStation = 0xC2;
+
+// Station commands (payload byte 0).
+inline constexpr std::uint8_t kCmdStatusPoll = 0x92;
+inline constexpr std::uint8_t kCmdDischargeReport = 0x93;
+inline constexpr std::uint8_t kCmdChargeReport = 0x94;
+inline constexpr std::uint8_t kCmdCellControl = 0xA1;
+inline constexpr std::uint8_t kCmdCellReset = 0xA0;
+inline constexpr std::uint8_t kCmdCycleMode = 0xA3;
+inline constexpr std::uint8_t kCmdBatteryChange = 0xA6;
+inline constexpr std::uint8_t kCmdModeRead = 0x9E;
+inline constexpr std::uint8_t kCmdModeWrite = 0x9F;
+inline constexpr std::uint8_t kCmdFindDevice = 0x01;
+inline constexpr std::uint8_t kCmdShowNumber = 0x02;
+inline constexpr std::uint8_t kCmdInitDevice = 0x83;
+inline constexpr std::uint8_t kCmdWriteNumber = 0x9C;
+
+// How a device-number frame addresses its device (low nibble of header byte 0).
+inline constexpr std::uint8_t kAddressByIndNum = 1;
+inline constexpr std::uint8_t kAddressByFabNum = 2;
+inline constexpr std::uint8_t kAddressEveryDevice = 11;
+
+using Address = std::array<char, kAddressSize>;
+using FabNum = std::array<std::uint8_t, kFabNumSize>;
+
+// The 16-bit little-endian value at `offset` of `bytes`; bytes past the end count as 0.
+constexpr std::uint16_t WordAt(std::span<const std::uint8_t> bytes, std::size_t offset) {
+  const std::uint16_t low = offset < bytes.size() ? bytes[offset] : 0;
+  const std::uint16_t high = offset + 1 < bytes.size() ? bytes[offset + 1] : 0;
+  return static_cast<std::uint16_t>(low | (high << 8));
+}
+
+constexpr std::uint64_t FabNumValue(const FabNum& fab) {
+  std::uint64_t value = 0;
+  for (std::size_t i = kFabNumSize; i-- > 0;) value = (value << 8) | fab[i];
+  return value;
+}
+
+constexpr FabNum FabNumOf(std::uint64_t value) {
+  FabNum fab{};
+  for (std::size_t i = 0; i < kFabNumSize; ++i)
+    fab[i] = static_cast<std::uint8_t>(value >> (8 * i));
+  return fab;
+}
+
+// Six characters of a cell address from text: copied up to its end, the rest zero.
+Address AddressOf(const char* text);
+
+// One request as the station received it. The payload view points into the receive buffer
+// and is valid only while the request is being handled.
+struct StationRequest {
+  std::uint8_t tag = 0;  // low nibble of header byte 0
+  std::uint8_t frame_type = 0;
+  FabNum fab_num{};
+  Address address{};
+  std::span<const std::uint8_t> payload;
+
+  std::uint8_t command() const { return payload.empty() ? 0 : payload[0]; }
+  std::uint16_t word(std::size_t offset) const { return WordAt(payload, offset); }
+};
+
+// One answer frame to send: header fields and payload. Header byte 0 of an answer is the
+// request's tag with bit 7 clear.
+struct StationAnswer {
+  std::uint8_t tag = 0;
+  std::uint8_t frame_type = 0;
+  FabNum fab_num{};
+  Address address{};
+  std::array<std::uint8_t, kMaxAnswerPayload> payload{};
+  std::size_t payload_length = 0;
+
+  // Starts a payload of `length` zero bytes: command, marker 0, count byte = length.
+  void BeginPayload(std::uint8_t command, std::size_t length);
+  void SetWord(std::size_t offset, std::uint16_t value);
+  void SetByte(std::size_t offset, std::uint8_t value);
+  std::span<const std::uint8_t> payload_bytes() const { return {payload.data(), payload_length}; }
+};
+
+}  // namespace stationsim

@@ -1,0 +1,38 @@
+#include "simulator/worker_source.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/test_database.h"
+
+namespace {
+
+TEST(WorkerDatabase, ReadsTheLampsAndTheirStationsInRowOrder) {
+  lamptest::TestDatabase db;
+  ASSERT_TRUE(db.connected()) << db.last_error();
+  ASSERT_TRUE(db.EmptyTables({"WORKER"})) << db.last_error();
+  ASSERT_TRUE(
+      db.Execute("INSERT INTO WORKER (TABNUM, ST) VALUES "
+                 "(\"004aab\", 4), (\"004aaa\", 4), (\"nostat\", NULL), (\"001aaa\", 1)"))
+      << db.last_error();
+  std::vector<stationsim::WorkerRow> rows;
+  std::string error;
+  ASSERT_TRUE(stationsim::ReadWorkerDatabase(stationsim::DatabaseLogin{}, rows, error)) << error;
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_STREQ(rows[0].tabnum.data(), "004aab");
+  EXPECT_EQ(rows[0].station, 4);
+  EXPECT_EQ(rows[2].station, 0);
+  EXPECT_STREQ(rows[3].tabnum.data(), "001aaa");
+  ASSERT_TRUE(db.EmptyTables({"WORKER"}));
+}
+
+TEST(WorkerDatabase, AFailedLoginIsReported) {
+  stationsim::DatabaseLogin login;
+  login.password = "wrong";
+  std::vector<stationsim::WorkerRow> rows;
+  std::string error;
+  EXPECT_FALSE(stationsim::ReadWorkerDatabase(login, rows, error));
+  EXPECT_NE(error.find("cannot connect to the database"), std::string::npos) << error;
+  EXPECT_TRUE(rows.empty());
+}
+
+}  // namespace
