@@ -7,6 +7,7 @@
 #include "server/host_table.h"
 #include "server/reply_decoder.h"
 #include "server/service_window.h"
+#include "server/workstation_link.h"
 #include "server/workstation_socket.h"
 
 namespace tolvex {
@@ -17,7 +18,7 @@ std::uint8_t ReceiveBuffer[kReceiveBufferSize];
 namespace {
 
 StationFrameHandler station_frame_handler = &DecodeStationReply;
-WorkstationDatagramHandler workstation_datagram_handler = nullptr;
+WorkstationDatagramHandler workstation_datagram_handler = &ParseCommandDatagram;
 
 // One waiting datagram into ReceiveBuffer: its length (0 for an empty datagram), or -1 when
 // nothing is waiting. The sockets are non-blocking, so the receive itself is the test: on
@@ -38,10 +39,8 @@ void ReceiveWorkstationDatagram() {
   const int length = ReceiveDatagram(MonitorSocket.handle, from);
   if (length <= 0) return;
   MissedPingCount = 0;
-  if (workstation_datagram_handler != nullptr) {
-    workstation_datagram_handler(length, ReceiveBuffer, wsock::inet_ntoa(from.sin_addr),
-                                 wsock::ntohs(from.sin_port));
-  }
+  workstation_datagram_handler(length, ReceiveBuffer, wsock::inet_ntoa(from.sin_addr),
+                               wsock::ntohs(from.sin_port));
   if (FormSV != nullptr) {
     char text[16];
     std::snprintf(text, sizeof text, "%d", length);
@@ -69,7 +68,7 @@ void SetStationFrameHandler(StationFrameHandler handler) {
 }
 
 void SetWorkstationDatagramHandler(WorkstationDatagramHandler handler) {
-  workstation_datagram_handler = handler;
+  workstation_datagram_handler = handler != nullptr ? handler : &ParseCommandDatagram;
 }
 
 void StationFrameReceiver(int slot, std::uint8_t byte) {

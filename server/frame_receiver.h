@@ -46,9 +46,10 @@ using StationFrameHandler = void (*)(const std::uint8_t* header, std::int32_t pa
 void SetStationFrameHandler(StationFrameHandler handler);
 
 // Where workstation datagrams go: length, bytes, sender's dotted-decimal address, sender's
-// port in host order. The program connects ParseCommandDatagram; until then they are dropped.
+// port in host order.
 using WorkstationDatagramHandler = void (*)(int length, const std::uint8_t* bytes,
                                             const char* sender_ip, int sender_port);
+// nullptr restores the default, ParseCommandDatagram.
 void SetWorkstationDatagramHandler(WorkstationDatagramHandler handler);
 
 // One byte of host slot `slot` (0..kFrameReceiverSlots-1; others are ignored).
