@@ -21,6 +21,10 @@ void TForm1::ConnectHandlers() {
   OnMouseUp = [this](forms::TMouseButton button, int shift, int x, int y) {
     FormMouseUp(button, shift, x, y);
   };
+  OnWindowMessage = [this](std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam,
+                           std::intptr_t& result) {
+    return WindowMessage(message, wparam, lparam, result);
+  };
 }
 
 }  // namespace tolvex

@@ -65,6 +65,9 @@ class TForm1 : public forms::TForm {
   void FormCloseQuery(bool& can_close);
   void FormDestroy();
   void FormMouseUp(forms::TMouseButton button, int shift, int x, int y);
+  // The message map: end of session and the tray icon's callback. True when handled.
+  bool WindowMessage(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam,
+                     std::intptr_t& result);
 };
 
 extern TForm1* Form1;

@@ -13,9 +13,9 @@ inline constexpr char kPowerOffCommand[] = "sleep 6 && /sbin/shutdown -P now";
 // Shutdown ticks so far (1 added at the start of each tick).
 extern std::int32_t ShutdownTick;
 
-// The session manager asks whether the session may end: always no (answer 0).
+// The session manager's questions, passed to the main window as WM_QUERYENDSESSION (answered
+// 0: no) and WM_ENDSESSION (whatever the answer was: the shutdown sequencer starts).
 bool QueryEndSession();
-// The session ends (whatever the answer was): the shutdown sequencer starts.
 void EndSession(bool ending);
 // SIGTERM / SIGINT, delivered on the UI thread: report line, stop row, end of the program;
 // no dialog and no power-off.

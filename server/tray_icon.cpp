@@ -3,34 +3,30 @@
 #include <cstring>
 
 #include "platform/forms/application.h"
+#include "platform/sys/tray_icon.h"
 #include "server/main_window.h"
 
 namespace tolvex {
 
-namespace {
-TrayIconSink tray_icon_sink = nullptr;
-}
-
-void SetTrayIconSink(TrayIconSink sink) {
-  tray_icon_sink = sink;
-}
-
 bool SetTrayIcon(int operation) {
-  TrayIconRecord record;
-  record.hWnd = Form1;
+  sys::NOTIFYICONDATAA data;
+  data.cbSize = sys::kNotifyIconDataFirstSize;
+  data.hWnd = Form1;
+  data.uID = kTrayIconId;
+  data.uFlags = sys::NIF_MESSAGE | sys::NIF_ICON | sys::NIF_TIP;
+  data.uCallbackMessage = TrayCallbackMessage;
   if (operation == kTrayModify) {
-    record.hIcon = true;
-    std::strncpy(record.szTip.data(), kTrayTip, record.szTip.size() - 1);
+    data.hIcon = sys::ApplicationIconHandle();
+    std::strncpy(data.szTip, kTrayTip, sizeof data.szTip - 1);
   }
-  if (tray_icon_sink == nullptr) return false;
-  return tray_icon_sink(operation, record);
+  return sys::Shell_NotifyIconA(static_cast<std::uint32_t>(operation), &data);
 }
 
 void TrayIconMessage(std::uint32_t mouse_message) {
   if (Form1 == nullptr) return;
-  if (mouse_message == kMouseLeftButtonUp) {
+  if (mouse_message == forms::WM_LBUTTONUP) {
     Form1->Show();
-  } else if (mouse_message == kMouseRightButtonUp) {
+  } else if (mouse_message == forms::WM_RBUTTONUP) {
     int x = 0;
     int y = 0;
     forms::DialogService& dialogs = forms::Application().Dialogs();

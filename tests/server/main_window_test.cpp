@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/forms/application.h"
+#include "platform/sys/tray_icon.h"
 #include "server/config_window.h"
 #include "server/database_connection.h"
 #include "server/host_table.h"
@@ -136,13 +137,13 @@ TEST_F(MainWindowTest, CloseBoxHidesAndTheTrayBringsTheWindowBack) {
   main_.Close();
   EXPECT_FALSE(main_.Visible());
   EXPECT_FALSE(forms::Application().Terminated());
-  tolvex::TrayIconMessage(tolvex::kMouseLeftButtonUp);
+  tolvex::TrayIconMessage(forms::WM_LBUTTONUP);
   EXPECT_TRUE(main_.Visible());
 
   main_.Hide();
   dialogs_.cursor_x = 900;
   dialogs_.cursor_y = 700;
-  tolvex::TrayIconMessage(tolvex::kMouseRightButtonUp);
+  tolvex::TrayIconMessage(forms::WM_RBUTTONUP);
   EXPECT_EQ(main_.PopupMenu1.PopupCount(), 1);
   EXPECT_EQ(main_.PopupMenu1.PopupX(), 900);
   EXPECT_EQ(main_.PopupMenu1.PopupY(), 700);
@@ -154,36 +155,43 @@ TEST_F(MainWindowTest, CloseBoxHidesAndTheTrayBringsTheWindowBack) {
   // A cursor that cannot be read shows the window instead of the menu.
   main_.Hide();
   dialogs_.cursor_known = false;
-  tolvex::TrayIconMessage(tolvex::kMouseRightButtonUp);
+  tolvex::TrayIconMessage(forms::WM_RBUTTONUP);
   EXPECT_TRUE(main_.Visible());
   EXPECT_EQ(main_.PopupMenu1.PopupCount(), 1);
 }
 
-TEST_F(MainWindowTest, TrayIconRecordsAsThePlatformReceivesThem) {
-  static std::vector<std::pair<int, tolvex::TrayIconRecord>> calls;
-  calls.clear();
-  tolvex::SetTrayIconSink([](int operation, const tolvex::TrayIconRecord& record) {
-    calls.emplace_back(operation, record);
-    return true;
-  });
+TEST_F(MainWindowTest, TrayIconWithItsTipAndClicksThroughTheWindowMessage) {
+  sys::RecordingTrayHost host;
+  sys::TrayHost* previous = sys::SetTrayHost(&host);
   EXPECT_TRUE(tolvex::SetTrayIcon(tolvex::kTrayAdd));
   EXPECT_TRUE(tolvex::SetTrayIcon(tolvex::kTrayModify));
+  const sys::TrayIconState* icon = host.Find(&main_, 1006);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->callback_message, 0x8064u);
+  EXPECT_TRUE(icon->has_icon);
+  EXPECT_EQ(icon->tip, "QVK Server");
+
+  main_.Hide();
+  sys::DeliverTrayClick(*icon, forms::WM_LBUTTONUP);
+  EXPECT_TRUE(main_.Visible());
+  dialogs_.cursor_x = 900;
+  dialogs_.cursor_y = 700;
+  sys::DeliverTrayClick(*icon, forms::WM_RBUTTONUP);
+  EXPECT_EQ(main_.PopupMenu1.PopupCount(), 1);
+
   main_.Destroy();
-  tolvex::SetTrayIconSink(nullptr);
-  ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(calls[0].first, 0);
-  EXPECT_EQ(calls[1].first, 1);
-  EXPECT_EQ(calls[2].first, 2);
-  for (const auto& [operation, record] : calls) {
-    EXPECT_EQ(record.cbSize, 88u);
-    EXPECT_EQ(record.hWnd, &main_);
-    EXPECT_EQ(record.uID, 1006u);
-    EXPECT_EQ(record.uFlags, 7u);
-    EXPECT_EQ(record.uCallbackMessage, 0x8064u);
-    EXPECT_EQ(record.hIcon, operation == 1);
-    EXPECT_STREQ(record.szTip.data(), operation == 1 ? "QVK Server" : "");
-  }
-  EXPECT_FALSE(tolvex::SetTrayIcon(tolvex::kTrayAdd));  // no notification area
+  EXPECT_EQ(host.Find(&main_, 1006), nullptr);
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"add 1006", "modify 1006", "delete 1006"}));
+  sys::SetTrayHost(previous);
+}
+
+TEST_F(MainWindowTest, SessionEndIsRefusedAndStartsTheShutdownSequencer) {
+  std::intptr_t result = 1;
+  EXPECT_TRUE(main_.WindowMessage(forms::WM_QUERYENDSESSION, 0, 0, result));
+  EXPECT_EQ(result, 0);
+  EXPECT_FALSE(main_.Timer1.Enabled());
+  EXPECT_EQ(main_.Perform(forms::WM_ENDSESSION, 0, 0), 0);
+  EXPECT_TRUE(main_.Timer1.Enabled());
 }
 
 TEST_F(MainWindowTest, ShiftClickInTheTopLeftCornerOpensTheServiceWindow) {

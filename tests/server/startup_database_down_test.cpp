@@ -67,7 +67,7 @@ TEST_F(DatabaseDown, SixAttemptsThenErrorAfterAbout79Seconds) {
   AdvanceTo(80700);
   EXPECT_FALSE(main_.TmStart.Enabled());
   EXPECT_EQ(tolvex::StartTick, 12);
-  EXPECT_EQ(startup_test::TrayCalls(), (std::vector<int>{0, 1}));
+  EXPECT_EQ(state_.tray.calls, (std::vector<std::string>{"add 1006", "modify 1006"}));
   EXPECT_EQ(tolvex::CellCount, 0);
   // The configured poll period is in force; the window stays shown without "hide".
   EXPECT_EQ(main_.PollPeriod, 7);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/forms/application.h"
+#include "platform/sys/tray_icon.h"
 #include "server/config_window.h"
 #include "server/error_window.h"
 #include "server/host_table.h"
@@ -44,11 +45,6 @@ inline std::vector<std::string> ReportMessages(const fs::path& path) {
   return messages;
 }
 
-inline std::vector<int>& TrayCalls() {
-  static std::vector<int> calls;
-  return calls;
-}
-
 // Everything the program's start sets up before its loop, in virtual time.
 struct ProgramState {
   ProgramState() {
@@ -62,11 +58,7 @@ struct ProgramState {
     tolvex::MonitorEndpoints.bind_port = 0;
     tolvex::MonitorEndpoints.destination_port = 9;  // discard: nobody listens in these tests
     tolvex::SetStationSocketPort(0);
-    TrayCalls().clear();
-    tolvex::SetTrayIconSink([](int operation, const tolvex::TrayIconRecord&) {
-      TrayCalls().push_back(operation);
-      return true;
-    });
+    previous_tray_host = sys::SetTrayHost(&tray);
     const char* scratch = std::getenv("LAMP_TEST_SCRATCH");
     dir = fs::path(scratch != nullptr ? scratch : "/tmp/startup_test") /
           ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -84,13 +76,15 @@ struct ProgramState {
     tolvex::SetServerConfigFilePath({});
     tolvex::SetAutoStartDirectory({});
     tolvex::SetHostTablePath({});
-    tolvex::SetTrayIconSink(nullptr);
+    sys::SetTrayHost(previous_tray_host);
     tolvex::MonitorEndpoints = {};
     tolvex::SetStationSocketPort(tolvex::kStationPort);
   }
 
   fs::path dir;
   fs::path previous_directory;
+  sys::RecordingTrayHost tray;
+  sys::TrayHost* previous_tray_host = nullptr;
 };
 
 // A configuration file with the report on, for the given database host.
