@@ -365,6 +365,17 @@ TEST_F(StationSendTest, UnknownTargetSendsNothingAndResolvesNothing) {
   EXPECT_STREQ(LastTargetAddressText, "127.0.0.6");
 }
 
+// Address text that is no address: converted to the all-ones value as the conversion gives
+// it, and cut to fit the last-target text.
+TEST_F(StationSendTest, OverlongAddressTextIsCutForTheLastTargetText) {
+  const std::string text(63, '7');
+  AddHost(4, text, 4001);
+  TargetHost = 4;
+  PollCellStatus(0);
+  EXPECT_EQ(HostTable[0].ResolvedAddress, 0xFFFFFFFFu);
+  EXPECT_EQ(std::string(LastTargetAddressText), text.substr(0, 31));
+}
+
 TEST_F(StationSendTest, PreparedCommandGoesWhereTheLastFrameWent) {
   LoopbackStation station("127.0.0.7");
   AddHost(9, station);
