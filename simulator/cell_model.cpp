@@ -513,7 +513,13 @@ bool CellModel::Answer(const StationRequest& request, double now, StationAnswer&
   answer.fab_num = FabNumOf(fab_num_);
   answer.address = address_;
   const std::uint8_t command = request.command();
-  if (command != kCmdStatusPoll && observer_) observer_->CommandTaken(*this, request);
+  BuildAnswer(request, now, answer);
+  if (command != kCmdStatusPoll && observer_) observer_->AnswerGiven(*this, request, answer);
+  return true;
+}
+
+void CellModel::BuildAnswer(const StationRequest& request, double now, StationAnswer& answer) {
+  const std::uint8_t command = request.command();
 
   if (request.frame_type == kFrameNumberCommand) {
     switch (command) {
@@ -541,26 +547,26 @@ bool CellModel::Answer(const StationRequest& request, double now, StationAnswer&
     answer.SetWord(3, request.word(3));
     answer.SetWord(5, kFirmwareWord1);
     answer.SetWord(7, kFirmwareWord2);
-    return true;
+    return;
   }
 
   switch (command) {
     case kCmdStatusPoll:
       BuildStatus(request, now, answer);
-      return true;
+      return;
     case kCmdDischargeReport:
       BuildDischargeReport(answer);
-      return true;
+      return;
     case kCmdChargeReport:
       BuildChargeReport(answer);
-      return true;
+      return;
     case kCmdModeRead:
       answer.BeginPayload(command, kModePayload);
       answer.SetWord(3, request.word(3));
       for (std::size_t i = 0; i < mode_record_.size(); ++i) {
         answer.SetWord(5 + 2 * i, mode_record_[i]);
       }
-      return true;
+      return;
     case kCmdModeWrite:
       ApplyModeWrite(request, now);
       break;
@@ -582,7 +588,7 @@ bool CellModel::Answer(const StationRequest& request, double now, StationAnswer&
   answer.BeginPayload(command, kEchoPayload);
   answer.SetWord(3, request.word(3));
   answer.SetWord(5, request.word(5));
-  return true;
+  return;
 }
 
 void CellModel::BuildStatus(const StationRequest& request, double now, StationAnswer& answer) {

@@ -112,8 +112,9 @@ class CellObserver {
   virtual void EventDelivered(const class CellModel&, const CellEvent&) {}
   // An event was pushed out of a full queue before the server saw it.
   virtual void EventOverflowed(const class CellModel&, const CellEvent&) {}
-  // A command of the server other than a status poll reached the cell.
-  virtual void CommandTaken(const class CellModel&, const StationRequest&) {}
+  // The cell answered a request other than a status poll (a command, a report read, a
+  // device-number frame).
+  virtual void AnswerGiven(const class CellModel&, const StationRequest&, const StationAnswer&) {}
 };
 
 using ModeRecordWords = std::array<std::uint16_t, kModeRecordSize / 2>;
@@ -204,6 +205,7 @@ class CellModel {
   double ChargeSeconds(double from_charge) const;
   double ChargeLevelAt(double t) const;
 
+  void BuildAnswer(const StationRequest& request, double now, StationAnswer& answer);
   void BuildStatus(const StationRequest& request, double now, StationAnswer& answer);
   void ApplyCellControl(std::uint16_t word1, std::uint16_t word2, double now);
   void ApplyReset(double now);

@@ -92,19 +92,19 @@ void StationLink::SetFaults(const FaultRates& rates, std::uint64_t seed) {
   random_ = RandomSource(seed);
 }
 
-int StationLink::Serve(int timeout_ms, double now) {
+int StationLink::Serve(int timeout_ms, const SimClock& clock) {
   std::array<pollfd, kMaxStations> fds{};
   for (std::size_t i = 0; i < socket_count_; ++i) fds[i] = {sockets_[i], POLLIN, 0};
   const int ready = ::poll(fds.data(), static_cast<nfds_t>(socket_count_), timeout_ms);
   if (ready <= 0) return 0;
   int taken = 0;
   for (std::size_t i = 0; i < socket_count_; ++i) {
-    if (fds[i].revents & POLLIN) Drain(i, now, taken);
+    if (fds[i].revents & POLLIN) Drain(i, clock, taken);
   }
   return taken;
 }
 
-void StationLink::Drain(std::size_t index, double now, int& taken) {
+void StationLink::Drain(std::size_t index, const SimClock& clock, int& taken) {
   StationModel& station = room_->station(index);
   std::array<std::uint8_t, kReceiveSize> buffer;
   std::array<std::uint8_t, kMaxDatagramSize> frame;
@@ -118,7 +118,7 @@ void StationLink::Drain(std::size_t index, double now, int& taken) {
     ++taken;
     const std::size_t length = AnswerRequestDatagram(
         station, std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(received)),
-        now, frame, counts_);
+        clock.Now(), frame, counts_);
     if (length == 0) continue;
     ApplyFaults(std::span<const std::uint8_t>(frame.data(), length), rates_, random_, out,
                 counts_.faults);

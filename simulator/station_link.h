@@ -11,6 +11,7 @@
 #include "simulator/fault_injector.h"
 #include "simulator/lamp_room.h"
 #include "simulator/random_source.h"
+#include "simulator/sim_clock.h"
 
 namespace stationsim {
 
@@ -43,13 +44,13 @@ class StationLink {
   void SetFaults(const FaultRates& rates, std::uint64_t seed);
 
   // Waits up to timeout_ms for requests and answers every request waiting on any station,
-  // at simulated moment `now`. Returns the number of datagrams taken.
-  int Serve(int timeout_ms, double now);
+  // each at the simulated moment it is taken. Returns the number of datagrams taken.
+  int Serve(int timeout_ms, const SimClock& clock);
 
   const LinkCounts& counts() const { return counts_; }
 
  private:
-  void Drain(std::size_t index, double now, int& taken);
+  void Drain(std::size_t index, const SimClock& clock, int& taken);
 
   LampRoom* room_ = nullptr;
   std::array<int, kMaxStations> sockets_{};

@@ -56,6 +56,7 @@ class StationLinkTest : public ::testing::Test {
   stationsim::RoomOptions options;
   std::unique_ptr<stationsim::LampRoom> room = std::make_unique<stationsim::LampRoom>();
   stationsim::StationLink link;
+  stationsim::SimClock clock = stationsim::SimClock::Fixed(10);
   int client = -1;
 };
 
@@ -63,8 +64,8 @@ TEST_F(StationLinkTest, EachStationAnswersFromItsOwnAddressForItsOwnCells) {
   SendTo("127.0.0.202", simtest::RequestDatagram(0xC1, 0x92, "002a03", {0, 0xFFFF}));
   SendTo("127.0.0.201",
          simtest::RequestDatagram(0xC1, 0x92, "002a03", {0, 0xFFFF}));  // not its cell
-  EXPECT_GE(link.Serve(500, 10), 1);
-  link.Serve(50, 10);
+  EXPECT_GE(link.Serve(500, clock), 1);
+  link.Serve(50, clock);
   const auto got = Receive();
   ASSERT_EQ(got.size(), 1u);
   EXPECT_EQ(got[0].first, "127.0.0.202");
@@ -78,7 +79,7 @@ TEST_F(StationLinkTest, EachStationAnswersFromItsOwnAddressForItsOwnCells) {
 TEST_F(StationLinkTest, FaultsApplyOnTheWayOut) {
   link.SetFaults(stationsim::FaultRates{.split = 1, .duplicate = 1}, 5);
   SendTo("127.0.0.201", simtest::RequestDatagram(0xC1, 0x92, "001a01", {0, 0xFFFF}));
-  link.Serve(500, 10);
+  link.Serve(500, clock);
   const auto got = Receive();
   ASSERT_EQ(got.size(), 4u);  // two halves, twice
   std::vector<std::uint8_t> first = got[0].second;
