@@ -112,8 +112,9 @@ std::string ParseOptions(int argc, char** argv, Options& o) {
     const bool numeric = ParseNumber(value, number);
     auto need_number = [&](double low, double high) -> std::string {
       if (!numeric || number < low || number > high) {
-        return name + ": \"" + value + "\" is not a number from " + std::to_string(low) + " to " +
-               std::to_string(high);
+        char range[64];
+        std::snprintf(range, sizeof range, " is not a number from %g to %g", low, high);
+        return name + ": \"" + value + "\"" + range;
       }
       return "";
     };
