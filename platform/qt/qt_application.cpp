@@ -1,0 +1,319 @@
+#include "platform/qt/qt_application.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QIcon>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QSessionManager>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <algorithm>
+#include <vector>
+
+#include "platform/forms/application.h"
+#include "platform/forms/controls.h"
+#include "platform/qt/qt_peers.h"
+#include "platform/sys/session_end.h"
+#include "platform/sys/tray_icon.h"
+
+namespace qtpeers {
+
+namespace {
+
+QtApplicationRunner* current_runner = nullptr;
+
+// "Text files|*.txt|All|*.*" to "Text files (*.txt);;All (*.*)".
+QString QtFilter(const std::string& filter) {
+  QStringList parts = ToQt(filter).split('|');
+  QStringList entries;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    entries << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+  }
+  return entries.join(";;");
+}
+
+// A lamp drawn in code: the program carries no image files.
+QIcon ProgramIcon() {
+  if (!QApplication::windowIcon().isNull()) return QApplication::windowIcon();
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setBrush(QColor(0xF0, 0xC0, 0x20));
+  painter.setPen(QColor(0x40, 0x30, 0x00));
+  painter.drawEllipse(6, 2, 20, 20);
+  painter.setBrush(QColor(0x50, 0x50, 0x50));
+  painter.drawRect(11, 22, 10, 8);
+  return QIcon(pixmap);
+}
+
+class QtDialogService : public forms::DialogService {
+ public:
+  int MessageBox(const std::string& text, const std::string& caption, int flags) override {
+    QMessageBox box;
+    box.setWindowTitle(ToQt(caption));
+    box.setText(ToQt(text));
+    switch (flags & 0xF0) {
+      case forms::MB_ICONERROR:
+        box.setIcon(QMessageBox::Critical);
+        break;
+      case forms::MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+      case forms::MB_ICONWARNING:
+        box.setIcon(QMessageBox::Warning);
+        break;
+      case forms::MB_ICONINFORMATION:
+        box.setIcon(QMessageBox::Information);
+        break;
+      default:
+        box.setIcon(QMessageBox::NoIcon);
+    }
+    const int buttons = flags & 0xF;
+    if (buttons == forms::MB_YESNO) {
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    } else if (buttons == forms::MB_YESNOCANCEL) {
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    } else if (buttons == forms::MB_OKCANCEL) {
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    } else {
+      box.setStandardButtons(QMessageBox::Ok);
+    }
+    // exec runs a nested event loop: the program's timers keep firing meanwhile.
+    switch (box.exec()) {
+      case QMessageBox::Yes:
+        return forms::IDYES;
+      case QMessageBox::No:
+        return forms::IDNO;
+      case QMessageBox::Ok:
+        return forms::IDOK;
+      case QMessageBox::Cancel:
+        return forms::IDCANCEL;
+      default:
+        return buttons == forms::MB_OK ? forms::IDOK : forms::IDCANCEL;
+    }
+  }
+  bool GetCursorPos(int& x, int& y) override {
+    const QPoint at = QCursor::pos();
+    x = at.x();
+    y = at.y();
+    return true;
+  }
+  bool GetSaveFileName(const forms::SaveDialogRequest& request, std::string& chosen) override {
+    const bool pattern = request.file_name.find('*') != std::string::npos;
+    QString filter = QtFilter(request.filter);
+    if (filter.isEmpty() && pattern) filter = ToQt(request.file_name);
+    const QString name = QFileDialog::getSaveFileName(
+        nullptr, ToQt(request.title), pattern ? QString() : ToQt(request.file_name), filter);
+    chosen = FromQt(name);
+    return !name.isEmpty();
+  }
+  bool SetForegroundWindow(forms::TForm& form) override {
+    if (current_runner == nullptr) return false;
+    QWidget* widget = current_runner->WidgetFor(form);
+    if (widget == nullptr) return false;
+    widget->window()->raise();
+    widget->window()->activateWindow();
+    return true;
+  }
+};
+
+class QtTrayHost : public sys::TrayHost {
+ public:
+  bool Available() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
+  bool Add(const sys::TrayIconState& icon) override {
+    if (Find(icon.window, icon.id) != nullptr) return false;
+    auto shown = std::make_unique<Shown>();
+    shown->state = icon;
+    shown->tray = std::make_unique<QSystemTrayIcon>();
+    Shown* raw = shown.get();
+    QObject::connect(shown->tray.get(), &QSystemTrayIcon::activated,
+                     [raw](QSystemTrayIcon::ActivationReason reason) {
+                       if (reason == QSystemTrayIcon::Trigger) {
+                         sys::DeliverTrayClick(raw->state, forms::WM_LBUTTONUP);
+                       } else if (reason == QSystemTrayIcon::Context) {
+                         sys::DeliverTrayClick(raw->state, forms::WM_RBUTTONUP);
+                       }
+                     });
+    Apply(*raw);
+    icons_.push_back(std::move(shown));
+    return true;
+  }
+  bool Modify(const sys::TrayIconState& icon) override {
+    Shown* shown = Find(icon.window, icon.id);
+    if (shown == nullptr) return false;
+    sys::ApplyTrayChange(shown->state, icon);
+    Apply(*shown);
+    return true;
+  }
+  bool Delete(forms::TForm* window, std::uint32_t id) override {
+    auto it = std::find_if(icons_.begin(), icons_.end(), [&](const std::unique_ptr<Shown>& s) {
+      return s->state.window == window && s->state.id == id;
+    });
+    if (it == icons_.end()) return false;
+    icons_.erase(it);
+    return true;
+  }
+
+ private:
+  struct Shown {
+    sys::TrayIconState state;
+    std::unique_ptr<QSystemTrayIcon> tray;
+  };
+  Shown* Find(forms::TForm* window, std::uint32_t id) {
+    for (auto& shown : icons_) {
+      if (shown->state.window == window && shown->state.id == id) return shown.get();
+    }
+    return nullptr;
+  }
+  static void Apply(Shown& shown) {
+    shown.tray->setToolTip(ToQt(shown.state.tip));
+    // An icon added without a picture still needs one to be visible at all.
+    shown.tray->setIcon(ProgramIcon());
+    shown.tray->show();
+  }
+  std::vector<std::unique_ptr<Shown>> icons_;
+};
+
+struct ModalLoop {
+  forms::TForm* form;
+  QEventLoop* loop;
+};
+
+}  // namespace
+
+struct QtApplicationRunner::Impl {
+  std::unique_ptr<QApplication> app;
+  PeerHost host;
+  QtDialogService dialogs;
+  QtTrayHost tray;
+  sys::TrayHost* previous_tray = nullptr;
+  QTimer tick;
+  std::vector<ModalLoop> modal_loops;
+
+  // One pass of the program's loop: due timers, the end-request flag, widget updates.
+  void Tick() {
+    forms::TApplication& application = forms::Application();
+    std::int64_t wait = application.FireDueTimers();
+    sys::PollEndRequest();
+    MapNewForms();
+    host.Flush();
+    EndFinishedModalLoops();
+    if (application.Terminated()) {
+      for (ModalLoop& modal : modal_loops) modal.loop->quit();
+      app->quit();
+      return;
+    }
+    // Short waits keep the signal flag and widget updates prompt.
+    if (wait < 0 || wait > 10) wait = 10;
+    tick.start(static_cast<int>(wait));
+  }
+
+  void MapNewForms() {
+    for (forms::TForm* form : forms::Application().Forms()) host.MapForm(*form);
+  }
+
+  void EndFinishedModalLoops() {
+    for (ModalLoop& modal : modal_loops) {
+      if (!modal.form->Visible() || forms::Application().Terminated()) modal.loop->quit();
+    }
+  }
+
+  void RunModal(forms::TForm& form) {
+    MapNewForms();
+    host.Flush();
+    if (!form.Visible()) return;
+    // The program's timers run while the form is open, also before the main loop started.
+    if (!tick.isActive()) tick.start(0);
+    QEventLoop loop;
+    modal_loops.push_back({&form, &loop});
+    loop.exec();
+    modal_loops.erase(std::remove_if(modal_loops.begin(), modal_loops.end(),
+                                     [&](const ModalLoop& m) { return m.loop == &loop; }),
+                      modal_loops.end());
+    host.Flush();
+  }
+};
+
+QtApplicationRunner::QtApplicationRunner(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
+  impl_->app = std::make_unique<QApplication>(argc, argv);
+  impl_->app->setQuitOnLastWindowClosed(false);
+  current_runner = this;
+  forms::Application().SetDialogService(&impl_->dialogs);
+  forms::Application().SetModalRunner([this](forms::TForm& form) { impl_->RunModal(form); });
+  impl_->previous_tray = sys::SetTrayHost(&impl_->tray);
+  impl_->tick.setSingleShot(true);
+  impl_->tick.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&impl_->tick, &QTimer::timeout, [this] { impl_->Tick(); });
+  // The session manager's end of session: the program is asked, then told.
+  QObject::connect(impl_->app.get(), &QGuiApplication::commitDataRequest,
+                   [](QSessionManager& manager) {
+                     const bool agreed = sys::DeliverSessionEnd();
+                     if (!agreed && manager.allowsInteraction()) {
+                       manager.cancel();
+                       manager.release();
+                     }
+                   });
+}
+
+QtApplicationRunner::~QtApplicationRunner() {
+  impl_->tick.stop();
+  impl_->host.DestroyAll();
+  sys::SetTrayHost(impl_->previous_tray);
+  forms::Application().SetModalRunner(nullptr);
+  forms::Application().SetDialogService(nullptr);
+  if (current_runner == this) current_runner = nullptr;
+}
+
+void QtApplicationRunner::MapForms() {
+  impl_->MapNewForms();
+  impl_->host.Flush();
+}
+
+int QtApplicationRunner::Run() {
+  MapForms();
+  if (forms::Application().Terminated()) return 0;
+  impl_->tick.start(0);
+  return impl_->app->exec();
+}
+
+void QtApplicationRunner::ProcessPendingEvents() {
+  impl_->MapNewForms();
+  for (int pass = 0; pass < 4; ++pass) {
+    impl_->host.Flush();
+    QApplication::sendPostedEvents();
+    QApplication::processEvents(QEventLoop::AllEvents);
+  }
+  impl_->host.Flush();
+}
+
+QWidget* QtApplicationRunner::WidgetFor(const forms::TComponent& component) const {
+  return impl_->host.WidgetOf(&component);
+}
+
+QApplication& QtApplicationRunner::Application() {
+  return *impl_->app;
+}
+
+QtApplicationRunner* QtApplicationRunner::Current() {
+  return current_runner;
+}
+
+bool SaveFormScreenshot(forms::TForm& form, const std::string& path) {
+  QtApplicationRunner* runner = QtApplicationRunner::Current();
+  if (runner == nullptr) return false;
+  runner->ProcessPendingEvents();
+  QWidget* widget = runner->WidgetFor(form);
+  if (widget == nullptr) return false;
+  if (widget->parentWidget() != nullptr) widget = widget->parentWidget();  // the MDI frame
+  if (form.FormStyle() != forms::TFormStyle::fsMDIChild) widget = runner->WidgetFor(form);
+  widget->ensurePolished();
+  const QPixmap picture = widget->grab();
+  return !picture.isNull() && picture.save(ToQt(path), "PNG");
+}
+
+}  // namespace qtpeers

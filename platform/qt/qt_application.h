@@ -1,0 +1,54 @@
+#pragma once
+// Runs the program's forms with Qt Widgets: every registered TForm and its controls get
+// widgets (peers), model changes reach the widgets, user input reaches the model and its
+// handlers, all on the one UI thread. A Qt timer drives the application's timers and polls
+// the end-request flag of the signal handlers. Message boxes, the save dialog and the cursor
+// go through Qt, the tray icon through QSystemTrayIcon.
+#include <memory>
+#include <string>
+
+namespace forms {
+class TComponent;
+class TForm;
+}  // namespace forms
+
+class QApplication;
+class QWidget;
+
+namespace qtpeers {
+
+class QtApplicationRunner {
+ public:
+  // Creates the QApplication (argc and argv must outlive the runner), installs the dialog
+  // service, the modal runner and the tray host.
+  QtApplicationRunner(int& argc, char** argv);
+  ~QtApplicationRunner();
+  QtApplicationRunner(const QtApplicationRunner&) = delete;
+  QtApplicationRunner& operator=(const QtApplicationRunner&) = delete;
+
+  // Gives every registered form (and forms registered since) its widgets.
+  void MapForms();
+  // Runs the event loop until the application is terminated; returns the loop's exit code.
+  int Run();
+  // Handles the events that are waiting and brings every widget up to date with its model,
+  // without blocking (for tests and screenshots).
+  void ProcessPendingEvents();
+
+  // The widget that shows a form or control (nullptr when it has none).
+  QWidget* WidgetFor(const forms::TComponent& component) const;
+  QApplication& Application();
+
+  // The runner of this process, or nullptr.
+  static QtApplicationRunner* Current();
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+// Renders the form as it is now into a PNG file; false when the form has no widget or the
+// file cannot be written. Works offscreen (QT_QPA_PLATFORM=offscreen).
+bool SaveFormScreenshot(forms::TForm& form, const std::string& path);
+
+}  // namespace qtpeers

@@ -1,0 +1,311 @@
+// The Qt peers, offscreen: widgets follow their models, user input reaches the handlers,
+// and a screenshot shows the custom-drawn cells.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/forms/controls.h"
+#include "platform/qt/qt_application.h"
+#include "platform/sys/tray_icon.h"
+
+namespace {
+
+using namespace forms;
+namespace fs = std::filesystem;
+
+int argc = 1;
+char program_name[] = "qt_peers_test";
+char* argv[] = {program_name, nullptr};
+
+class QtPeers : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { runner_ = new qtpeers::QtApplicationRunner(argc, argv); }
+  static void TearDownTestSuite() {
+    delete runner_;
+    runner_ = nullptr;
+  }
+  void SetUp() override {
+    Application().UseManualClock(0);
+    Application().ResetTerminated();
+  }
+  void Settle() { runner_->ProcessPendingEvents(); }
+  template <class W>
+  W* WidgetOf(const TComponent& component) {
+    return dynamic_cast<W*>(runner_->WidgetFor(component));
+  }
+  static fs::path Scratch() {
+    const char* scratch = std::getenv("LAMP_TEST_SCRATCH");
+    fs::path dir = scratch != nullptr ? fs::path(scratch) : fs::temp_directory_path();
+    fs::create_directories(dir);
+    return dir;
+  }
+  static void Release(QWidget* widget, QPoint at, Qt::KeyboardModifiers modifiers = {}) {
+    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, modifiers);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, modifiers);
+    QApplication::sendEvent(widget, &release);
+  }
+  static qtpeers::QtApplicationRunner* runner_;
+};
+
+qtpeers::QtApplicationRunner* QtPeers::runner_ = nullptr;
+
+// The overview's colours: a non-zero "Подкл" cell on yellow, everything else on white.
+TEST_F(QtPeers, ScreenshotShowsTheCustomDrawnCells) {
+  TForm form("Form2", "ЛАМПОВАЯ");
+  form.SetBounds(10, 10, 420, 260);
+  TListView list(&form, "LV1");
+  list.SetBounds(10, 10, 400, 200);
+  list.SetViewStyle(TViewStyle::vsReport);
+  list.SetGridLines(true);
+  list.SetRowSelect(true);
+  for (const char* caption : {"Ст.", "Всего", "Подкл"}) {
+    TListColumn* column = list.Columns().Add();
+    column->SetCaption(caption);
+    column->SetWidth(100);
+  }
+  for (const char* linked : {"0", "12", ""}) {
+    TListItem* item = list.Items().Add();
+    item->SetCaption("1");
+    item->SubItems().Add("5");
+    item->SubItems().Add(linked);
+  }
+  list.OnCustomDrawSubItem = [](TListView& sender, TListItem& item, int sub_item, int, bool&) {
+    sender.Canvas().Font.Color = clBlack;
+    sender.Canvas().Brush.Color = clWhite;
+    if (sub_item == 2 && std::strtol(item.SubItems().Get(1).c_str(), nullptr, 16) != 0) {
+      sender.Canvas().Brush.Color = 0x00FFFF;
+    }
+  };
+  form.Show();
+  Settle();
+
+  const fs::path png = Scratch() / "overview.png";
+  ASSERT_TRUE(qtpeers::SaveFormScreenshot(form, png.string()));
+  QImage picture(QString::fromStdString(png.string()));
+  ASSERT_FALSE(picture.isNull());
+
+  auto* tree = WidgetOf<QTreeWidget>(list);
+  ASSERT_NE(tree, nullptr);
+  QWidget* window = runner_->WidgetFor(form);
+  auto pixel_in = [&](int row, int column) {
+    const QRect cell = tree->visualRect(tree->model()->index(row, column));
+    // Near the right edge of the cell, clear of its text and the grid line.
+    const QPoint inside(cell.right() - 6, cell.center().y());
+    return picture.pixelColor(tree->viewport()->mapTo(window, inside));
+  };
+  EXPECT_EQ(pixel_in(1, 2), QColor(255, 255, 0));  // "12": yellow
+  EXPECT_EQ(pixel_in(0, 2), QColor(255, 255, 255));
+  EXPECT_EQ(pixel_in(1, 1), QColor(255, 255, 255));
+  EXPECT_EQ(tree->topLevelItem(1)->text(2), "12");
+  EXPECT_EQ(tree->headerItem()->text(2), QString::fromUtf8("Подкл"));
+
+  // A change of the model is drawn on the next pass.
+  list.Items()[0]->SubItems().Set(1, "3");
+  Settle();
+  ASSERT_TRUE(qtpeers::SaveFormScreenshot(form, png.string()));
+  picture.load(QString::fromStdString(png.string()));
+  EXPECT_EQ(pixel_in(0, 2), QColor(255, 255, 0));
+
+  // A click on a row selects it in the model and runs OnClick.
+  int clicks = 0;
+  list.OnClick = [&] { ++clicks; };
+  Release(tree->viewport(), tree->visualRect(tree->model()->index(2, 0)).center());
+  Settle();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(list.ItemIndex(), 2);
+  EXPECT_TRUE(tree->topLevelItem(2)->isSelected());
+}
+
+TEST_F(QtPeers, ModelAndUserInputStayInStep) {
+  TForm form("FormCFG", "Конфигурация");
+  form.SetBounds(0, 0, 300, 200);
+  TEdit host(&form, "EditH", "localhost");
+  TMaskEdit time(&form, "MaskEdit1", "!90:00;1;_", "07:00");
+  TButton save(&form, "BitBtn1", "Сохранить");
+  TCheckBox log(&form, "CheckLOG", "Запись лог-файла");
+  TEdit period_edit(&form, "Edit1", "5");
+  TUpDown period(&form, "UpTT", 5, 60, 5);
+  period.SetAssociate(&period_edit);
+  host.SetBounds(10, 10, 120, 22);
+  period_edit.SetBounds(10, 40, 40, 22);
+  period.SetBounds(50, 40, 16, 22);
+  form.Show();
+  Settle();
+
+  auto* host_widget = WidgetOf<QLineEdit>(host);
+  ASSERT_NE(host_widget, nullptr);
+  EXPECT_EQ(host_widget->text(), "localhost");
+  EXPECT_EQ(host_widget->geometry(), QRect(10, 10, 120, 22));
+  host.SetText("db1");
+  host.SetColor(clYellow);
+  Settle();
+  EXPECT_EQ(host_widget->text(), "db1");
+  EXPECT_EQ(host_widget->palette().color(QPalette::Base), QColor(255, 255, 0));
+
+  // Typing goes to the model and fires OnChange.
+  int changes = 0;
+  host.OnChange = [&] { ++changes; };
+  host_widget->setFocus();
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+  QApplication::sendEvent(host_widget, &key);
+  EXPECT_EQ(host.Text(), "db1x");
+  EXPECT_EQ(changes, 1);
+
+  EXPECT_EQ(WidgetOf<QLineEdit>(time)->inputMask(), "09:99;_");
+
+  int saves = 0;
+  save.OnClick = [&] { ++saves; };
+  WidgetOf<QPushButton>(save)->click();
+  EXPECT_EQ(saves, 1);
+
+  int log_clicks = 0;
+  log.OnClick = [&] { ++log_clicks; };
+  WidgetOf<QCheckBox>(log)->click();
+  EXPECT_TRUE(log.Checked());
+  EXPECT_EQ(log_clicks, 1);
+  log.SetChecked(false);
+  Settle();
+  EXPECT_FALSE(WidgetOf<QCheckBox>(log)->isChecked());
+
+  // The up-down pair is one spin box in place of the edit; its steps go through the model.
+  auto* spin = WidgetOf<QSpinBox>(period);
+  ASSERT_NE(spin, nullptr);
+  EXPECT_FALSE(runner_->WidgetFor(period_edit)->isVisible());
+  EXPECT_EQ(spin->geometry(), QRect(10, 40, 56, 22));
+  spin->stepBy(3);
+  Settle();
+  EXPECT_EQ(period.Position(), 8);
+  EXPECT_EQ(period_edit.Text(), "8");
+  EXPECT_EQ(spin->value(), 8);
+  period.SetPosition(100);
+  Settle();
+  EXPECT_EQ(spin->value(), 60);
+}
+
+TEST_F(QtPeers, FormEventsCloseQueryAndCaptionBar) {
+  TForm main("MainForm", "Монитор");
+  main.SetFormStyle(TFormStyle::fsMDIForm);
+  main.SetBounds(0, 0, 800, 600);
+  TForm child("Form1", "Log");
+  child.SetMdiParent(&main);
+  child.SetBounds(0, 0, 300, 200);
+  main.Show();
+  child.Show();
+  Settle();
+  auto* child_window = runner_->WidgetFor(child);
+  ASSERT_NE(child_window, nullptr);
+  auto* frame = qobject_cast<QMdiSubWindow*>(child_window->parentWidget());
+  ASSERT_NE(frame, nullptr);
+  EXPECT_FALSE(frame->windowFlags().testFlag(Qt::FramelessWindowHint));
+  SetWindowLongA(child, GWL_STYLE, GetWindowLongA(child, GWL_STYLE) & 0xFF3FFFFF);
+  Settle();
+  EXPECT_TRUE(frame->windowFlags().testFlag(Qt::FramelessWindowHint));
+
+  // Shift-release over the child's own surface.
+  std::string seen;
+  child.OnMouseUp = [&](TMouseButton, int shift, int x, int y) {
+    seen = std::to_string(shift & ssShift) + " " + std::to_string(x) + "," + std::to_string(y);
+  };
+  auto* surface = static_cast<QMainWindow*>(child_window)->centralWidget();
+  Release(surface, QPoint(12, 20), Qt::ShiftModifier);
+  EXPECT_EQ(seen, "1 12,20");
+
+  // The close box asks the model, which may refuse.
+  bool allow = false;
+  child.OnCloseQuery = [&](bool& can_close) { can_close = allow; };
+  child_window->close();
+  Settle();
+  EXPECT_TRUE(child.Visible());
+  EXPECT_TRUE(frame->isVisible());
+  allow = true;
+  child_window->close();
+  Settle();
+  EXPECT_FALSE(child.Visible());
+  EXPECT_FALSE(frame->isVisible());
+  main.Hide();
+  Settle();
+}
+
+// A modal form and a message box keep the program's timers running (real clock here).
+TEST_F(QtPeers, ModalFormAndMessageBoxKeepTimersRunning) {
+  Application().UseRealClock();
+  TForm dialog("FormSQL", "База");
+  TButton ok(&dialog, "BitBtn1", "OK");
+  ok.SetModalResult(IDOK);
+  int background_ticks = 0;
+  TTimer background(nullptr, "TimerINDIK", 10);
+  background.OnTimer = [&] { ++background_ticks; };
+  TTimer closer(&dialog, "closer", 80);
+  closer.OnTimer = [&] {
+    closer.SetEnabled(false);
+    ok.Click();
+  };
+  EXPECT_EQ(dialog.ShowModal(), IDOK);
+  EXPECT_GE(background_ticks, 3);
+
+  const int before = background_ticks;
+  QTimer::singleShot(80, [] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box != nullptr) box->button(QMessageBox::No)->click();
+  });
+  EXPECT_EQ(Application().MessageBox("Вы уверены?", "Выход", MB_YESNO), IDNO);
+  EXPECT_GT(background_ticks, before);
+  Application().UseManualClock(0);
+}
+
+TEST_F(QtPeers, PopupMenuOpensAtTheAskedPlaceAndAbsentTrayIsQuiet) {
+  TForm form("Form1");
+  TPopupMenu popup(&form, "PopupMenu1");
+  TMenuItem open(&form, "N1", "Открыть");
+  popup.Add(&open);
+  int opened = 0;
+  open.OnClick = [&] { ++opened; };
+  form.Show();
+  Settle();
+  auto* menu = qobject_cast<QMenu*>(runner_->WidgetFor(popup));
+  ASSERT_NE(menu, nullptr);
+  popup.Popup(200, 150);
+  Settle();
+  EXPECT_TRUE(menu->isVisible());
+  ASSERT_EQ(menu->actions().size(), 1);
+  EXPECT_EQ(menu->actions()[0]->text(), QString::fromUtf8("Открыть"));
+  menu->actions()[0]->trigger();
+  EXPECT_EQ(opened, 1);
+  menu->hide();
+
+  // Offscreen there is no tray: the calls fail and nothing else happens.
+  sys::NOTIFYICONDATAA data;
+  data.cbSize = sys::kNotifyIconDataFirstSize;
+  data.hWnd = &form;
+  data.uID = 1006;
+  data.uFlags = sys::NIF_MESSAGE | sys::NIF_ICON | sys::NIF_TIP;
+  data.uCallbackMessage = 0x8064;
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    EXPECT_FALSE(sys::Shell_NotifyIconA(sys::NIM_ADD, &data));
+    EXPECT_FALSE(sys::Shell_NotifyIconA(sys::NIM_DELETE, &data));
+  }
+  form.Hide();
+  Settle();
+}
+
+}  // namespace
