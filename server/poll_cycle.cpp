@@ -39,8 +39,8 @@ constexpr std::int32_t kPingTicksPerReport = 6;
 constexpr std::int32_t kMissedPingsBeforeReopen = 3;
 
 struct PollLog {
-  bool on;        // CheckPTX
-  bool with_ip;   // CheckIP
+  bool on;       // CheckPTX
+  bool with_ip;  // CheckIP
   forms::TListBox* list;
 };
 
@@ -53,8 +53,8 @@ void LogStatusPoll(const PollLog& log, int r) {
     std::snprintf(line, sizeof line, "%d[%s]  '%s'  k92 txP=%X zSOB=%X", Cells.ST[r],
                   LastTargetAddressText, RequestAddress, frame_type, event_code);
   } else {
-    std::snprintf(line, sizeof line, "%d  '%s'  k92 txP=%X zSOB=%X", Cells.ST[r],
-                  RequestAddress, frame_type, event_code);
+    std::snprintf(line, sizeof line, "%d  '%s'  k92 txP=%X zSOB=%X", Cells.ST[r], RequestAddress,
+                  frame_type, event_code);
   }
   log.list->Items().Add(line);
 }
@@ -62,8 +62,8 @@ void LogStatusPoll(const PollLog& log, int r) {
 // The fourth request in a row without an answer: the workstation and the event table hear
 // of it once; only an answer of the cell re-arms it.
 void ReportLinkLost(int r) {
-  SendStatusReport(kLinkLostState, 0, kLinkLostFaultBits, 0, RequestAddress, kEventLinkLost, 0,
-                   0, 0, 0, 0, 0, 0, 0, 0, 0);
+  SendStatusReport(kLinkLostState, 0, kLinkLostFaultBits, 0, RequestAddress, kEventLinkLost, 0, 0,
+                   0, 0, 0, 0, 0, 0, 0, 0);
   AddEvent(std::string_view(RequestAddress), 0, kEventLinkLost, 0, kLinkLostFaultBits, 0,
            Cells.ST[r], Cells.UCH[r], Cells.BRIG[r], Cells.WTBNUM[r], 0, 0, -1, -1, 0, 0, 0);
 }
@@ -143,8 +143,7 @@ void TFormSV::Timer3Timer() {
   }
 
   if (Visible()) {
-    const double tick_time =
-        ElapsedUnits(static_cast<std::int64_t>(ReadTimeStamp() - started));
+    const double tick_time = ElapsedUnits(static_cast<std::int64_t>(ReadTimeStamp() - started));
     if (tick_time > MaxTickTime) MaxTickTime = tick_time;
     char text[32];
     std::snprintf(text, sizeof text, "%3.2f", MaxTickTime);
@@ -193,6 +192,8 @@ void TFormSV::Timer4Timer() {
   }
 }
 
-void TFormSV::Edit11DblClick() { MaxTickTime = 0.0; }
+void TFormSV::Edit11DblClick() {
+  MaxTickTime = 0.0;
+}
 
 }  // namespace tolvex

@@ -89,9 +89,9 @@ void WriteChargeReport(const char* address, std::uint64_t factory_number, int r,
     UpdCHALL(tabnum, w.w7, 0, tip, cnak, Cells.ST[r], Cells.UCH[r], Cells.BRIG[r], w.w21);
   }
   // This row carries the mode-error bits in NSP2 and the fault bits in FL.
-  AddEvent(tabnum, factory_number, kEventChargeResult, 0, Cells.NSP1[r], Cells.NSP2[r],
-           Cells.ST[r], Cells.UCH[r], Cells.BRIG[r], Cells.WTBNUM[r], -1, Cells.PSTAT[r], cnak,
-           w.w17, w.w11, 0, 0);
+  AddEvent(tabnum, factory_number, kEventChargeResult, 0, Cells.NSP1[r], Cells.NSP2[r], Cells.ST[r],
+           Cells.UCH[r], Cells.BRIG[r], Cells.WTBNUM[r], -1, Cells.PSTAT[r], cnak, w.w17, w.w11, 0,
+           0);
   Cells.PendingReport[r] = 0;
 }
 
@@ -100,8 +100,8 @@ void WriteDischargeReport(const char* address, std::uint64_t factory_number, int
   const std::int32_t tip = (w.w5 >> 4) & 7;
   const std::int32_t fraz = (w.w5 >> 8) & 0xFF;
   const std::string_view tabnum(address);
-  AddChDis(tabnum, factory_number, w.w7, w.w9, w.w11, tip, Cells.ST[r], Cells.UCH[r],
-           Cells.BRIG[r], fraz, w.w13, w.w15, w.w21);
+  AddChDis(tabnum, factory_number, w.w7, w.w9, w.w11, tip, Cells.ST[r], Cells.UCH[r], Cells.BRIG[r],
+           fraz, w.w13, w.w15, w.w21);
   if (GetCOUNT(tabnum) == 0) {
     AddDISSALL(tabnum, w.w7, w.w9, w.w11, tip, Cells.ST[r], Cells.UCH[r], Cells.BRIG[r], w.w21);
   } else {
@@ -110,8 +110,8 @@ void WriteDischargeReport(const char* address, std::uint64_t factory_number, int
   Cells.PendingReport[r] = 0;
 }
 
-void TakeStatusAnswer(const char* address, std::uint64_t factory_number, int r,
-                      std::int32_t slot, std::int32_t frame_type, const StationReplyWords& w) {
+void TakeStatusAnswer(const char* address, std::uint64_t factory_number, int r, std::int32_t slot,
+                      std::int32_t frame_type, const StationReplyWords& w) {
   const std::int32_t current = IsDischargeState(w.w11) ? w.w9 : w.w7;
   SendStatusReport(w.w11, w.w13, w.w15, 0, address, w.w17, w.w5, current, w.w19, w.w21, w.w23,
                    w.w25, w.w29, w.w31, w.w33, w.w35);
@@ -126,8 +126,8 @@ void TakeStatusAnswer(const char* address, std::uint64_t factory_number, int r,
   if (r < 0) return;
 
   Cells.RequestState[r] = 0;
-  const bool changed = (w.w17 != Cells.LastEventCode[r] && w.w17 != 0) ||
-                       w.w13 != Cells.NSP1[r] || w.w15 != Cells.NSP2[r];
+  const bool changed = (w.w17 != Cells.LastEventCode[r] && w.w17 != 0) || w.w13 != Cells.NSP1[r] ||
+                       w.w15 != Cells.NSP2[r];
 
   const auto upw = static_cast<std::uint32_t>(w.w29);
   const auto uzr = static_cast<std::uint32_t>(w.w31);
@@ -209,8 +209,7 @@ void DecodeStationReply(const std::uint8_t* header, std::int32_t payload_length,
 
   // Work on a copy so that every byte the decoder reads past a short payload is 0.
   std::uint8_t payload_bytes[kPayloadCopySize] = {};
-  const std::size_t length =
-      std::min(static_cast<std::size_t>(payload_length), kPayloadCopySize);
+  const std::size_t length = std::min(static_cast<std::size_t>(payload_length), kPayloadCopySize);
   std::memcpy(payload_bytes, body, length);
   const std::span<const std::uint8_t> payload(payload_bytes, length);
   const std::span<const std::uint8_t> padded(payload_bytes, kPayloadCopySize);

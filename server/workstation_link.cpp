@@ -35,7 +35,9 @@ void PutAddress(Datagram& datagram, const char* address) {
   datagram.set_ind_num_bytes(std::span<const char, 6>(address, 6));
 }
 
-std::time_t LinkNow() { return LinkClock != nullptr ? LinkClock() : std::time(nullptr); }
+std::time_t LinkNow() {
+  return LinkClock != nullptr ? LinkClock() : std::time(nullptr);
+}
 
 void SendStatusBuffer() {
   StatusDatagramBuffer.set_time(StatusTimeField(LinkNow()));
@@ -58,7 +60,9 @@ void AddServiceLine(const char* line) {
   if (FormSV != nullptr) FormSV->ListBox1.Items().Add(line);
 }
 
-bool MonitorLogOn() { return FormSV != nullptr && FormSV->CheckMon.Checked(); }
+bool MonitorLogOn() {
+  return FormSV != nullptr && FormSV->CheckMon.Checked();
+}
 
 void CopyAddressToRequest(const std::array<char, 7>& address) {
   const std::size_t length = strnlen(address.data(), 6);
@@ -74,7 +78,9 @@ std::uint32_t StatusTimeField(std::time_t moment) {
   return lamp::DatagramTimeOf(local);
 }
 
-void SetLinkClock(ClockSource source) { LinkClock = source; }
+void SetLinkClock(ClockSource source) {
+  LinkClock = source;
+}
 
 void ParseCommandDatagram(int length, const std::uint8_t* bytes, const char* /*sender_ip*/,
                           int /*sender_port*/) {
@@ -99,10 +105,21 @@ void ParseCommandDatagram(int length, const std::uint8_t* bytes, const char* /*s
     PendingStationCommand.P3 = CommandBuffer.p3();
   };
   switch (code) {
-    case 1: case 2: case 4: case 10: case 11: case 20: case 30:
+    case 1:
+    case 2:
+    case 4:
+    case 10:
+    case 11:
+    case 20:
+    case 30:
       slot.code = static_cast<std::int32_t>(code);
       break;
-    case 131: case 147: case 148: case 158: case 163: case 166:
+    case 131:
+    case 147:
+    case 148:
+    case 158:
+    case 163:
+    case 166:
       slot.code = static_cast<std::int32_t>(code);
       take_params();
       break;
@@ -155,22 +172,55 @@ std::int32_t RunPendingCommand() {
   const int kind = slot.number_kind;
   auto address = [] { CopyAddressToRequest(PendingStationCommand.address); };
   switch (code) {
-    case 1: address(); SendCellControl(0, 7); break;
-    case 2: address(); SendCellControl(0, 0x101); break;
-    case 4: address(); SendCellControl(2, 0x102); break;
-    case 10: address(); SendCellControl(0, 10); break;
-    case 20: address(); SendCellControl(0, 20); break;
-    case 30: address(); SendCellReset(1, 2); break;
+    case 1:
+      address();
+      SendCellControl(0, 7);
+      break;
+    case 2:
+      address();
+      SendCellControl(0, 0x101);
+      break;
+    case 4:
+      address();
+      SendCellControl(2, 0x102);
+      break;
+    case 10:
+      address();
+      SendCellControl(0, 10);
+      break;
+    case 20:
+      address();
+      SendCellControl(0, 20);
+      break;
+    case 30:
+      address();
+      SendCellReset(1, 2);
+      break;
     case 131:
       address();
       SetFrameTag(kind);
       SendCommandWords2(kFrameNumberCommand, 0x83, slot.P1, slot.P2);
       break;
-    case 147: address(); SendCommandWords2(kFrameCellCommand, 0x93, 0, 0); break;
-    case 148: address(); SendCommandWords2(kFrameCellCommand, 0x94, 0, 0); break;
-    case 158: address(); SendModeRecordRequest(slot.P1); break;
-    case 163: address(); SendCycleMode(slot.P1, slot.P2, slot.P3); break;
-    case 166: address(); SendBatteryChange(slot.P1, slot.P2, slot.P3); break;
+    case 147:
+      address();
+      SendCommandWords2(kFrameCellCommand, 0x93, 0, 0);
+      break;
+    case 148:
+      address();
+      SendCommandWords2(kFrameCellCommand, 0x94, 0, 0);
+      break;
+    case 158:
+      address();
+      SendModeRecordRequest(slot.P1);
+      break;
+    case 163:
+      address();
+      SendCycleMode(slot.P1, slot.P2, slot.P3);
+      break;
+    case 166:
+      address();
+      SendBatteryChange(slot.P1, slot.P2, slot.P3);
+      break;
     case 257:
       address();
       SetFrameTag(kind);
@@ -315,6 +365,8 @@ void SendChargeData(std::int32_t spare_word, const char* address, const std::uin
   SendBatteryBuffer();
 }
 
-void TFormSV::BitBtn1Click() { OpenMonitorSocket(); }
+void TFormSV::BitBtn1Click() {
+  OpenMonitorSocket();
+}
 
 }  // namespace tolvex

@@ -34,10 +34,10 @@ struct PendingStationCommandSlot {
   std::int32_t P1 = 0;
   std::int32_t P2 = 0;
   std::int32_t P3 = 0;
-  std::int32_t payload_word = 0;             // word before the byte payload (0xA09C, 0xA09F)
-  std::array<std::uint8_t, 48> payload{};    // 16 bytes (0xA09C) or a ModeRecord (0xA09F)
-  std::int32_t number_kind = 1;              // low 4 bits go into header byte 0 (kind frames)
-  std::array<char, 7> address{};             // 6 characters and a NUL
+  std::int32_t payload_word = 0;           // word before the byte payload (0xA09C, 0xA09F)
+  std::array<std::uint8_t, 48> payload{};  // 16 bytes (0xA09C) or a ModeRecord (0xA09F)
+  std::int32_t number_kind = 1;            // low 4 bits go into header byte 0 (kind frames)
+  std::array<char, 7> address{};           // 6 characters and a NUL
 };
 extern PendingStationCommandSlot PendingStationCommand;
 

@@ -27,9 +27,8 @@ std::int32_t OpenMonitorSocket() {
   const wsock::SOCKET s = wsock::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
   const sockaddr_in local = wsock::MakeAddress(wsock::inet_addr(MonitorEndpoints.bind_address),
                                                MonitorEndpoints.bind_port);
-  if (s == wsock::INVALID_SOCKET ||
-      wsock::bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) ==
-          wsock::SOCKET_ERROR) {
+  if (s == wsock::INVALID_SOCKET || wsock::bind(s, reinterpret_cast<const sockaddr*>(&local),
+                                                sizeof local) == wsock::SOCKET_ERROR) {
     // The failed socket is released here; the handle keeps the old value so that senders
     // still hand their datagrams to something (they are lost, as with a closed socket).
     if (s != wsock::INVALID_SOCKET) wsock::closesocket(s);

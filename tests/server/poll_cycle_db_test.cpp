@@ -94,8 +94,8 @@ TEST_F(PollCycleDb, SilentCellGetsOneLostLinkRow) {
             (Rows{{"010aaa", "0", "4160", "0", "32768", "0", "-1", "-1", "0", "0", "0", "0", "1",
                    "4", "5", "66"}}));
   // Age 0: written two seconds back.
-  const std::string seconds_back = db_.QueryValue(
-      "SELECT TIMESTAMPDIFF(SECOND, TIMESTAMP(Date, Time), NOW()) FROM event");
+  const std::string seconds_back =
+      db_.QueryValue("SELECT TIMESTAMPDIFF(SECOND, TIMESTAMP(Date, Time), NOW()) FROM event");
   EXPECT_GE(std::stoi(seconds_back), 2);
   EXPECT_LE(std::stoi(seconds_back), 4);
   EXPECT_EQ(err_.ListBox1.Items().Count(), 0);

@@ -124,7 +124,7 @@ class PollCycleTest : public ::testing::Test {
     ASSERT_EQ(OpenStationSocket(), 0);
     sv_.Timer3.OnTimer = [this] { sv_.Timer3Timer(); };
     scratch_ = std::getenv("LAMP_TEST_SCRATCH") != nullptr ? std::getenv("LAMP_TEST_SCRATCH")
-                                                          : "/tmp/poll_cycle_test";
+                                                           : "/tmp/poll_cycle_test";
     std::filesystem::create_directories(scratch_);
   }
 

@@ -122,9 +122,14 @@ TEST_F(ReplyDecoderDb, ChargeReportWritesReportTotalsAndResultEvent) {
   const Rows report = db_.Query(
       "SELECT TabNum, FabNum, KZR, KZRB, Tip, ST, UCH, BRIG, FZAR, VREAL, IREAL, V2Z, I2Z, "
       "NUMBATT, CNAK FROM accumch");
-  const lamptest::TestDatabase::Row expected = {"010aaa", "9223372036854776099", "101", "0", "3",
-                                                "3", "4", "5", "17", "600", "30", "4300",
-                                                "1100", "7", "10000"};
+  const lamptest::TestDatabase::Row expected = {"010aaa", "9223372036854776099",
+                                                "101",    "0",
+                                                "3",      "3",
+                                                "4",      "5",
+                                                "17",     "600",
+                                                "30",     "4300",
+                                                "1100",   "7",
+                                                "10000"};
   ASSERT_EQ(report.size(), 1u);
   EXPECT_EQ(report[0], expected);
   EXPECT_EQ(db_.QueryValue("SELECT CNAK FROM battchrep WHERE TabNum = '010aaa'"), "10000");
@@ -134,9 +139,14 @@ TEST_F(ReplyDecoderDb, ChargeReportWritesReportTotalsAndResultEvent) {
   const Rows events = EventRows();
   ASSERT_EQ(events.size(), 1u);
   // The charge result carries the cell's mode-error bits in NSP2 and its fault bits in FL.
-  const lamptest::TestDatabase::Row event = {"010aaa", "9223372036854776099", "13332", "0", "2",
-                                             "5", "10000", "4300", "1100", "0", "0", "64",
-                                             "3", "4", "5", "66"};
+  const lamptest::TestDatabase::Row event = {"010aaa", "9223372036854776099",
+                                             "13332",  "0",
+                                             "2",      "5",
+                                             "10000",  "4300",
+                                             "1100",   "0",
+                                             "0",      "64",
+                                             "3",      "4",
+                                             "5",      "66"};
   EXPECT_EQ(events[0], event);
 
   // A second report updates the totals in place; without the charge flag CNAK is -1.
@@ -196,9 +206,14 @@ TEST_F(ReplyDecoderDb, StatusAnswersWriteOneRowPerChange) {
   status(0, 0x10).Decode();
   const Rows events = EventRows();
   ASSERT_EQ(events.size(), 3u);
-  const lamptest::TestDatabase::Row fault_row = {"010aaa", "9223372036854776099", "0", "0",
-                                                 "16", "4", "-1", "-1", "0", "0", "0", "0",
-                                                 "3", "4", "5", "66"};
+  const lamptest::TestDatabase::Row fault_row = {"010aaa", "9223372036854776099",
+                                                 "0",      "0",
+                                                 "16",     "4",
+                                                 "-1",     "-1",
+                                                 "0",      "0",
+                                                 "0",      "0",
+                                                 "3",      "4",
+                                                 "5",      "66"};
   EXPECT_EQ(events[2], fault_row);
   EXPECT_EQ(events[0][2], "13570");
 }
@@ -208,8 +223,7 @@ TEST_F(ReplyDecoderDb, EventParametersAboveTheLimitAreWrittenAsMinusOne) {
   Answer a;
   a.Word(11, 4).Word(17, 0x1001).Word(39, 65531).Word(41, 65530);
   a.Decode();
-  EXPECT_EQ(db_.Query("SELECT KSOB, PARM1, PARM2 FROM event"),
-            (Rows{{"4097", "-1", "65530"}}));
+  EXPECT_EQ(db_.Query("SELECT KSOB, PARM1, PARM2 FROM event"), (Rows{{"4097", "-1", "65530"}}));
 }
 
 TEST_F(ReplyDecoderDb, UnknownCellsAndWorkstationReportsWriteNothing) {
@@ -225,8 +239,7 @@ TEST_F(ReplyDecoderDb, UnknownCellsAndWorkstationReportsWriteNothing) {
   for_workstation.Decode();
   for_workstation.command = 0x93;
   for_workstation.Decode();
-  for (const char* table : {"event", "accumch", "battchrep", "accumdis", "battdisrep",
-                            "BATTALL"}) {
+  for (const char* table : {"event", "accumch", "battchrep", "accumdis", "battdisrep", "BATTALL"}) {
     EXPECT_EQ(Count(table), "0") << table;
   }
 }

@@ -119,7 +119,9 @@ void Decode(const Bytes& frame, std::int32_t slot = 0) {
                              frame.data() + tolvex::kFramePayloadOffset, slot);
 }
 
-void Decode(const Answer& a, std::int32_t slot = 0) { Decode(a.Frame(), slot); }
+void Decode(const Answer& a, std::int32_t slot = 0) {
+  Decode(a.Frame(), slot);
+}
 
 class ReplyDecoderTest : public ::testing::Test {
  protected:
@@ -174,11 +176,11 @@ TEST(StationReplyWords, CountByteDecidesWhichWordsAreRead) {
     bool w7_17, w19, w21, w23_37, w39_41;
   };
   const Case cases[] = {
-      {0, false, false, false, false, false},   {7, false, false, false, false, false},
-      {8, true, false, false, false, false},    {19, true, false, false, false, false},
-      {20, true, true, false, false, false},    {22, true, true, true, false, false},
-      {24, true, true, true, true, false},      {39, true, true, true, true, false},
-      {40, true, true, true, true, true},       {255, true, true, true, true, true},
+      {0, false, false, false, false, false}, {7, false, false, false, false, false},
+      {8, true, false, false, false, false},  {19, true, false, false, false, false},
+      {20, true, true, false, false, false},  {22, true, true, true, false, false},
+      {24, true, true, true, true, false},    {39, true, true, true, true, false},
+      {40, true, true, true, true, true},     {255, true, true, true, true, true},
   };
   for (const Case& c : cases) {
     payload[2] = static_cast<std::uint8_t>(c.count);
@@ -514,8 +516,7 @@ TEST_F(ReplyDecoderTest, AnswerOverUdpReachesTheWorkstation) {
   const auto request_bytes = station.Receive();
   ASSERT_TRUE(request_bytes.has_value());
   stationsim::RequestFrame request;
-  ASSERT_EQ(stationsim::ParseRequestFrame(*request_bytes, request),
-            stationsim::RequestParse::kOk);
+  ASSERT_EQ(stationsim::ParseRequestFrame(*request_bytes, request), stationsim::RequestParse::kOk);
   std::array<std::uint16_t, 20> words{};
   words[(11 - 3) / 2] = 4;
   words[(17 - 3) / 2] = 0x3404;

@@ -143,7 +143,9 @@ std::time_t LocalMoment(int year, int month, int day, int hour, int minute, int 
 }
 
 std::time_t FixedNow = 0;
-std::time_t FixedClock() { return FixedNow; }
+std::time_t FixedClock() {
+  return FixedNow;
+}
 
 class WorkstationLinkTest : public ::testing::Test {
  protected:
@@ -211,8 +213,8 @@ class WorkstationLinkTest : public ::testing::Test {
 
 TEST_F(WorkstationLinkTest, DatagramOfOtherLengthOnlyRefreshesTheWatchdog) {
   using namespace tolvex;
-  Parse(Command{.number = "010aaa", .fabnum = 7, .code = 163, .p1 = 1, .p2 = 2, .p3 = 3}
-            .Datagram());
+  Parse(
+      Command{.number = "010aaa", .fabnum = 7, .code = 163, .p1 = 1, .p2 = 2, .p3 = 3}.Datagram());
   for (int length : {0, 203, 205}) {
     MonitorWatchdog = 3;
     Bytes bytes = Command{.number = "999zzz", .fabnum = 99, .code = 10}.Datagram();
@@ -229,11 +231,10 @@ TEST_F(WorkstationLinkTest, DatagramOfOtherLengthOnlyRefreshesTheWatchdog) {
 
 TEST_F(WorkstationLinkTest, WrongMagicClearsTheParametersOnly) {
   using namespace tolvex;
-  Parse(Command{.number = "010aaa", .fabnum = 7, .code = 163, .p1 = 1, .p2 = 2, .p3 = 3}
-            .Datagram());
+  Parse(
+      Command{.number = "010aaa", .fabnum = 7, .code = 163, .p1 = 1, .p2 = 2, .p3 = 3}.Datagram());
   MonitorWatchdog = 3;
-  Parse(Command{.magic = 0xA5B6, .number = "999zzz", .fabnum = 99, .code = 10, .p1 = 5}
-            .Datagram());
+  Parse(Command{.magic = 0xA5B6, .number = "999zzz", .fabnum = 99, .code = 10, .p1 = 5}.Datagram());
   EXPECT_EQ(MonitorWatchdog, 15);
   EXPECT_EQ(PendingStationCommand.code, 163);
   EXPECT_EQ(PendingStationCommand.P1, 0);
@@ -252,19 +253,24 @@ TEST_F(WorkstationLinkTest, CodeTableDecidesWhatTheSlotKeeps) {
     bool takes_kind;
   };
   const Case cases[] = {
-      {1, 1, false, false},     {2, 2, false, false},     {4, 4, false, false},
-      {10, 10, false, false},   {11, 11, false, false},   {20, 20, false, false},
-      {30, 30, false, false},   {131, 131, true, false},  {147, 147, true, false},
-      {148, 148, true, false},  {158, 158, true, false},  {163, 163, true, false},
-      {166, 166, true, false},  {257, 257, false, true},  {258, 258, true, true},
-      {0, 10, false, false},    {99, 10, false, false},   {0xA09F, 10, false, false},
+      {1, 1, false, false},           {2, 2, false, false},    {4, 4, false, false},
+      {10, 10, false, false},         {11, 11, false, false},  {20, 20, false, false},
+      {30, 30, false, false},         {131, 131, true, false}, {147, 147, true, false},
+      {148, 148, true, false},        {158, 158, true, false}, {163, 163, true, false},
+      {166, 166, true, false},        {257, 257, false, true}, {258, 258, true, true},
+      {0, 10, false, false},          {99, 10, false, false},  {0xA09F, 10, false, false},
       {0xB09F, 0xA09F, false, false},
   };
   for (const Case& c : cases) {
     PendingStationCommand = PendingStationCommandSlot{};
     PendingStationCommand.code = 10;
-    Parse(Command{.number = "123abc", .fabnum = 0x0102030405060708, .kind = 2, .code = c.code,
-                  .p1 = 11, .p2 = 22, .p3 = 33}
+    Parse(Command{.number = "123abc",
+                  .fabnum = 0x0102030405060708,
+                  .kind = 2,
+                  .code = c.code,
+                  .p1 = 11,
+                  .p2 = 22,
+                  .p3 = 33}
               .Datagram());
     const auto& s = PendingStationCommand;
     EXPECT_EQ(s.code, c.slot_code) << c.code;
@@ -334,8 +340,8 @@ TEST_F(WorkstationLinkTest, CommandTableGivesTheFrames) {
       {258, 2, 30, 7, 0x7A, {0x02, 0x80, 7, 2, 0, 30, 0}},
   };
   for (const Case& c : cases) {
-    Parse(Command{.number = "010aaa", .fabnum = 0x1122, .code = c.code, .p1 = c.p1, .p2 = c.p2,
-                  .p3 = c.p3}
+    Parse(Command{
+        .number = "010aaa", .fabnum = 0x1122, .code = c.code, .p1 = c.p1, .p2 = c.p2, .p3 = c.p3}
               .Datagram());
     ASSERT_EQ(RunPendingCommand(), static_cast<std::int32_t>(c.code));
     EXPECT_EQ(TargetHost, kAllHosts);
@@ -445,8 +451,8 @@ TEST_F(WorkstationLinkTest, StatusReportWritesItsFieldsAndKeepsTheRest) {
   const std::uint8_t fab[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   SendCommandAnswerRecord(0x7A, 0x9C, "777bbb", fab, 42, 0x105, 0x206);
   WorkstationDatagram();
-  SendStatusReport(4, 0x10, 0x20, 9, "010aaa", 0x3404, 12500, 800, 61, 2, 3, 40, 12000, 13000,
-                   5000, -10);
+  SendStatusReport(4, 0x10, 0x20, 9, "010aaa", 0x3404, 12500, 800, 61, 2, 3, 40, 12000, 13000, 5000,
+                   -10);
   const Bytes d = WorkstationDatagram();
   ASSERT_EQ(d.size(), 220u);
   EXPECT_EQ(U32(d, 0), 0xA5B6u);
@@ -482,7 +488,7 @@ TEST_F(WorkstationLinkTest, PingKeepsStationCycleAndAnswerFields) {
   EXPECT_EQ(U32(d, 24), 42u);  // kept from the number answer
   EXPECT_EQ(U32(d, 32), 0xFFFu);
   for (int off = 36; off <= 60; off += 4) EXPECT_EQ(U32(d, off), 0u) << off;
-  EXPECT_EQ(U32(d, 64), 2u);   // cycle mode kept
+  EXPECT_EQ(U32(d, 64), 2u);  // cycle mode kept
   EXPECT_EQ(U32(d, 68), 10u);
   EXPECT_EQ(U32(d, 72), 11u);
   EXPECT_EQ(U32(d, 76), 2u);
