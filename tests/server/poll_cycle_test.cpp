@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -328,6 +329,44 @@ TEST_F(PollCycleTest, PendingReportIsAskedForInPlaceOfTheStatusPoll) {
   const auto frames = stations_[0]->Drain();
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(ParseRequest(frames[0]).payload[0], 0x93);
+}
+
+// The station answers each request it got, as the receiver would hand it to the decoder.
+void AnswerRequests(const std::vector<Bytes>& requests, std::uint16_t event_code) {
+  for (const Bytes& d : requests) {
+    const auto request = ParseRequest(d);
+    std::array<std::uint16_t, 20> words{};
+    words[(11 - 3) / 2] = 4;
+    words[(17 - 3) / 2] = event_code;
+    Bytes payload(64);
+    payload.resize(stationsim::BuildAnswerPayload(request.Command(), words, payload));
+    Bytes frame(tolvex::kFrameBufferSize);
+    frame.resize(
+        stationsim::BuildAnswerFrame(stationsim::AnswerHeaderFor(request), payload, frame));
+    const std::uint8_t* header = frame.data() + tolvex::kFrameHeaderOffset;
+    tolvex::DecodeStationReply(header, header[tolvex::kHeaderBodyLength] - 2,
+                               frame.data() + tolvex::kFramePayloadOffset, 0);
+  }
+}
+
+TEST_F(PollCycleTest, DoneEventLeadsToOneReportRequestUntilTheReportArrives) {
+  using namespace tolvex;
+  AddStations({1});
+  std::vector<std::uint8_t> commands;
+  for (int pass = 0; pass < 4; ++pass) {
+    main_.PollPeriodFlag = 1;
+    forms::Application().AdvanceTime(96);
+    const auto requests = stations_[0]->Drain();
+    ASSERT_EQ(requests.size(), 1u);
+    commands.push_back(ParseRequest(requests[0]).Command());
+    // Two status answers in a row report the finished control discharge.
+    AnswerRequests(requests, commands.back() == 0x92 ? 0x3502 : 0);
+    RunTicks(55);
+  }
+  EXPECT_EQ(commands, (std::vector<std::uint8_t>{0x92, 0x93, 0x92, 0x92}));
+  EXPECT_EQ(Cells.PendingReport[0], 0);
+  EXPECT_EQ(Cells.kZAPR[0], 0);
+  EXPECT_EQ(Cells.nnLOSS[0], 0);
 }
 
 TEST_F(PollCycleTest, CommandsGoBeforePollingAndUseUpTheTick) {
