@@ -45,7 +45,8 @@ void SendStatusBuffer() {
 }
 
 void SendBatteryBuffer() {
-  // The next command answer must not show the answer command of an earlier one.
+  // A battery datagram also clears the answer command kept in the status buffer, so no later
+  // status datagram carries the command of an answer the battery datagram already stood for.
   StatusDatagramBuffer.set_answer_command(0);
   SendToWorkstation(BatteryDatagramBuffer.bytes.data(), kBatteryDatagramSize);
 }

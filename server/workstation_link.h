@@ -9,7 +9,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
-#include <span>
 
 #include "link/datagrams.h"
 #include "server/workstation_socket.h"
