@@ -1,10 +1,10 @@
 #include "platform/net/winsock.h"
 
 #include <arpa/inet.h>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <cstring>
 
 namespace wsock {
 
@@ -35,6 +35,22 @@ int closesocket(SOCKET s) {
   return ::close(s) == 0 ? 0 : SOCKET_ERROR;
 }
 
+namespace {
+// Linux reports the size of the next datagram as the bytes waiting, so an empty datagram at
+// the head of the queue would read as "nothing waiting" for ever and hide every datagram
+// behind it. Winsock counts all waiting bytes, and its callers then receive the empty one
+// (a result of 0) and go on. Reporting 1 for it keeps that.
+bool EmptyDatagramWaiting(SOCKET s) {
+  int type = 0;
+  socklen_t length = sizeof type;
+  if (::getsockopt(s, SOL_SOCKET, SO_TYPE, &type, &length) != 0 || type != SOCK_DGRAM) {
+    return false;
+  }
+  char probe;
+  return ::recv(s, &probe, sizeof probe, MSG_PEEK | MSG_DONTWAIT) == 0;
+}
+}  // namespace
+
 int ioctlsocket(SOCKET s, long command, unsigned long* argument) {
   if (s == INVALID_SOCKET || argument == nullptr) return SOCKET_ERROR;
   if (command == kFIONBIO) {
@@ -46,6 +62,7 @@ int ioctlsocket(SOCKET s, long command, unsigned long* argument) {
   if (command == kFIONREAD) {
     int waiting = 0;
     if (::ioctl(s, FIONREAD, &waiting) != 0) return SOCKET_ERROR;
+    if (waiting <= 0 && EmptyDatagramWaiting(s)) waiting = 1;
     *argument = waiting < 0 ? 0 : static_cast<unsigned long>(waiting);
     return 0;
   }
@@ -69,9 +86,13 @@ int sendto(SOCKET s, const char* buffer, int length, int flags, const sockaddr* 
 int recvfrom(SOCKET s, char* buffer, int length, int flags, sockaddr* from, int* from_length) {
   if (s == INVALID_SOCKET || length < 0) return SOCKET_ERROR;
   socklen_t address_length = from_length != nullptr ? static_cast<socklen_t>(*from_length) : 0;
-  ssize_t got = ::recvfrom(s, buffer, static_cast<size_t>(length), flags | MSG_DONTWAIT, from,
-                           from != nullptr ? &address_length : nullptr);
+  // MSG_TRUNC makes a datagram socket report the datagram's real size.
+  ssize_t got = ::recvfrom(s, buffer, static_cast<size_t>(length), flags | MSG_DONTWAIT | MSG_TRUNC,
+                           from, from != nullptr ? &address_length : nullptr);
   if (got < 0) return SOCKET_ERROR;
+  // A datagram larger than the buffer is an error, as in Winsock: its cut-off head is in the
+  // buffer and the rest is gone.
+  if (got > length) return SOCKET_ERROR;
   if (from_length != nullptr) *from_length = static_cast<int>(address_length);
   return static_cast<int>(got);
 }
@@ -90,8 +111,12 @@ const char* inet_ntoa(in_addr address) {
   return text;
 }
 
-std::uint16_t htons(std::uint16_t host_value) { return ::htons(host_value); }
-std::uint16_t ntohs(std::uint16_t network_value) { return ::ntohs(network_value); }
+std::uint16_t htons(std::uint16_t host_value) {
+  return ::htons(host_value);
+}
+std::uint16_t ntohs(std::uint16_t network_value) {
+  return ::ntohs(network_value);
+}
 
 sockaddr_in MakeAddress(std::uint32_t network_address, std::uint16_t host_port) {
   sockaddr_in address{};

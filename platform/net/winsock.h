@@ -9,6 +9,11 @@
 // - SO_RCVBUF / SO_SNDBUF are capped by net.core.rmem_max / wmem_max; the kernel doubles the
 //   value it keeps. The call still succeeds, as on Windows.
 // - WSAStartup has nothing to start; it fills in version 2.2 and succeeds.
+// - recvfrom never blocks, whatever the socket's mode: the programs only call it after
+//   FIONREAD said something is waiting, and the UI thread must never hang in it.
+// - A datagram larger than the receive buffer fails (SOCKET_ERROR) and is consumed, as in
+//   Winsock; an empty datagram is reported by FIONREAD as 1 byte waiting, so the next
+//   recvfrom takes it (with the result 0) instead of it blocking the queue.
 #include <cstdint>
 
 #include <netinet/in.h>
