@@ -36,6 +36,8 @@ bool DialogService::SetForegroundWindow(TForm&) {
   return true;
 }
 
+void DialogService::EditAction(TStandardAction) {}
+
 int ScriptedDialogService::MessageBox(const std::string& text, const std::string& caption,
                                       int flags) {
   shown.push_back({text, caption, flags});
@@ -208,6 +210,28 @@ void TApplication::Run() {
     // Short naps keep OnLoopPass (signals, sockets) responsive when no timer is near.
     if (wait < 0 || wait > 20) wait = 20;
     std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+  }
+}
+
+void TApplication::PerformStandardAction(TStandardAction action, TForm* form) {
+  TForm* parent = form != nullptr && form->MdiParent() != nullptr ? form->MdiParent() : form;
+  switch (action) {
+    case TStandardAction::None:
+      return;
+    case TStandardAction::EditCut:
+    case TStandardAction::EditCopy:
+    case TStandardAction::EditPaste:
+      dialogs_->EditAction(action);
+      return;
+    case TStandardAction::WindowTileHorizontal:
+      if (parent != nullptr) parent->TileHorizontal();
+      return;
+    case TStandardAction::WindowTileVertical:
+      if (parent != nullptr) parent->TileVertical();
+      return;
+    case TStandardAction::WindowCascade:
+      if (parent != nullptr) parent->Cascade();
+      return;
   }
 }
 

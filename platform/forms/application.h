@@ -26,6 +26,17 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
+// The window system's standard actions that menu items and tool buttons may carry.
+enum class TStandardAction {
+  None,
+  EditCut,
+  EditCopy,
+  EditPaste,
+  WindowTileHorizontal,
+  WindowTileVertical,
+  WindowCascade,
+};
+
 // What a save dialog asks for.
 struct SaveDialogRequest {
   std::string file_name;    // proposed name (may be a pattern such as "*.txt")
@@ -47,6 +58,8 @@ class DialogService {
   virtual bool GetSaveFileName(const SaveDialogRequest& request, std::string& chosen);
   // Brings the form to the front; false when the window system refuses.
   virtual bool SetForegroundWindow(TForm& form);
+  // Cut, copy or paste in the control that has the keyboard focus (nothing by default).
+  virtual void EditAction(TStandardAction action);
 };
 
 // A dialog service for tests: records every message box and answers from a script (then
@@ -62,6 +75,7 @@ class ScriptedDialogService : public DialogService {
   bool GetCursorPos(int& x, int& y) override;
   bool GetSaveFileName(const SaveDialogRequest& request, std::string& chosen) override;
   bool SetForegroundWindow(TForm& form) override;
+  void EditAction(TStandardAction action) override { edit_actions.push_back(action); }
 
   // Answers for the next message boxes, in order.
   std::vector<int> answers;
@@ -75,6 +89,7 @@ class ScriptedDialogService : public DialogService {
   std::vector<std::string> save_names;
   std::vector<SaveDialogRequest> save_requests;
   std::vector<TForm*> foreground_requests;
+  std::vector<TStandardAction> edit_actions;
 };
 
 class Clock {
@@ -142,6 +157,10 @@ class TApplication {
   std::function<void()> OnLoopPass;
 
   int MessageBox(const std::string& text, const std::string& caption, int flags);
+  // Runs a standard action for the form whose menu or tool bar holds it: the window actions
+  // arrange the children of the MDI parent (the form itself or its parent), the edit actions
+  // go to the dialog service.
+  void PerformStandardAction(TStandardAction action, TForm* form);
 
   // Called whenever a form's or control's state changes, so a window system can redraw.
   std::function<void()> OnModelChanged;

@@ -343,6 +343,18 @@ void TMemo::SetReadOnly(bool v) {
   Changed();
 }
 
+void TMemo::SetScrollBars(TScrollStyle v) {
+  if (v == scroll_bars_) return;
+  scroll_bars_ = v;
+  Changed();
+}
+
+void TMemo::SetWordWrap(bool v) {
+  if (v == word_wrap_) return;
+  word_wrap_ = v;
+  Changed();
+}
+
 // ---- buttons and check boxes ----
 
 TButton::TButton(TWinControl* parent, std::string name, std::string caption)
@@ -573,7 +585,14 @@ void TMenuItem::Add(TMenuItem* item) {
 }
 
 void TMenuItem::Click() {
-  if (enabled_ && OnClick) OnClick();
+  if (!enabled_) return;
+  if (OnClick) OnClick();
+  if (standard_action_ == TStandardAction::None) return;
+  TForm* form = nullptr;
+  for (TComponent* owner = Owner(); owner != nullptr && form == nullptr; owner = owner->Owner()) {
+    form = dynamic_cast<TForm*>(owner);
+  }
+  Application().PerformStandardAction(standard_action_, form);
 }
 
 TPopupMenu::TPopupMenu(TComponent* owner, std::string name) : TComponent(owner, std::move(name)) {}
@@ -751,6 +770,12 @@ void TForm::TileVertical() {
 void TForm::SetBorderStyle(TBorderStyle v) {
   if (v == border_style_) return;
   border_style_ = v;
+  Changed();
+}
+
+void TForm::SetBorderIcons(int v) {
+  if (v == border_icons_) return;
+  border_icons_ = v;
   Changed();
 }
 

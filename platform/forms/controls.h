@@ -267,6 +267,8 @@ class TStrings {
   std::vector<std::string> items_;
 };
 
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
 class TMemo : public TWinControl {
  public:
   TMemo(TWinControl* parent, std::string name);
@@ -277,10 +279,17 @@ class TMemo : public TWinControl {
   void SetText(const std::string& text) { lines_.SetText(text); }
   bool ReadOnly() const { return read_only_; }
   void SetReadOnly(bool v);
+  TScrollStyle ScrollBars() const { return scroll_bars_; }
+  void SetScrollBars(TScrollStyle v);
+  // Long lines wrap at the edge (no horizontal scrolling then).
+  bool WordWrap() const { return word_wrap_; }
+  void SetWordWrap(bool v);
 
  private:
   TStrings lines_;
   bool read_only_ = false;
+  TScrollStyle scroll_bars_ = TScrollStyle::ssNone;
+  bool word_wrap_ = true;
 };
 
 class TButton : public TWinControl {
@@ -426,11 +435,15 @@ class TMenuItem : public TComponent {
   // Sub-items, in order (not owned).
   const std::vector<TMenuItem*>& Items() const { return items_; }
   void Add(TMenuItem* item);
+  // A standard action runs after OnClick.
+  TStandardAction StandardAction() const { return standard_action_; }
+  void SetStandardAction(TStandardAction v) { standard_action_ = v; }
   // Input: runs OnClick when the item is enabled.
   void Click();
   TNotifyEvent OnClick;
 
  private:
+  TStandardAction standard_action_ = TStandardAction::None;
   std::string caption_;
   bool checked_ = false;
   bool enabled_ = true;
@@ -482,6 +495,9 @@ inline constexpr std::uint32_t WM_USER = 0x0400;
 enum class TFormStyle { fsNormal, fsMDIForm, fsMDIChild, fsStayOnTop };
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 enum class TBorderStyle { bsSizeable, bsSingle, bsDialog, bsToolWindow, bsNone };
+inline constexpr int biSystemMenu = 1;
+inline constexpr int biMinimize = 2;
+inline constexpr int biMaximize = 4;
 // Where the window system puts a form when it is first shown.
 enum class TPosition { poDesigned, poScreenCenter };
 class TMainMenu;
@@ -521,6 +537,9 @@ class TForm : public TWinControl {
 
   TBorderStyle BorderStyle() const { return border_style_; }
   void SetBorderStyle(TBorderStyle v);
+  // biSystemMenu | biMinimize | biMaximize.
+  int BorderIcons() const { return border_icons_; }
+  void SetBorderIcons(int v);
   TPosition Position() const { return position_; }
   void SetPosition(TPosition v);
   TMainMenu* Menu() const { return menu_; }
@@ -578,6 +597,7 @@ class TForm : public TWinControl {
   TForm* mdi_parent_ = nullptr;
   std::uint32_t style_ = WS_DEFAULT_STYLE;
   TBorderStyle border_style_ = TBorderStyle::bsSizeable;
+  int border_icons_ = biSystemMenu | biMinimize | biMaximize;
   TPosition position_ = TPosition::poDesigned;
   TMainMenu* menu_ = nullptr;
 };

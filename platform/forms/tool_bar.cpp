@@ -20,6 +20,12 @@ void TToolButton::SetSeparator(bool v) {
 void TToolButton::Click() {
   if (!Enabled() || separator_) return;
   if (OnClick) OnClick();
+  if (standard_action_ == TStandardAction::None) return;
+  TForm* form = nullptr;
+  for (TWinControl* p = Parent(); p != nullptr && form == nullptr; p = p->Parent()) {
+    form = dynamic_cast<TForm*>(p);
+  }
+  Application().PerformStandardAction(standard_action_, form);
 }
 
 TToolBar::TToolBar(TWinControl* parent, std::string name) : TWinControl(parent, std::move(name)) {

@@ -15,11 +15,15 @@ class TToolButton : public TControl {
   // A separator takes room and does nothing.
   bool Separator() const { return separator_; }
   void SetSeparator(bool v);
+  // A standard action runs after OnClick.
+  TStandardAction StandardAction() const { return standard_action_; }
+  void SetStandardAction(TStandardAction v) { standard_action_ = v; }
   // Input: runs OnClick when the button is enabled.
   void Click();
   TNotifyEvent OnClick;
 
  private:
+  TStandardAction standard_action_ = TStandardAction::None;
   std::string caption_;
   bool separator_ = false;
 };

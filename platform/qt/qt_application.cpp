@@ -5,9 +5,11 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QIcon>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -111,6 +113,25 @@ class QtDialogService : public forms::DialogService {
         nullptr, ToQt(request.title), pattern ? QString() : ToQt(request.file_name), filter);
     chosen = FromQt(name);
     return !name.isEmpty();
+  }
+  void EditAction(forms::TStandardAction action) override {
+    QWidget* focus = QApplication::focusWidget();
+    auto* line = qobject_cast<QLineEdit*>(focus);
+    auto* text = qobject_cast<QPlainTextEdit*>(focus);
+    if (line == nullptr && text == nullptr) return;
+    switch (action) {
+      case forms::TStandardAction::EditCut:
+        line ? line->cut() : text->cut();
+        break;
+      case forms::TStandardAction::EditCopy:
+        line ? line->copy() : text->copy();
+        break;
+      case forms::TStandardAction::EditPaste:
+        line ? line->paste() : text->paste();
+        break;
+      default:
+        break;
+    }
   }
   bool SetForegroundWindow(forms::TForm& form) override {
     if (current_runner == nullptr) return false;

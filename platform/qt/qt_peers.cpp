@@ -220,6 +220,15 @@ class MemoPeer : public ControlPeer<TMemo, QPlainTextEdit> {
     const QString qt_text = ToQt(text);
     if (widget_->toPlainText() != qt_text) widget_->setPlainText(qt_text);
     widget_->setReadOnly(m.ReadOnly());
+    const bool horizontal =
+        m.ScrollBars() == TScrollStyle::ssHorizontal || m.ScrollBars() == TScrollStyle::ssBoth;
+    const bool vertical =
+        m.ScrollBars() == TScrollStyle::ssVertical || m.ScrollBars() == TScrollStyle::ssBoth;
+    widget_->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn
+                                                     : Qt::ScrollBarAlwaysOff);
+    widget_->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    widget_->setLineWrapMode(m.WordWrap() && !horizontal ? QPlainTextEdit::WidgetWidth
+                                                         : QPlainTextEdit::NoWrap);
     SetPaletteColor(widget_, QPalette::Base, m.Color());
     SetPaletteColor(widget_, QPalette::Text, m.FontColor());
   }
@@ -736,6 +745,14 @@ class FormPeer : public Peer {
     Qt::WindowFlags flags = frame->windowFlags();
     flags.setFlag(Qt::FramelessWindowHint, !form->HasCaptionBar());
     flags.setFlag(Qt::WindowStaysOnTopHint, form->FormStyle() == TFormStyle::fsStayOnTop);
+    if (sub_window_ == nullptr) {
+      flags.setFlag(Qt::CustomizeWindowHint, true);
+      flags.setFlag(Qt::WindowTitleHint, form->HasCaptionBar());
+      flags.setFlag(Qt::WindowSystemMenuHint, (form->BorderIcons() & biSystemMenu) != 0);
+      flags.setFlag(Qt::WindowCloseButtonHint, (form->BorderIcons() & biSystemMenu) != 0);
+      flags.setFlag(Qt::WindowMinimizeButtonHint, (form->BorderIcons() & biMinimize) != 0);
+      flags.setFlag(Qt::WindowMaximizeButtonHint, (form->BorderIcons() & biMaximize) != 0);
+    }
     if (flags != frame->windowFlags()) frame->setWindowFlags(flags);
     if (form->Position() == TPosition::poScreenCenter && !centred_ && sub_window_ == nullptr) {
       centred_ = true;

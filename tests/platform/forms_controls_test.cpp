@@ -328,3 +328,37 @@ TEST(Form, MdiChildrenAndTheirArrangements) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace forms;
+
+TEST(StandardActions, WindowActionsArrangeTheMdiParentEditActionsGoToTheService) {
+  ScriptedDialogService dialogs;
+  Application().SetDialogService(&dialogs);
+  TForm main("MainForm");
+  main.SetFormStyle(TFormStyle::fsMDIForm);
+  main.SetBounds(0, 0, 900, 600);
+  TToolBar tools(&main, "ToolBar1");
+  tools.SetVisible(false);
+  TToolButton tile(&tools, "ToolButton9");
+  tile.SetStandardAction(TStandardAction::WindowTileVertical);
+  TMenuItem copy(&main, "EditCopy1", "&Copy");
+  copy.SetStandardAction(TStandardAction::EditCopy);
+  int clicks = 0;
+  copy.OnClick = [&] { ++clicks; };
+  TForm a("Form1"), b("Form2");
+  for (TForm* child : {&a, &b}) {
+    child->SetMdiParent(&main);
+    child->Show();
+  }
+  tile.Click();
+  EXPECT_EQ(b.Left(), 450);
+  EXPECT_EQ(b.Height(), 600);
+  copy.Click();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(dialogs.edit_actions, (std::vector<TStandardAction>{TStandardAction::EditCopy}));
+  Application().SetDialogService(nullptr);
+}
+
+}  // namespace
