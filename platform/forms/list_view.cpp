@@ -43,16 +43,23 @@ void TListColumns::Clear() {
 
 // ---- items ----
 
-TListItem::TListItem(TListView* list) : list_(list) {
-  sub_items_.OnChange = [this] {
-    if (list_ != nullptr) list_->ContentChanged();
-  };
+namespace {
+std::uint64_t next_item_id = 1;
+}  // namespace
+
+TListItem::TListItem(TListView* list) : list_(list), id_(next_item_id++) {
+  sub_items_.OnChange = [this] { TextChanged(); };
+}
+
+void TListItem::TextChanged() {
+  ++revision_;
+  if (list_ != nullptr) list_->ContentChanged();
 }
 
 void TListItem::SetCaption(std::string v) {
   if (v == caption_) return;
   caption_ = std::move(v);
-  if (list_ != nullptr) list_->ContentChanged();
+  TextChanged();
 }
 
 const std::string& TListItem::ColumnText(int column) const {

@@ -62,6 +62,10 @@ class TListItem {
   bool Selected() const { return selected_; }
   void SetSelected(bool v);
   TListView* ListView() const { return list_; }
+  // Unique among all items ever made, so a window system can follow rows across inserts.
+  std::uint64_t Id() const { return id_; }
+  // Counts the changes of the caption and the sub-items.
+  std::uint32_t Revision() const { return revision_; }
   // The program's own value for the item.
   void* Data = nullptr;
 
@@ -69,7 +73,10 @@ class TListItem {
   friend class TListItems;
   friend class TListView;
   explicit TListItem(TListView* list);
+  void TextChanged();
   TListView* list_;
+  std::uint64_t id_;
+  std::uint32_t revision_ = 0;
   std::string caption_;
   TStrings sub_items_;
   bool selected_ = false;

@@ -433,6 +433,13 @@ class CellDelegate : public QStyledItemDelegate {
 };
 
 class ListViewPeer : public ControlPeer<TListView, QTreeWidget> {
+  struct Row {
+    std::uint64_t id;
+    std::uint32_t revision;
+    int columns;
+  };
+  std::vector<Row> rows_;
+
  public:
   ListViewPeer(PeerHost& host, TListView& list, QWidget* parent)
       : ControlPeer(host, list, new QTreeWidget(parent)) {
@@ -486,18 +493,32 @@ class ListViewPeer : public ControlPeer<TListView, QTreeWidget> {
                                                 : QAbstractItemView::SelectItems);
     widget_->setAllColumnsShowFocus(m.RowSelect());
 
+    // Rows follow their items across inserts and deletes; only changed rows are rewritten.
     const int rows = m.Items().Count();
-    while (widget_->topLevelItemCount() > rows) {
-      delete widget_->takeTopLevelItem(widget_->topLevelItemCount() - 1);
+    std::unordered_set<std::uint64_t> alive;
+    for (int r = 0; r < rows; ++r) alive.insert(m.Items()[r]->Id());
+    for (int i = static_cast<int>(rows_.size()) - 1; i >= 0; --i) {
+      if (alive.count(rows_[static_cast<size_t>(i)].id) != 0) continue;
+      delete widget_->takeTopLevelItem(i);
+      rows_.erase(rows_.begin() + i);
     }
-    while (widget_->topLevelItemCount() < rows) widget_->addTopLevelItem(new QTreeWidgetItem());
     const int shown_columns = std::max(columns, 1);
     for (int r = 0; r < rows; ++r) {
-      QTreeWidgetItem* item = widget_->topLevelItem(r);
       const TListItem* model_item = m.Items()[r];
-      for (int c = 0; c < shown_columns; ++c) {
-        const QString text = ToQt(model_item->ColumnText(c));
-        if (item->text(c) != text) item->setText(c, text);
+      if (r >= static_cast<int>(rows_.size()) ||
+          rows_[static_cast<size_t>(r)].id != model_item->Id()) {
+        widget_->insertTopLevelItem(r, new QTreeWidgetItem());
+        rows_.insert(rows_.begin() + r, Row{model_item->Id(), 0, -1});
+      }
+      Row& row = rows_[static_cast<size_t>(r)];
+      QTreeWidgetItem* item = widget_->topLevelItem(r);
+      if (row.revision != model_item->Revision() || row.columns != shown_columns) {
+        row.revision = model_item->Revision();
+        row.columns = shown_columns;
+        for (int c = 0; c < shown_columns; ++c) {
+          const QString text = ToQt(model_item->ColumnText(c));
+          if (item->text(c) != text) item->setText(c, text);
+        }
       }
       if (item->isSelected() != model_item->Selected()) item->setSelected(model_item->Selected());
     }
@@ -925,16 +946,22 @@ void PeerHost::Flush() {
 }
 
 void PeerHost::MapForm(TForm& form) {
-  if (PeerOf(&form) != nullptr) return;
-  if (TForm* parent = form.MdiParent()) MapForm(*parent);
-  auto* peer = static_cast<FormPeer*>(Add(std::make_unique<FormPeer>(*this, form)));
-  (void)peer;
+  if (PeerOf(&form) == nullptr) {
+    if (TForm* parent = form.MdiParent()) MapForm(*parent);
+    Add(std::make_unique<FormPeer>(*this, form));
+  }
+  // Controls and menus made after the form was first mapped get their widgets too.
   for (TControl* control : form.Controls()) MapControl(*control);
   MapMenus(form);
 }
 
 void PeerHost::MapControl(TControl& control) {
-  if (PeerOf(&control) != nullptr) return;
+  if (PeerOf(&control) != nullptr) {
+    if (auto* container = dynamic_cast<TWinControl*>(&control)) {
+      for (TControl* child : container->Controls()) MapControl(*child);
+    }
+    return;
+  }
   QWidget* parent = ContainerOf(control.Parent());
   if (parent == nullptr) return;
   auto* form_peer = dynamic_cast<FormPeer*>(PeerOf(control.Parent()));

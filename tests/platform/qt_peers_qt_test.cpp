@@ -136,6 +136,45 @@ TEST_F(QtPeers, ScreenshotShowsTheCustomDrawnCells) {
   EXPECT_TRUE(tree->topLevelItem(2)->isSelected());
 }
 
+TEST_F(QtPeers, ListRowsFollowInsertsAndDeletes) {
+  TForm form("Form1");
+  TListView list(&form, "LV1");
+  list.SetViewStyle(TViewStyle::vsReport);
+  list.Columns().Add()->SetCaption("Инд.номер");
+  list.Columns().Add()->SetCaption("Код");
+  auto add_at = [&](int index, const std::string& number) {
+    TListItem* item = list.Items().Insert(index);
+    item->SetCaption(number);
+    item->SubItems().Add("c" + number);
+  };
+  form.Show();
+  for (const char* number : {"3", "2", "1"}) add_at(0, number);
+  Settle();
+  auto* tree = WidgetOf<QTreeWidget>(list);
+  auto shown = [&] {
+    std::string rows;
+    for (int r = 0; r < tree->topLevelItemCount(); ++r) {
+      rows += tree->topLevelItem(r)->text(0).toStdString() + "/" +
+              tree->topLevelItem(r)->text(1).toStdString() + " ";
+    }
+    return rows;
+  };
+  EXPECT_EQ(shown(), "1/c1 2/c2 3/c3 ");
+  add_at(0, "0");
+  list.Items().Delete(2);
+  list.Items()[0]->SubItems().Set(0, "new");
+  add_at(4, "4");
+  Settle();
+  EXPECT_EQ(shown(), "0/new 1/c1 3/c3 4/c4 ");
+  while (list.Items().Count() > 1) list.Items().Delete(list.Items().Count() - 1);
+  Settle();
+  EXPECT_EQ(shown(), "0/new ");
+  list.Items().Clear();
+  Settle();
+  EXPECT_EQ(tree->topLevelItemCount(), 0);
+  form.Hide();
+}
+
 TEST_F(QtPeers, ModelAndUserInputStayInStep) {
   TForm form("FormCFG", "Конфигурация");
   form.SetBounds(0, 0, 300, 200);
