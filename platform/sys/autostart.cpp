@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string_view>
 #include <system_error>
 
@@ -146,22 +147,29 @@ bool AutoStartEntries::Delete(const std::string& name) const {
 std::string AutoStartEntries::Read(const std::string& name) const {
   std::ifstream in(EntryPath(name), std::ios::binary);
   if (!in) return {};
-  std::string line;
+  std::ostringstream text;
+  text << in.rdbuf();
+  return DesktopEntryExec(text.str());
+}
+
+std::string DesktopEntryExec(std::string_view text) {
   bool in_main_group = false;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (!line.empty() && line[0] == '[') {
       in_main_group = line == "[Desktop Entry]";
       continue;
     }
     if (!in_main_group) continue;
-    std::string_view view(line);
-    const size_t equals = view.find('=');
+    const size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    std::string_view key = view.substr(0, equals);
+    std::string_view key = line.substr(0, equals);
     while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
     if (key != "Exec") continue;
-    std::string_view value = view.substr(equals + 1);
+    std::string_view value = line.substr(equals + 1);
     while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
     return UnquoteExecCommand(UnescapeValue(value));
   }

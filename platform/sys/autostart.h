@@ -3,6 +3,7 @@
 // whose command is the program to start at log-on. The directory is a parameter so that
 // tests never touch the machine's own.
 #include <string>
+#include <string_view>
 
 namespace sys {
 
@@ -33,5 +34,8 @@ class AutoStartEntries {
 // double quotes with '"', '`', '$' and '\' escaped; every '%' is doubled.
 std::string QuoteExecCommand(const std::string& path);
 std::string UnquoteExecCommand(const std::string& exec);
+// The command of a desktop entry's text: the Exec value of its [Desktop Entry] group,
+// unescaped and unquoted; empty when it has none.
+std::string DesktopEntryExec(std::string_view text);
 
 }  // namespace sys

@@ -37,9 +37,7 @@ std::string DirectoryPrefix(std::string_view path) {
 }
 
 std::string PathBesideExecutable(std::string_view file_name) {
-  char buffer[256];
-  GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  std::string path = DirectoryPrefix(buffer);
+  std::string path = DirectoryPrefix(ExecutablePath());
   path += file_name;
   return path;
 }

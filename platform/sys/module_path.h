@@ -21,8 +21,8 @@ std::string ExecutablePath();
 // is. The result is a prefix to which a file name is appended.
 std::string DirectoryPrefix(std::string_view path);
 
-// DirectoryPrefix of the executable's path (at most 256 characters, as the programs read
-// it), followed by file_name.
+// DirectoryPrefix of the executable's full path, followed by file_name. The whole path is
+// used, however long: a path cut to a fixed buffer would name some other directory.
 std::string PathBesideExecutable(std::string_view file_name);
 
 }  // namespace sys

@@ -81,6 +81,26 @@ TEST_F(AutoStart, ReadsOnlyTheMainGroupsCommand) {
   EXPECT_EQ(entries.Read("Other"), "");
 }
 
+TEST(DesktopEntry, ExecOfTheText) {
+  struct Case {
+    const char* text;
+    const char* exec;
+  };
+  const Case cases[] = {
+      {"[Desktop Entry]\nExec=/a/b", "/a/b"},  // no final line break
+      {"[Desktop Entry]\nExec=\"/a b/c\"\n", "/a b/c"},
+      {"[Desktop Entry]\nExec=/a\\sb\n", "/a b"},  // escaped blank
+      {"[Desktop Entry]\nExec=/100%%\n", "/100%"},
+      {"[Desktop Entry]\nExec=\"/unterminated\n", "/unterminated"},
+      {"Exec=/outside/any/group\n", ""},
+      {"[Desktop Entry]\nExecutable=/x\nName=y\n", ""},
+      {"", ""},
+      {"[Desktop Entry]\nExec=\n", ""},
+      {"[Desktop Entry]\nExec=\"\\", "\\"},  // a dangling escape stays as it is
+  };
+  for (const Case& c : cases) EXPECT_EQ(sys::DesktopEntryExec(c.text), c.exec) << c.text;
+}
+
 TEST_F(AutoStart, UnwritableDirectoryIsReported) {
   fs::create_directories(root_);
   std::ofstream(root_ / "file") << "x";
