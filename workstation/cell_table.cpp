@@ -1,0 +1,72 @@
+#include "workstation/cell_table.h"
+
+#include <cstring>
+
+namespace lumora {
+
+WorkerListTable WorkerList;
+CellTableColumns CellTable;
+
+namespace {
+
+std::int32_t LoadedCount() {
+  const std::int32_t count = WorkerList.count;
+  if (count < 0) return 0;
+  return count > kSlotCount ? kSlotCount : count;
+}
+
+// Length of a slot's number text up to its NUL (the slot holds at most 8 bytes).
+std::size_t SlotNumberLength(const NumberText& text) {
+  std::size_t n = 0;
+  while (n < text.size() && text[n] != '\0') ++n;
+  return n;
+}
+
+}  // namespace
+
+std::int32_t FindDeviceSlot(const char* number) {
+  std::int32_t result = kSlotNoMatchAnyLength;
+  const std::size_t n = std::strlen(number);
+  if (n >= 7) return kSlotNumberTooLong;
+  const std::int32_t count = LoadedCount();
+  for (std::int32_t i = 0; i < count; ++i) {
+    const NumberText& entry = WorkerList.number[static_cast<std::size_t>(i)];
+    if (SlotNumberLength(entry) != n) continue;
+    result = kSlotNoMatchSameLength;
+    if (std::memcmp(entry.data(), number, n) == 0) return i;
+  }
+  return result;
+}
+
+std::int32_t FindWorkerIndex(const char* number) {
+  const std::int32_t count = LoadedCount();
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (std::memcmp(WorkerList.number[static_cast<std::size_t>(i)].data(), number, kNumberLength) ==
+        0) {
+      return i;
+    }
+  }
+  return kSlotNotFound;
+}
+
+void SetCellTableStartValues() {
+  CellTable.state.fill(kStateNeverReported);
+}
+
+void BeginWorkerListLoad() {
+  for (NumberText& text : WorkerList.number) text[0] = '\0';
+  WorkerList.count = 0;
+}
+
+bool StoreWorkerRow(std::int32_t slot, std::string_view number, std::int32_t station) {
+  if (!IsSlotIndex(slot)) return false;
+  NumberText& text = WorkerList.number[static_cast<std::size_t>(slot)];
+  const std::size_t n = number.size() < kNumberLength ? number.size() : kNumberLength;
+  std::memcpy(text.data(), number.data(), n);
+  text[n] = '\0';
+  WorkerList.station[static_cast<std::size_t>(slot)] = station;
+  WorkerList.count = slot + 1;
+  return true;
+}
+
+}  // namespace lumora

@@ -1,0 +1,134 @@
+// The diagnostics window's buttons: raw reads of the worker list and the cell table.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "link/cp1251.h"
+#include "workstation/cell_table.h"
+#include "workstation/diagnostics_window.h"
+#include "workstation/live_events_window.h"
+
+namespace lumora {
+
+DiagnosticsHandOffs DiagnosticsHooks;
+
+namespace {
+
+std::string Format(const char* format, auto... values) {
+  char line[160];
+  std::snprintf(line, sizeof line, format, values...);
+  return line;
+}
+
+// A slot index typed into an edit ("%d"); -1 when the text is no number.
+std::int32_t ReadSlotIndex(const forms::TEdit& edit) {
+  int slot = -1;
+  if (std::sscanf(edit.Text().c_str(), "%d", &slot) != 1) return -1;
+  return slot;
+}
+
+void AddPosition(forms::TListBox& list, const char* heading, const forms::TForm* form) {
+  list.Items().Add(heading);
+  if (form == nullptr) {
+    list.Items().Add("");
+    return;
+  }
+  list.Items().Add(
+      Format("%d  %d   %d %d", form->Left(), form->Top(), form->Width(), form->Height()));
+}
+
+// A slot's number text (cp1251 up to its NUL) as the screen shows it.
+std::string SlotNumberText(const NumberText& number) {
+  return lamp::Cp1251ToUtf8(std::string_view(number.data(), strnlen(number.data(), number.size())));
+}
+
+forms::TForm* Window(forms::TForm* (*hook)()) {
+  return hook != nullptr ? hook() : nullptr;
+}
+
+// The buttons that read one slot show nothing for an index outside the tables.
+bool SlotFromEdit2(TFormDBG& form, std::size_t& slot) {
+  const std::int32_t index = ReadSlotIndex(form.Edit2);
+  if (!IsSlotIndex(index)) return false;
+  slot = static_cast<std::size_t>(index);
+  return true;
+}
+
+}  // namespace
+
+void TFormDBG::BitBtn1Click() {
+  const forms::TForm* main_window = Window(DiagnosticsHooks.MainWindow);
+  ListBox1.Items().Add("MainForm W - H ");
+  ListBox1.Items().Add(main_window == nullptr
+                           ? std::string()
+                           : Format("%d  %d  ", main_window->Width(), main_window->Height()));
+  AddPosition(ListBox1, "Form1-- L T W H", Form1);
+  AddPosition(ListBox1, "Form2-- L T W H", Window(DiagnosticsHooks.OverviewWindow));
+  AddPosition(ListBox1, "Form3-- L T W H", Window(DiagnosticsHooks.StationWindow));
+}
+
+void TFormDBG::BitBtn2Click() {
+  ListBox1.Items().Clear();
+}
+
+void TFormDBG::BitBtn3Click() {
+  const std::int32_t count = WorkerList.count < kSlotCount ? WorkerList.count : kSlotCount;
+  for (std::int32_t i = 0; i < count; ++i) {
+    const auto slot = static_cast<std::size_t>(i);
+    ListBox1.Items().Add(Format("%d  %s", WorkerList.station[slot],
+                                SlotNumberText(WorkerList.number[slot]).c_str()));
+  }
+}
+
+void TFormDBG::BitBtn4Click() {
+  // The lookup reads six bytes: the typed text goes, as the list keeps it (cp1251), into a
+  // zero-filled slot-sized buffer.
+  NumberText number{};
+  lamp::Utf8ToCp1251(Edit1.Text(), std::span<char>(number.data(), kNumberLength + 1));
+  Edit2.SetText(std::to_string(FindWorkerIndex(number.data())));
+}
+
+void TFormDBG::BitBtn5Click() {
+  std::size_t i = 0;
+  if (!SlotFromEdit2(*this, i)) return;
+  ListBox1.Items().Add(Format("nSVZ=%d  wCON %d  nsp1=%4.4X   nsp2=%4.4X", CellTable.no_link[i],
+                              CellTable.link_age[i], CellTable.mode_error_bits[i],
+                              CellTable.fault_bits[i]));
+}
+
+void TFormDBG::BitBtn6Click() {
+  std::size_t i = 0;
+  if (!SlotFromEdit2(*this, i)) return;
+  ListBox1.Items().Add(Format("stat=%X  nsp1=%4.4X   nsp2=%4.4X", CellTable.state[i],
+                              CellTable.mode_error_bits[i], CellTable.fault_bits[i]));
+}
+
+void TFormDBG::BitBtn9Click() {
+  std::size_t i = 0;
+  if (!SlotFromEdit2(*this, i)) return;
+  ListBox1.Items().Add(
+      Format("Pow=%d  uCH=%d   u5V=%d", CellTable.Pow[i], CellTable.uCH[i], CellTable.u5V[i]));
+}
+
+void TFormDBG::BitBtn7Click() {
+  const std::int32_t count = DiagnosticsHooks.CountBatteryTotals != nullptr
+                                 ? DiagnosticsHooks.CountBatteryTotals(Edit7.Text().c_str())
+                                 : 0;
+  Edit6.SetText(std::to_string(count));
+}
+
+void TFormDBG::BitBtn8Click() {
+  const std::int32_t index = ReadSlotIndex(Edit10);
+  if (!IsSlotIndex(index)) return;
+  const NumberText& number = WorkerList.number[static_cast<std::size_t>(index)];
+  Edit8.SetText(SlotNumberText(number));
+  Edit9.SetText(std::to_string(strnlen(number.data(), number.size())));
+}
+
+void ShowMeasureDebug(std::int32_t count, std::int32_t mask) {
+  if (FormDBG == nullptr || !FormDBG->CheckIZM3F.Checked()) return;
+  FormDBG->Edit4.SetText(std::to_string(count));
+  FormDBG->Edit5.SetText(Format("%4.4X", static_cast<unsigned>(mask)));
+}
+
+}  // namespace lumora

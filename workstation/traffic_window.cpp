@@ -1,0 +1,64 @@
+#include "workstation/traffic_window.h"
+
+#include "workstation/receive_socket.h"
+
+namespace lumora {
+
+TFormSV* FormSV = nullptr;
+
+TFormSV::TFormSV() : forms::TForm("FormSV", "Serv") {
+  FormSV = this;
+  SetBounds(300, 120, 520, 560);
+  ListBox1.SetBounds(8, 40, 500, 480);
+  CheckLOG.SetBounds(8, 8, 70, 20);
+  CheckNN.SetBounds(84, 8, 50, 20);
+  Check2.SetBounds(140, 8, 50, 20);
+  Check3.SetBounds(196, 8, 50, 20);
+  Check4.SetBounds(252, 8, 56, 20);
+  Check5.SetBounds(314, 8, 64, 20);
+  BitBtn1.SetBounds(470, 6, 36, 24);
+  StartWinsock(2, 2);
+}
+
+TFormSV::~TFormSV() {
+  if (FormSV == this) FormSV = nullptr;
+}
+
+void TFormSV::BitBtn1Click() {
+  ListBox1.Items().Clear();
+}
+
+namespace {
+
+forms::TCheckBox* CategoryBox(TFormSV& form, int category) {
+  switch (category) {
+    case kTrafficLength:
+      return &form.CheckNN;
+    case kTrafficCellStatus:
+      return &form.Check2;
+    case kTrafficPing:
+      return &form.Check3;
+    case kTrafficBattery:
+      return &form.Check4;
+    case kTrafficCommandAnswer:
+      return &form.Check5;
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+void LogTraffic(const char* line, int category) {
+  if (FormSV == nullptr) return;
+  forms::TStrings& lines = FormSV->ListBox1.Items();
+  if (FormSV->CheckLOG.Checked()) {
+    lines.Add(line);
+    if (lines.Count() > kTrafficAllLogLimit) lines.Clear();
+    return;
+  }
+  const forms::TCheckBox* box = CategoryBox(*FormSV, category);
+  if (box != nullptr && box->Checked()) lines.Add(line);
+}
+
+}  // namespace lumora
