@@ -102,6 +102,12 @@ std::string UnquoteExecCommand(const std::string& exec) {
   return undoubled;
 }
 
+std::string DesktopEntryText(const std::string& name, const std::string& command) {
+  return "[Desktop Entry]\nType=Application\nName=" + EscapeValue(name) +
+         "\nExec=" + EscapeValue(QuoteExecCommand(command)) +
+         "\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
+}
+
 AutoStartEntries::AutoStartEntries(std::string directory) : directory_(std::move(directory)) {}
 
 std::string AutoStartEntries::EntryPath(const std::string& name) const {
@@ -117,12 +123,7 @@ bool AutoStartEntries::Write(const std::string& name, const std::string& command
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    out << "[Desktop Entry]\n"
-        << "Type=Application\n"
-        << "Name=" << EscapeValue(name) << "\n"
-        << "Exec=" << EscapeValue(QuoteExecCommand(command)) << "\n"
-        << "Terminal=false\n"
-        << "X-GNOME-Autostart-enabled=true\n";
+    out << DesktopEntryText(name, command);
     out.flush();
     if (!out) {
       out.close();

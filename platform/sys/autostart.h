@@ -34,6 +34,8 @@ class AutoStartEntries {
 // double quotes with '"', '`', '$' and '\' escaped; every '%' is doubled.
 std::string QuoteExecCommand(const std::string& path);
 std::string UnquoteExecCommand(const std::string& exec);
+// The whole text of the entry that starts command at log-on.
+std::string DesktopEntryText(const std::string& name, const std::string& command);
 // The command of a desktop entry's text: the Exec value of its [Desktop Entry] group,
 // unescaped and unquoted; empty when it has none.
 std::string DesktopEntryExec(std::string_view text);
