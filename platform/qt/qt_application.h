@@ -4,6 +4,11 @@
 // handlers, all on the one UI thread. A Qt timer drives the application's timers and polls
 // the end-request flag of the signal handlers. Message boxes, the save dialog and the cursor
 // go through Qt, the tray icon through QSystemTrayIcon.
+//
+// A program's entry: Application().UseRealClock(); make the runner; create the forms in
+// their order and call AfterConstruction on each; SetMainForm if closing a form should end
+// the program; install the signal and session-end handlers; MapForms; show the first form;
+// Run; then Application().DestroyForms() while every form still exists.
 #include <memory>
 #include <string>
 

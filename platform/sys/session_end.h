@@ -5,7 +5,10 @@
 //   handler (the server treats it as a confirmed exit).
 // - The desktop session manager ending the session: the window system calls
 //   DeliverSessionEnd, which asks the query handler (the WM_QUERYENDSESSION answer) and then
-//   tells the end handler (WM_ENDSESSION) whether the session is ending.
+//   tells the end handler (WM_ENDSESSION) whether the session is ending. A window that
+//   answers messages itself maps them with TForm::Perform:
+//     SetQueryEndSessionHandler([&] { return form.Perform(WM_QUERYENDSESSION, 0, 0) != 0; });
+//     SetEndSessionHandler([&](bool ending) { form.Perform(WM_ENDSESSION, ending, 0); });
 #include <functional>
 
 namespace sys {
