@@ -119,8 +119,16 @@ void TApplication::StallFor(std::int64_t ms) {
 
 std::int64_t TApplication::FireDueTimers() {
   const std::int64_t now = NowMs();
-  // Snapshot of the due timers: each fires at most once per call, however late it is.
-  std::vector<TTimer*> due;
+  // Snapshot of the due timers: each fires at most once per call, however late it is. A
+  // handler may run a nested loop that calls this again, so each depth has its own list
+  // (kept, so the loop does not allocate once it has run).
+  if (due_lists_.size() <= fire_depth_) due_lists_.emplace_back();
+  std::vector<TTimer*>& due = due_lists_[fire_depth_];
+  due.clear();
+  struct DepthGuard {
+    std::size_t& depth;
+    ~DepthGuard() { --depth; }
+  } guard{++fire_depth_};
   for (TTimer* t : timers_) {
     if (t->Enabled() && t->due_ms_ <= now) due.push_back(t);
   }
@@ -129,8 +137,11 @@ std::int64_t TApplication::FireDueTimers() {
   });
   for (TTimer* t : due) {
     if (terminated_) break;
-    // The timer may have been disabled or destroyed by an earlier handler.
-    if (std::find(timers_.begin(), timers_.end(), t) == timers_.end() || !t->Enabled()) continue;
+    // An earlier handler may have destroyed, disabled or restarted the timer.
+    if (std::find(timers_.begin(), timers_.end(), t) == timers_.end() || !t->Enabled() ||
+        t->due_ms_ > now) {
+      continue;
+    }
     std::int64_t next = t->due_ms_ + std::max(t->interval_, 1);
     t->due_ms_ = next > now ? next : now + std::max(t->interval_, 1);
     if (t->OnTimer) t->OnTimer();

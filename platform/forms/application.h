@@ -2,7 +2,9 @@
 // The application object: one scheduler on one thread for every timer of the program, the
 // set of forms, and the services (message boxes, dialogs, cursor) that a window system or a
 // test supplies. The clock is real in the programs and manual in tests.
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -179,6 +181,8 @@ class TApplication {
   DialogService* dialogs_ = &default_dialogs_;
   ModalRunner modal_runner_;
   std::uint64_t enable_sequence_ = 0;
+  std::deque<std::vector<TTimer*>> due_lists_;
+  std::size_t fire_depth_ = 0;
   friend class TTimer;
 };
 

@@ -252,3 +252,34 @@ TEST_F(Scheduler, ClosingTheMainFormEndsTheProgram) {
 }
 
 }  // namespace
+
+namespace {
+
+// The real loop's pass: a timer an earlier handler restarted waits its new interval, and a
+// nested loop inside a handler (a message box) fires the others meanwhile.
+TEST(FireDueTimers, RestartedTimersWaitAndNestedPassesWork) {
+  Application().UseManualClock(0);
+  Application().ResetTerminated();
+  TTimer first(nullptr, "first", 100);
+  TTimer second(nullptr, "second", 100);
+  TTimer third(nullptr, "third", 100);
+  std::vector<std::string> fired;
+  bool nested = false;
+  first.OnTimer = [&] {
+    fired.push_back("first");
+    if (nested) return;
+    nested = true;
+    second.SetEnabled(true);        // restarts: not due in this pass any more
+    Application().FireDueTimers();  // nested: third is still due and fires here, once
+  };
+  second.OnTimer = [&] { fired.push_back("second"); };
+  third.OnTimer = [&] { fired.push_back("third"); };
+  Application().StallFor(100);
+  Application().FireDueTimers();
+  EXPECT_EQ(fired, (std::vector<std::string>{"first", "third"}));
+  Application().StallFor(100);
+  Application().FireDueTimers();
+  EXPECT_EQ(fired, (std::vector<std::string>{"first", "third", "first", "third", "second"}));
+}
+
+}  // namespace
