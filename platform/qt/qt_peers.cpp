@@ -588,24 +588,32 @@ class StatusBarPeer : public ControlPeer<TStatusBar, QStatusBar> {
   StatusBarPeer(PeerHost& host, TStatusBar& bar, QMainWindow* window)
       : ControlPeer(host, bar, new QStatusBar(window)) {
     window->setStatusBar(widget_);
+    widget_->setSizeGripEnabled(false);
+    // Panels sit at fixed places from the left and are cut off at the window's edge, so
+    // their widths never force the window wider than its form.
+    panels_ = new QWidget(widget_);
+    panels_->setMinimumSize(0, 18);
+    panels_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    widget_->addWidget(panels_, 1);
     placed_ = false;
   }
   void UpdateWidget(TStatusBar& m) override {
     while (static_cast<int>(labels_.size()) < m.PanelCount()) {
-      auto* label = new QLabel(widget_);
+      auto* label = new QLabel(panels_);
       label->setTextFormat(Qt::PlainText);
-      widget_->addWidget(label);
+      label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
       labels_.push_back(label);
     }
+    int left = 0;
     for (int i = 0; i < static_cast<int>(labels_.size()); ++i) {
       QLabel* label = labels_[static_cast<size_t>(i)];
-      const bool shown = !m.SimplePanel() && i < m.PanelCount();
-      label->setVisible(shown);
-      if (i < m.PanelCount()) {
-        label->setFixedWidth(m.Panel(i).width);
-        label->setText(ToQt(m.Panel(i).text));
-      }
+      label->setVisible(!m.SimplePanel() && i < m.PanelCount());
+      if (i >= m.PanelCount()) continue;
+      label->setGeometry(left, 0, m.Panel(i).width, 18);
+      label->setText(ToQt(m.Panel(i).text));
+      left += m.Panel(i).width + 2;
     }
+    panels_->setVisible(!m.SimplePanel());
     if (m.SimplePanel()) {
       widget_->showMessage(ToQt(m.SimpleText()));
     } else {
@@ -614,6 +622,7 @@ class StatusBarPeer : public ControlPeer<TStatusBar, QStatusBar> {
   }
 
  private:
+  QPointer<QWidget> panels_;
   std::vector<QLabel*> labels_;
 };
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiSubWindow>
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QTreeWidget>
@@ -173,6 +175,28 @@ TEST_F(QtPeers, ListRowsFollowInsertsAndDeletes) {
   Settle();
   EXPECT_EQ(tree->topLevelItemCount(), 0);
   form.Hide();
+}
+
+// Nine panels wider than the window: they are cut off, the window keeps its size.
+TEST_F(QtPeers, StatusBarPanelsKeepTheFormsSize) {
+  TForm form("Form1", "QVK-server  (14.06.14) ");
+  form.SetBounds(270, 420, 338, 303);
+  TStatusBar bar(&form, "StatusBar1");
+  for (int width : {60, 50, 70, 70, 60, 50, 70, 70, 70}) bar.AddPanel(width);
+  bar.SetPanelText(0, "5");
+  form.Show();
+  Settle();
+  QWidget* window = runner_->WidgetFor(form);
+  EXPECT_EQ(window->size(), QSize(338, 303));
+  EXPECT_EQ(form.Width(), 338);
+  auto* status = qobject_cast<QStatusBar*>(runner_->WidgetFor(bar));
+  ASSERT_NE(status, nullptr);
+  const QList<QLabel*> labels = status->findChildren<QLabel*>();
+  ASSERT_GE(labels.size(), 9);
+  EXPECT_EQ(labels[0]->text(), "5");
+  EXPECT_EQ(labels[1]->x(), 62);
+  form.Hide();
+  Settle();
 }
 
 TEST_F(QtPeers, ModelAndUserInputStayInStep) {
