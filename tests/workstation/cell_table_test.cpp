@@ -1,0 +1,120 @@
+// The worker list lookups and the cell table's start values.
+#include "workstation/cell_table.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace lumora;
+
+class CellTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WorkerList = WorkerListTable{};
+    CellTable = CellTableColumns{};
+  }
+
+  static void Load(const std::vector<std::string>& numbers) {
+    BeginWorkerListLoad();
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+      ASSERT_TRUE(StoreWorkerRow(static_cast<std::int32_t>(i), numbers[i], 1));
+    }
+  }
+};
+
+TEST_F(CellTableTest, FindDeviceSlotComparesTextsByLengthAndContent) {
+  Load({"001aaa", "010aaa", "010aaa", "02bbb"});
+  struct Case {
+    const char* number;
+    std::int32_t slot;
+  };
+  const Case cases[] = {
+      {"001aaa", 0},   {"010aaa", 1},  // the lower of two equal entries
+      {"02bbb", 3},                    // five characters
+      {"999zzz", -3},                  // same length as entries, none equal
+      {"02bb", -4},                    // no entry of four characters
+      {"", -4},                        // no empty entry
+      {"010aaab", -2}, {"0123456789", -2},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FindDeviceSlot(c.number), c.slot) << c.number;
+}
+
+TEST_F(CellTableTest, FindDeviceSlotFindsAnEmptyWorkerNumber) {
+  Load({"001aaa", "", "002aaa"});
+  EXPECT_EQ(FindDeviceSlot(""), 1);
+}
+
+TEST_F(CellTableTest, FindDeviceSlotSeesOnlySlotsBelowTheCount) {
+  Load({"001aaa", "02bbb"});
+  // A later shorter load leaves slot 1's bytes but empties its text and lowers the count.
+  Load({"001aaa"});
+  EXPECT_EQ(FindDeviceSlot("02bbb"), -4);
+  EXPECT_EQ(FindWorkerIndex("02bbb\0"), -1);
+}
+
+TEST_F(CellTableTest, FindWorkerIndexComparesSixBytes) {
+  Load({"001aaa", "010aaa", "010aaa", "02bbb"});
+  EXPECT_EQ(FindWorkerIndex("010aaa"), 1);
+  EXPECT_EQ(FindWorkerIndex("001aaa\0"), 0);
+  // Five characters and a NUL: the sixth byte is the NUL of the entry.
+  EXPECT_EQ(FindWorkerIndex("02bbb\0"), 3);
+  // The bytes after the NUL count: a stale byte in the query misses the entry.
+  const char stale[8] = {'0', '2', 'b', 'b', '\0', 'x', 0, 0};
+  EXPECT_EQ(FindWorkerIndex(stale), -1);
+  EXPECT_EQ(FindWorkerIndex("999zzz"), -1);
+}
+
+TEST_F(CellTableTest, StaleBytesAfterAReloadCountForShortNumbers) {
+  Load({"02bbbb"});
+  Load({"02bb"});
+  // Slot 0 now holds "02bb", NUL, then the old "b" at byte 5.
+  EXPECT_EQ(FindDeviceSlot("02bb"), 0);
+  EXPECT_EQ(FindWorkerIndex("02bb\0\0"), -1);
+  const char with_stale[8] = {'0', '2', 'b', 'b', '\0', 'b', 0, 0};
+  EXPECT_EQ(FindWorkerIndex(with_stale), 0);
+}
+
+TEST_F(CellTableTest, EmptyListFindsNothing) {
+  EXPECT_EQ(FindWorkerIndex("010aaa"), -1);
+  EXPECT_EQ(FindDeviceSlot("010aaa"), -4);
+  EXPECT_EQ(FindDeviceSlot(""), -4);
+}
+
+TEST_F(CellTableTest, StoreWorkerRowCutsTheNumberAndRefusesSlotsOutsideTheTables) {
+  BeginWorkerListLoad();
+  EXPECT_TRUE(StoreWorkerRow(0, "1234567", 7));
+  EXPECT_STREQ(WorkerList.number[0].data(), "123456");
+  EXPECT_EQ(WorkerList.station[0], 7);
+  EXPECT_TRUE(StoreWorkerRow(kSlotCount - 1, "last", 100));
+  EXPECT_EQ(WorkerList.count, kSlotCount);
+  EXPECT_FALSE(StoreWorkerRow(kSlotCount, "over", 1));
+  EXPECT_FALSE(StoreWorkerRow(-1, "neg", 1));
+  EXPECT_EQ(WorkerList.count, kSlotCount);
+}
+
+TEST_F(CellTableTest, AllSixThousandSlotsAreSearched) {
+  BeginWorkerListLoad();
+  for (std::int32_t i = 0; i < kSlotCount; ++i) {
+    char number[8];
+    std::snprintf(number, sizeof number, "%06d", i);
+    StoreWorkerRow(i, number, 1 + i % 100);
+  }
+  EXPECT_EQ(FindWorkerIndex("005999"), 5999);
+  EXPECT_EQ(FindDeviceSlot("005999"), 5999);
+}
+
+TEST_F(CellTableTest, StartValuesMarkEverySlotNeverReported) {
+  CellTable.voltage[3] = 1234;
+  SetCellTableStartValues();
+  EXPECT_EQ(CellTable.state[0], kStateNeverReported);
+  EXPECT_EQ(CellTable.state[kSlotCount - 1], 0xFFFFFFu);
+  EXPECT_EQ(CellTable.voltage[3], 1234);
+  EXPECT_EQ(CellTable.fault_bits[0], 0u);
+}
+
+}  // namespace
