@@ -1,5 +1,7 @@
 // The diagnostics window's buttons: raw reads of the worker list and the cell table.
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -20,11 +22,15 @@ std::string Format(const char* format, auto... values) {
   return line;
 }
 
-// A slot index typed into an edit ("%d"); -1 when the text is no number.
+// A slot index typed into an edit, read as "%d" reads it; -1 when the text is no number or
+// out of range (strtol reports an overflow where sscanf would not).
 std::int32_t ReadSlotIndex(const forms::TEdit& edit) {
-  int slot = -1;
-  if (std::sscanf(edit.Text().c_str(), "%d", &slot) != 1) return -1;
-  return slot;
+  const char* text = edit.Text().c_str();
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || errno == ERANGE || value < -1 || value > kSlotCount) return -1;
+  return static_cast<std::int32_t>(value);
 }
 
 void AddPosition(forms::TListBox& list, const char* heading, const forms::TForm* form) {
