@@ -21,7 +21,9 @@ double ExponentialWait(RandomSource& random, double per_hour) {
 
 WorkerRow MakeWorkerRow(const char* tabnum, int station) {
   WorkerRow row;
-  std::strncpy(row.tabnum.data(), tabnum, row.tabnum.size() - 1);
+  for (std::size_t i = 0; i + 1 < row.tabnum.size() && tabnum[i] != '\0'; ++i) {
+    row.tabnum[i] = tabnum[i];
+  }
   row.station = station;
   return row;
 }
@@ -58,7 +60,7 @@ bool LampRoom::Build(std::span<const WorkerRow> rows, const RoomOptions& options
   }
   for (int number = 1; number <= kMaxStations; ++number) {
     if (!used[static_cast<std::size_t>(number)]) continue;
-    char address[StationModel::kAddressTextSize];
+    char address[32];
     std::snprintf(address, sizeof address, "127.0.0.%d", options.address_base + number);
     stations_[station_count_++].Setup(number, address, options.port);
   }

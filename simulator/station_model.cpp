@@ -7,7 +7,9 @@ namespace stationsim {
 void StationModel::Setup(int number, const char* address_text, std::uint16_t port) {
   number_ = number;
   address_text_.fill('\0');
-  std::strncpy(address_text_.data(), address_text, address_text_.size() - 1);
+  for (std::size_t i = 0; i + 1 < address_text_.size() && address_text[i] != '\0'; ++i) {
+    address_text_[i] = address_text[i];
+  }
   port_ = port;
   cell_count_ = 0;
   silent_from_ = silent_until_ = kNever;
