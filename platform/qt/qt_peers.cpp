@@ -750,9 +750,15 @@ class FormPeer : public Peer {
         Filter(sub_window_, [this](QObject*, QEvent* event) {
           if (event->type() != QEvent::Move && event->type() != QEvent::Resize) return false;
           auto* f = static_cast<TForm*>(component_);
-          if (f != nullptr && !window_->updating && sub_window_ != nullptr) {
+          if (f == nullptr || window_->updating || sub_window_ == nullptr) return false;
+          // The user drags a sub-window with the mouse; any other change (the area placing
+          // or shrinking it) is undone, so the form's own bounds stand.
+          if (QGuiApplication::mouseButtons() != Qt::NoButton) {
             f->SetBounds(sub_window_->x(), sub_window_->y(), sub_window_->width(),
                          sub_window_->height());
+          } else if (sub_window_->geometry() !=
+                     QRect(f->Left(), f->Top(), f->Width(), f->Height())) {
+            host_.MarkDirty(this);
           }
           return false;
         });

@@ -283,6 +283,24 @@ TEST_F(QtPeers, FormEventsCloseQueryAndCaptionBar) {
   SetWindowLongA(child, GWL_STYLE, GetWindowLongA(child, GWL_STYLE) & 0xFF3FFFFF);
   Settle();
   EXPECT_TRUE(frame->windowFlags().testFlag(Qt::FramelessWindowHint));
+  // A child that loses its caption bar at creation, before it has a widget: the area does
+  // not get to shrink or move it, the form's bounds stand.
+  TForm second_main("MainForm2", "Монитор");
+  second_main.SetFormStyle(TFormStyle::fsMDIForm);
+  second_main.SetBounds(0, 0, 900, 600);
+  TForm bare("Form2", "Lamps");
+  bare.SetMdiParent(&second_main);
+  bare.SetBounds(0, 210, 645, 285);
+  SetWindowLongA(bare, GWL_STYLE, GetWindowLongA(bare, GWL_STYLE) & 0xFF3FFFFF);
+  second_main.Show();
+  bare.Show();
+  Settle();
+  Settle();
+  ASSERT_NE(runner_->WidgetFor(bare), nullptr);
+  EXPECT_EQ(runner_->WidgetFor(bare)->parentWidget()->geometry(), QRect(0, 210, 645, 285));
+  EXPECT_EQ(bare.Width(), 645);
+  EXPECT_EQ(bare.Height(), 285);
+  second_main.Hide();
 
   // Shift-release over the child's own surface.
   std::string seen;
