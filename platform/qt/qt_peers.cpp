@@ -215,10 +215,15 @@ class MemoPeer : public ControlPeer<TMemo, QPlainTextEdit> {
     });
   }
   void UpdateWidget(TMemo& m) override {
-    std::string text = m.Text();
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    const QString qt_text = ToQt(text);
-    if (widget_->toPlainText() != qt_text) widget_->setPlainText(qt_text);
+    // The widget's text stays when it already says what the lines say (a line break just
+    // typed at the end makes no line yet, and must not vanish under the cursor).
+    TStrings shown;
+    shown.SetText(FromQt(widget_->toPlainText()));
+    if (shown.Items() != m.Lines().Items()) {
+      std::string text = m.Text();
+      if (!text.empty() && text.back() == '\n') text.pop_back();
+      widget_->setPlainText(ToQt(text));
+    }
     widget_->setReadOnly(m.ReadOnly());
     const bool horizontal =
         m.ScrollBars() == TScrollStyle::ssHorizontal || m.ScrollBars() == TScrollStyle::ssBoth;

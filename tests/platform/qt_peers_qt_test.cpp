@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -263,6 +264,23 @@ TEST_F(QtPeers, ModelAndUserInputStayInStep) {
   period.SetPosition(100);
   Settle();
   EXPECT_EQ(spin->value(), 60);
+  // A memo: the program's lines are shown; typed text becomes lines, a line break typed at
+  // the end stays in the widget.
+  TMemo memo(&form, "Memo1");
+  memo.SetBounds(10, 70, 200, 80);
+  memo.Lines().Add("TEST");
+  Settle();
+  auto* text = WidgetOf<QPlainTextEdit>(memo);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->toPlainText(), "TEST");
+  text->moveCursor(QTextCursor::End);
+  text->insertPlainText("\n");
+  Settle();
+  EXPECT_EQ(text->toPlainText(), "TEST\n");
+  text->insertPlainText("count");
+  Settle();
+  EXPECT_EQ(memo.Lines().Count(), 2);
+  EXPECT_EQ(memo.Lines()[1], "count");
 }
 
 TEST_F(QtPeers, FormEventsCloseQueryAndCaptionBar) {
