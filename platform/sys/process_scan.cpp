@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <string_view>
 
 #include "platform/sys/module_path.h"
 
@@ -16,6 +17,15 @@ bool IsProcessId(const char* name) {
     if (!std::isdigit(static_cast<unsigned char>(*name))) return false;
   }
   return true;
+}
+// A process keeps running from a file that was replaced since it started (an update of the
+// program); the kernel then names its executable "<path> (deleted)". It is still a copy
+// started from that path.
+bool SameExecutable(std::string_view path, std::string_view target) {
+  constexpr std::string_view kReplaced = " (deleted)";
+  if (target == path) return true;
+  return target.size() == path.size() + kReplaced.size() && target.substr(0, path.size()) == path &&
+         target.substr(path.size()) == kReplaced;
 }
 }  // namespace
 
@@ -33,7 +43,7 @@ int CountProcessesWithExecutable(const std::string& executable_path) {
     link += "/exe";
     ssize_t length = readlink(link.c_str(), target, sizeof target);
     if (length <= 0 || static_cast<size_t>(length) >= sizeof target) continue;
-    if (executable_path.compare(0, std::string::npos, target, static_cast<size_t>(length)) == 0) {
+    if (SameExecutable(executable_path, std::string_view(target, static_cast<size_t>(length)))) {
       ++count;
     }
   }

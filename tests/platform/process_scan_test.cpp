@@ -66,6 +66,16 @@ TEST_F(ProcessScan, CountsEveryProcessOfTheSameExecutable) {
   EXPECT_EQ(sys::CountProcessesWithExecutable(program_), 1);
 }
 
+// The program was updated while a copy runs: that copy still counts for the path.
+TEST_F(ProcessScan, CopyRunningFromAReplacedFileStillCounts) {
+  StartCopy();
+  fs::remove(program_);
+  fs::copy_file("/bin/sleep", program_);
+  EXPECT_EQ(sys::CountProcessesWithExecutable(program_), 1);
+  StartCopy();
+  EXPECT_EQ(sys::CountProcessesWithExecutable(program_), 2);
+}
+
 TEST_F(ProcessScan, PathMustMatchExactly) {
   StartCopy();
   std::string upper = program_;
