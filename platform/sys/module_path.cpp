@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <string_view>
 
 namespace sys {
 
@@ -11,6 +12,13 @@ std::string ExecutablePath() {
   ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
   if (length <= 0 || static_cast<size_t>(length) >= path.size()) return {};
   path.resize(static_cast<size_t>(length));
+  // After the program's file is replaced the kernel names it "<path> (deleted)"; the program
+  // still was started from <path>.
+  constexpr std::string_view kReplaced = " (deleted)";
+  if (path.size() > kReplaced.size() && path.ends_with(kReplaced) &&
+      access(path.c_str(), F_OK) != 0) {
+    path.resize(path.size() - kReplaced.size());
+  }
   return path;
 }
 

@@ -13,7 +13,8 @@ namespace sys {
 // known.
 std::uint32_t GetModuleFileNameA(const void* module, char* buffer, std::uint32_t size);
 
-// The full path of the running executable ("" when it cannot be read).
+// The full path of the running executable ("" when it cannot be read); the path it was
+// started from also after its file has been replaced.
 std::string ExecutablePath();
 
 // The directory rule for files beside the program: a path longer than 2 characters is cut
