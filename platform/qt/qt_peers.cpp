@@ -145,7 +145,14 @@ class ControlPeer : public Peer {
     widget_->setToolTip(ToQt(m->Hint()));
     widget_->setStatusTip(ToQt(m->Hint()));
     QFont font = widget_->font();
-    if (!m->FontName().empty()) font.setFamily(ToQt(m->FontName()));
+    if (!m->FontName().empty()) {
+      font.setFamily(ToQt(m->FontName()));
+      // Fixed-pitch faces of another system ("Courier New") fall back to one of this one.
+      if (m->FontName().find("Courier") != std::string::npos) {
+        font.setStyleHint(QFont::TypeWriter);
+        font.setFixedPitch(true);
+      }
+    }
     if (m->FontSize() > 0) font.setPointSize(m->FontSize());
     font.setBold(m->FontBold());
     if (font != widget_->font()) widget_->setFont(font);
