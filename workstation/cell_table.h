@@ -25,6 +25,7 @@ inline constexpr std::int32_t kSlotNoMatchAnyLength = -4;
 // FindWorkerIndex result for a number not in the list.
 inline constexpr std::int32_t kSlotNotFound = -1;
 
+// A lamp's number as WORKER and the datagrams hold it: 8-bit cp1251 text.
 using NumberText = std::array<char, kNumberSlotBytes>;
 
 struct WorkerListTable {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "link/cp1251.h"
 #include "link/datagrams.h"
 #include "workstation/live_events_window.h"
 #include "workstation/traffic_window.h"
@@ -53,7 +54,7 @@ void AddLiveEventRow(forms::TListView& list, const char* number, std::uint32_t t
   forms::TListItem* row = list.Items().Insert(0);
   forms::TStrings& cells = row->SubItems();
   for (int i = 0; i < 5; ++i) cells.Add("");
-  row->SetCaption(number);
+  row->SetCaption(lamp::Cp1251ToUtf8(number));
   cells.Set(0, LiveEventTimeText(time));
   char code[16];
   std::snprintf(code, sizeof code, "%x", event_code);

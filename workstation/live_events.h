@@ -18,7 +18,8 @@ inline constexpr std::string_view kNoAnswerText = "НЕТ  ОТВЕТА";
 // Grid lines, report view and the six columns of the list.
 void InitEventsList(forms::TListView& list);
 
-// Inserts one row at the top of the list from the fields of one cell state.
+// Inserts one row at the top of the list from the fields of one cell state; the number is
+// the datagram's cp1251 text.
 void AddLiveEventRow(forms::TListView& list, const char* number, std::uint32_t time,
                      std::uint32_t event_code, std::uint32_t mode_error_bits,
                      std::uint32_t fault_bits);

@@ -1,5 +1,6 @@
 #include "workstation/traffic_window.h"
 
+#include "link/cp1251.h"
 #include "workstation/receive_socket.h"
 
 namespace lumora {
@@ -52,13 +53,14 @@ forms::TCheckBox* CategoryBox(TFormSV& form, int category) {
 void LogTraffic(const char* line, int category) {
   if (FormSV == nullptr) return;
   forms::TStrings& lines = FormSV->ListBox1.Items();
+  // Lines carry a lamp's number as the datagram does, in cp1251.
   if (FormSV->CheckLOG.Checked()) {
-    lines.Add(line);
+    lines.Add(lamp::Cp1251ToUtf8(line));
     if (lines.Count() > kTrafficAllLogLimit) lines.Clear();
     return;
   }
   const forms::TCheckBox* box = CategoryBox(*FormSV, category);
-  if (box != nullptr && box->Checked()) lines.Add(line);
+  if (box != nullptr && box->Checked()) lines.Add(lamp::Cp1251ToUtf8(line));
 }
 
 }  // namespace lumora

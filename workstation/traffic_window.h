@@ -49,7 +49,8 @@ class TFormSV : public forms::TForm {
 // The program's traffic window (null when none exists).
 extern TFormSV* FormSV;
 
-// Adds one traffic line of a category 1..5 as the check boxes choose.
+// Adds one traffic line of a category 1..5 as the check boxes choose; the line's 8-bit text
+// (a lamp's number) is cp1251.
 void LogTraffic(const char* line, int category);
 
 }  // namespace lumora

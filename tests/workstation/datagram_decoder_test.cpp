@@ -179,6 +179,24 @@ TEST_F(DatagramDecoderTest, CellStatusWithAnEventAddsARowOnTop) {
   EXPECT_EQ(events_.LV1.Items()[1]->Caption(), "001aaa");
 }
 
+TEST_F(DatagramDecoderTest, ACyrillicNumberIsMatchedAsBytesAndShownAsText) {
+  // "абв001" as WORKER and the datagrams carry it, in cp1251.
+  StoreWorkerRow(2,
+                 "\xE0\xE1\xE2"
+                 "001",
+                 3);
+  traffic_.Check2.SetChecked(true);
+  lamp::StatusDatagram d = Status(IdCellStatus,
+                                  "\xE0\xE1\xE2"
+                                  "001");
+  d.set_event_code(0x3004);
+  Handle(d);
+  EXPECT_EQ(CellTable.datagram_count[2], 1);
+  ASSERT_EQ(events_.LV1.Items().Count(), 1);
+  EXPECT_EQ(events_.LV1.Items()[0]->Caption(), "абв001");
+  EXPECT_EQ(TrafficLines(), (std::vector<std::string>{"id= A5B6  inum=абв001 k92 "}));
+}
+
 TEST_F(DatagramDecoderTest, UnknownNumberChangesNothingButIsListed) {
   traffic_.Check2.SetChecked(true);
   lamp::StatusDatagram d = Status(IdCellStatus, "777zzz");
