@@ -513,6 +513,7 @@ class TForm : public TWinControl {
   void Show();
   void Hide();
   // Asks OnCloseQuery, then hides (or lets OnClose decide); a modal form's ShowModal returns.
+  // Closing the application's main form ends the program (TApplication::Terminate).
   void Close();
   // Shows the form and runs the application's modal runner until the form is closed;
   // timers keep firing meanwhile. Returns the modal result (IDCANCEL when none was set).
