@@ -16,7 +16,9 @@ class TRadioButton : public TWinControl {
   // the program made it.
   void SetChecked(bool v);
   // Input: the user clicks the button (which checks it).
-  void Click() { SetChecked(true); }
+  void Click() {
+    if (Enabled()) SetChecked(true);
+  }
   TNotifyEvent OnClick;
 
  private:

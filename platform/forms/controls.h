@@ -319,7 +319,9 @@ class TCheckBox : public TWinControl {
   // A change of state fires OnClick, whether the user or the program made it.
   void SetChecked(bool v);
   // Input: the user toggles the box.
-  void Click() { SetChecked(!checked_); }
+  void Click() {
+    if (Enabled()) SetChecked(!checked_);
+  }
   TNotifyEvent OnClick;
 
  private:

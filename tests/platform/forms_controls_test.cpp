@@ -104,6 +104,9 @@ TEST(RadioControls, OneCheckedPerParentAndGroupIndex) {
   EXPECT_TRUE(elsewhere.Checked());  // another parent, another group
   fn.Click();                        // already checked: nothing
   EXPECT_EQ(fn_clicks, 1);
+  tn.SetEnabled(false);
+  tn.Click();  // a disabled button takes no clicks
+  EXPECT_TRUE(fn.Checked());
   EXPECT_EQ(tn_clicks, 0);
 
   TRadioGroup group(&form, "RadioNSTR", "Строк");
