@@ -5,12 +5,15 @@
 //
 // Where Linux differs from Winsock:
 // - FIONREAD on a UDP socket gives the size of the next datagram, not the total of all
-//   waiting bytes; callers only test it against 0, so both agree on "something is waiting".
+//   waiting bytes, and 0 for an empty datagram, the same answer as for an empty queue: by
+//   itself it cannot tell "an empty datagram is waiting" from "nothing is waiting". The
+//   call below reports an empty datagram as 1 byte (see the last point); a caller that must
+//   not miss anything tests by receiving, as the server's receive tick does.
 // - SO_RCVBUF / SO_SNDBUF are capped by net.core.rmem_max / wmem_max; the kernel doubles the
 //   value it keeps. The call still succeeds, as on Windows.
 // - WSAStartup has nothing to start; it fills in version 2.2 and succeeds.
-// - recvfrom never blocks, whatever the socket's mode: the programs only call it after
-//   FIONREAD said something is waiting, and the UI thread must never hang in it.
+// - recvfrom never blocks, whatever the socket's mode: it is called on the UI thread, after
+//   FIONREAD or on its own as the test for a waiting datagram, and must never hang there.
 // - A datagram larger than the receive buffer fails (SOCKET_ERROR) and is consumed, as in
 //   Winsock; an empty datagram is reported by FIONREAD as 1 byte waiting, so the next
 //   recvfrom takes it (with the result 0) instead of it blocking the queue.
