@@ -74,6 +74,14 @@ std::uint32_t DatagramTimeOf(const std::tm& local) {
   return static_cast<std::uint32_t>(static_cast<std::uint64_t>(seconds) & 0xFFFFFFFFu);
 }
 
+std::uint32_t DatagramTimeAt(std::time_t moment) {
+  // A moment the C library cannot place on the local calendar reads as the field's zero
+  // calendar date rather than as whatever the structure held.
+  std::tm local{};
+  if (localtime_r(&moment, &local) == nullptr) local = std::tm{};
+  return DatagramTimeOf(local);
+}
+
 std::tm LocalTimeOfDatagram(std::uint32_t seconds) {
   const std::int64_t days = seconds / kSecondsPerDay;
   const std::int64_t of_day = seconds % kSecondsPerDay;

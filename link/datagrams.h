@@ -47,6 +47,9 @@ std::string_view ReadIndNum(std::span<const std::uint8_t> datagram);
 // The time field of a StatusDatagram: whole seconds of local time since 1899-12-30 00:00,
 // of which the low 32 bits are kept (so it wraps to 0 at 2036-02-05 06:28:16).
 std::uint32_t DatagramTimeOf(const std::tm& local);
+// The time field of a moment: DatagramTimeOf its local calendar time (what a sender writes
+// for "now").
+std::uint32_t DatagramTimeAt(std::time_t moment);
 // Back to the local calendar time that the field names (1899-12-30 plus the seconds).
 std::tm LocalTimeOfDatagram(std::uint32_t seconds);
 

@@ -40,7 +40,7 @@ std::time_t LinkNow() {
 }
 
 void SendStatusBuffer() {
-  StatusDatagramBuffer.set_time(StatusTimeField(LinkNow()));
+  StatusDatagramBuffer.set_time(lamp::DatagramTimeAt(LinkNow()));
   SendToWorkstation(StatusDatagramBuffer.bytes.data(), kStatusDatagramSize);
 }
 
@@ -72,12 +72,6 @@ void CopyAddressToRequest(const std::array<char, 7>& address) {
 }
 
 }  // namespace
-
-std::uint32_t StatusTimeField(std::time_t moment) {
-  std::tm local{};
-  localtime_r(&moment, &local);
-  return lamp::DatagramTimeOf(local);
-}
 
 void SetLinkClock(ClockSource source) {
   LinkClock = source;

@@ -80,10 +80,8 @@ void SendBatteryParameters(std::int32_t spare_word, const char* address,
 void SendCapacityData(std::int32_t spare_word, const char* address, const std::uint8_t* data16);
 void SendChargeData(std::int32_t spare_word, const char* address, const std::uint8_t* data32);
 
-// The time field of a StatusDatagram: local date and time as whole seconds since
-// 1899-12-30 00:00, low 32 bits (wraps at 2036-02-05 06:28:16 local time).
-std::uint32_t StatusTimeField(std::time_t moment);
-// Where the senders take "now" from; tests put a fixed moment here (null = the real clock).
+// Where the StatusDatagram senders take "now" for the time field (lamp::DatagramTimeAt);
+// tests put a fixed moment here (null = the real clock).
 using ClockSource = std::time_t (*)();
 void SetLinkClock(ClockSource source);
 

@@ -302,6 +302,21 @@ TEST(DatagramTime, SecondsSince1899WrapAt2036) {
   }
 }
 
+// A moment of the system clock goes through the local calendar: the field counts local
+// seconds, so it wraps at 06:28:16 local time whatever the zone.
+TEST(DatagramTime, MomentsCountLocalSecondsAndWrapIn2036) {
+  auto moment = [](int year, int month, int day, int hour, int minute, int second) {
+    std::tm t = Local(year, month, day, hour, minute, second);
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+  };
+  EXPECT_EQ(DatagramTimeAt(moment(2026, 12, 10, 8, 0, 0)), 4006051200u);
+  EXPECT_EQ(DatagramTimeAt(moment(1970, 1, 1, 0, 0, 0)), 25569u * 86400u);
+  EXPECT_EQ(DatagramTimeAt(moment(2036, 2, 5, 6, 28, 15)), 0xFFFFFFFFu);
+  EXPECT_EQ(DatagramTimeAt(moment(2036, 2, 5, 6, 28, 16)), 0u);
+  EXPECT_EQ(DatagramTimeAt(moment(2036, 2, 5, 6, 30, 0)), 104u);
+}
+
 TEST(DatagramTime, BackToTheLocalCalendar) {
   const std::tm cases[] = {Local(1899, 12, 30, 0, 0, 0), Local(2000, 2, 29, 23, 59, 59),
                            Local(2026, 12, 10, 8, 15, 2), Local(2036, 2, 5, 6, 28, 15)};

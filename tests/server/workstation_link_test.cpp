@@ -562,15 +562,6 @@ TEST_F(WorkstationLinkTest, AddressIsSixBytesAsTheyStand) {
   EXPECT_EQ(std::string(d.begin() + 4, d.begin() + 11), std::string("ab\0xyz\0", 7));
 }
 
-TEST(StatusTimeField, CountsLocalSecondsFrom1899AndWrapsIn2036) {
-  using tolvex::StatusTimeField;
-  EXPECT_EQ(StatusTimeField(LocalMoment(2026, 12, 10, 8, 0, 0)), 4006051200u);
-  EXPECT_EQ(StatusTimeField(LocalMoment(1970, 1, 1, 0, 0, 0)), 25569u * 86400u);
-  EXPECT_EQ(StatusTimeField(LocalMoment(2036, 2, 5, 6, 28, 15)), 0xFFFFFFFFu);
-  EXPECT_EQ(StatusTimeField(LocalMoment(2036, 2, 5, 6, 28, 16)), 0u);
-  EXPECT_EQ(StatusTimeField(LocalMoment(2036, 2, 5, 6, 30, 0)), 104u);
-}
-
 TEST_F(WorkstationLinkTest, StatusDatagramAfterTheWrapCarriesTheRestartedCount) {
   using namespace tolvex;
   FixedNow = LocalMoment(2036, 2, 5, 6, 28, 20);
