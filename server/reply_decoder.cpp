@@ -10,6 +10,7 @@
 #include "server/host_table.h"
 #include "server/main_window.h"
 #include "server/service_window.h"
+#include "server/station_frame.h"
 #include "server/workstation_link.h"
 
 namespace tolvex {
@@ -56,7 +57,7 @@ bool IsDischargeState(std::int32_t state) {
 
 std::uint64_t FactoryNumberOf(const std::uint8_t* header) {
   std::uint64_t value = 0;
-  for (int i = 7; i >= 0; --i) value = value << 8 | header[2 + i];
+  for (int i = 7; i >= 0; --i) value = value << 8 | header[kHeaderFabNum + i];
   return value;
 }
 
@@ -216,11 +217,11 @@ void DecodeStationReply(const std::uint8_t* header, std::int32_t payload_length,
 
   const std::uint64_t factory_number = FactoryNumberOf(header);
   const StationReplyWords w = ReadStationReplyWords(payload);
-  const std::int32_t frame_type = header[1];
+  const std::int32_t frame_type = header[kHeaderFrameType];
   const std::int32_t command = w.command;
 
   char address[7];
-  std::memcpy(address, header + 10, 6);
+  std::memcpy(address, header + kHeaderAddress, 6);
   address[6] = '\0';
   const int r = FindWorkerByTabnum(std::string_view(address, 6));
 
@@ -255,7 +256,7 @@ void DecodeStationReply(const std::uint8_t* header, std::int32_t payload_length,
   }
 
   if (frame_type == kFrameNumberCommand) {
-    SendCommandAnswerRecord(kFrameNumberCommand, command, address, header + 2,
+    SendCommandAnswerRecord(kFrameNumberCommand, command, address, header + kHeaderFabNum,
                             StationNumberOfSlot(slot), w.w5, w.w7);
   }
 

@@ -10,8 +10,6 @@
 
 namespace tolvex {
 
-inline constexpr int kStationHeaderSize = 22;
-
 // Debug switches copied from the service window's check boxes by the watchdog timer.
 extern std::int32_t DebugFlagDM92;
 extern std::int32_t DebugFlagEX92K;
@@ -31,7 +29,7 @@ struct StationReplyWords {
 StationReplyWords ReadStationReplyWords(std::span<const std::uint8_t> payload);
 
 // Called by the frame receiver of host slot `slot` for every frame whose CRC is good:
-// header = the 22 header bytes, body = payload_length payload bytes and the two CRC bytes.
+// header = the kFrameHeaderSize header bytes (station_frame.h), body = payload_length payload bytes and the two CRC bytes.
 void DecodeStationReply(const std::uint8_t* header, std::int32_t payload_length,
                         const std::uint8_t* body, std::int32_t slot);
 
