@@ -1,0 +1,196 @@
+#include "workstation/lamp_card.h"
+
+#include "link/cp1251.h"
+#include "workstation/lamp_mode_list.h"
+
+namespace lumora {
+
+TFormSVET* FormSVET = nullptr;
+bool LampCardReloadFlag = false;
+bool CurrentControlFlag = false;
+bool BatteryControlFlag = false;
+LampCardLinks LampCardHooks;
+
+namespace {
+
+void PlaceLabeledEdit(forms::TLabel& label, forms::TEdit& edit, int left, int top, int width) {
+  label.SetBounds(left, top, width, 16);
+  edit.SetBounds(left, top + 16, width, 22);
+}
+
+}  // namespace
+
+TFormSVET::TFormSVET() : forms::TForm("FormSVET", "Светильник") {
+  FormSVET = this;
+  SetBounds(200, 200, 582, 533);
+  SetVisible(false);
+
+  Panel1.SetBounds(0, 0, 582, 150);
+  PlaceLabeledEdit(LabelTN, EditTN, 8, 4, 80);
+  PlaceLabeledEdit(LabelWTN, EditWTN, 96, 4, 80);
+  PlaceLabeledEdit(LabelZST, EditZST, 184, 4, 50);
+  PlaceLabeledEdit(LabelFIO, EditFIO, 242, 4, 330);
+  PlaceLabeledEdit(LabelWTEL, EditWTEL, 8, 46, 120);
+  PlaceLabeledEdit(LabelUCH, EditUCH, 136, 46, 80);
+  PlaceLabeledEdit(LabelBR, EditBR, 224, 46, 80);
+  PlaceLabeledEdit(LabelNFIND, EditNFIND, 312, 46, 120);
+  PlaceLabeledEdit(LabelNCALL, EditNCALL, 440, 46, 132);
+  MemoCM.SetBounds(8, 90, 564, 54);
+
+  Panel4.SetBounds(0, 152, 300, 120);
+  LabelCharge.SetBounds(4, 20, 130, 16);
+  EditKK.SetBounds(136, 18, 40, 22);
+  EditCNAK.SetBounds(180, 18, 50, 22);
+  LabelDAT2.SetBounds(236, 4, 60, 16);
+  EditDAT2.SetBounds(234, 18, 62, 22);
+  LabelCapacity.SetBounds(4, 46, 130, 16);
+  EditPROC.SetBounds(136, 44, 40, 22);
+  EditCBATX.SetBounds(180, 44, 50, 22);
+  LabelDAT1.SetBounds(236, 30, 60, 16);
+  EditDAT1.SetBounds(234, 44, 62, 22);
+  LabelShift.SetBounds(4, 72, 130, 16);
+  EditSMTIME.SetBounds(136, 70, 94, 22);
+  EditSMBATT.SetBounds(234, 70, 62, 22);
+  LabelModeChanged.SetBounds(4, 98, 130, 16);
+  EditTIMIZM.SetBounds(136, 96, 94, 22);
+  EditDATIZM.SetBounds(234, 96, 62, 22);
+
+  ListView1.SetBounds(0, 276, 320, 257);
+  ListView1.SetReadOnly(true);
+
+  Panel2.SetBounds(324, 152, 258, 340);
+  EditWAIT.SetBounds(8, 20, 242, 22);
+  EditWAIT.SetReadOnly(true);
+  EditWAIT.SetColor(forms::clWhite);
+  BitBtn1.SetBounds(8, 50, 115, 28);
+  BitBtn2.SetBounds(135, 50, 115, 28);
+  BitBtn8.SetBounds(8, 84, 115, 28);
+  BitBtn10.SetBounds(135, 84, 115, 28);
+  BitBtn4.SetBounds(8, 118, 115, 28);
+  BitBtn9.SetBounds(135, 118, 115, 28);
+  Panel3.SetBounds(8, 154, 242, 180);
+  LabelCIK.SetBounds(8, 20, 40, 16);
+  EditCIK.SetBounds(50, 18, 80, 22);
+  EditCIK.SetReadOnly(true);
+  RadioMD.SetBounds(8, 46, 120, 90);
+  RadioMD.Items().Add("ОТКЛ");
+  RadioMD.Items().Add("ВКЛ");
+  RadioMD.Items().Add("АВТО");
+  RadioMD.SetItemIndex(2);
+  EditKC.SetBounds(140, 60, 90, 22);
+  EditKC.SetColor(forms::clWhite);
+  BitBtn3.SetBounds(140, 100, 90, 28);
+
+  BitBtn6.SetBounds(324, 496, 130, 30);
+  BitBtn5.SetBounds(460, 496, 118, 30);
+  BitBtn7.SetBounds(0, 0, 60, 24);
+  BitBtn7.SetVisible(false);
+}
+
+TFormSVET::~TFormSVET() {
+  if (FormSVET == this) FormSVET = nullptr;
+}
+
+void TFormSVET::TimerSTTimer() {
+  ListView1.SetViewStyle(forms::TViewStyle::vsReport);
+  ListView1.SetGridLines(true);
+  ListView1.Columns().Clear();
+  const struct {
+    const char* caption;
+    int width;
+  } columns[] = {{"Параметр", 150}, {"Знач.", 50}, {"Ток", 50}, {"Напр.", 50}, {"Время", 50}};
+  for (const auto& c : columns) {
+    forms::TListColumn* column = ListView1.Columns().Add();
+    column->SetCaption(c.caption);
+    column->SetWidth(c.width);
+  }
+  TimerST.SetEnabled(false);
+}
+
+void TFormSVET::FormCloseQuery(bool& can_close) {
+  EditWAIT.SetColor(forms::clWhite);
+  EditWAIT.SetText("");
+  EditKC.SetColor(forms::clWhite);
+  can_close = true;
+}
+
+void TFormSVET::ListView1AdvancedCustomDrawItem(forms::TListView& sender, forms::TListItem& item,
+                                                int /*state*/, forms::TCustomDrawStage stage,
+                                                bool& /*default_draw*/) {
+  if (stage != forms::TCustomDrawStage::cdPrePaint) return;
+  const int row = item.Index();
+  if (row == kRowPreDischarge || row == kRowControlDischarge) {
+    sender.Canvas().Brush.Color = kDischargeRowsColor;
+  } else if (row >= kRowCharge && row <= kRowEndChargeCurrentDrop) {
+    sender.Canvas().Brush.Color = kChargeRowsColor;
+  }
+}
+
+void TFormSVET::ListView1AdvancedCustomDrawSubItem(forms::TListView& sender,
+                                                   forms::TListItem& item, int sub_item,
+                                                   int /*state*/, forms::TCustomDrawStage stage,
+                                                   bool& /*default_draw*/) {
+  if (stage != forms::TCustomDrawStage::cdPrePaint) return;
+  const int row = item.Index();
+  forms::TCanvas& canvas = sender.Canvas();
+  if (row == kRowTrickle) {
+    canvas.Brush.Color = sub_item == 0 ? kTrickleCaptionColor : kTrickleValuesColor;
+  }
+  if (sub_item == 1) {
+    if (row == kRowCurrentControl) {
+      canvas.Font.Color = CurrentControlFlag ? kSwitchAlarmColor : kSwitchTextColor;
+    } else if (row == kRowBatteryControl) {
+      canvas.Font.Color = BatteryControlFlag ? kSwitchAlarmColor : kSwitchTextColor;
+    }
+  } else if (sub_item == 2) {
+    canvas.Font.Color = kCurrentColumnColor;
+  }
+}
+
+std::string LampCardNumber() {
+  if (FormSVET == nullptr) return {};
+  return lamp::Utf8ToCp1251(FormSVET->EditTN.Text());
+}
+
+void ClearBatteryFields() {
+  if (FormSVET == nullptr) return;
+  TFormSVET& f = *FormSVET;
+  for (forms::TEdit* edit : {&f.EditSMTIME, &f.EditSMBATT, &f.EditTIMIZM, &f.EditDATIZM,
+                             &f.EditDAT2, &f.EditDAT1, &f.EditKK, &f.EditCBATX, &f.EditPROC,
+                             &f.EditCNAK}) {
+    edit->SetText("");
+  }
+}
+
+void ClearLampCard() {
+  if (FormSVET == nullptr) return;
+  TFormSVET& f = *FormSVET;
+  for (forms::TEdit* edit : {&f.EditUCH, &f.EditBR, &f.EditZST, &f.EditFIO, &f.EditWTEL}) {
+    edit->SetText("");
+  }
+  ClearBatteryFields();
+}
+
+void ReloadLampCard() {
+  ClearLampCard();
+  if (FormSVET != nullptr) FormSVET->ListView1.Items().Clear();
+  LampCardReloadFlag = true;
+}
+
+void ShowModeOnLampCard(const lamp::ModeDisplayRecord& record) {
+  const ModeListRows list = BuildModeListRows(record);
+  CurrentControlFlag = list.current_control;
+  BatteryControlFlag = list.battery_control;
+  if (FormSVET == nullptr) return;
+  forms::TListItems& items = FormSVET->ListView1.Items();
+  items.BeginUpdate();
+  items.Clear();
+  for (const ModeListRow& row : list.rows) {
+    forms::TListItem* item = items.Add();
+    item->SetCaption(row.caption);
+    for (const std::string& cell : row.cells) item->SubItems().Add(cell);
+  }
+  items.EndUpdate();
+}
+
+}  // namespace lumora
