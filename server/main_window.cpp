@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/forms/application.h"
+
 namespace tolvex {
 
 TForm1* Form1 = nullptr;
@@ -34,6 +36,11 @@ TForm1::TForm1() : forms::TForm("Form1", "QVK-server  (14.06.14) ") {
 
 TForm1::~TForm1() {
   if (Form1 == this) Form1 = nullptr;
+}
+
+void EndProgram() {
+  for (forms::TForm* form : forms::Application().Forms()) form->Hide();
+  forms::Application().Terminate();
 }
 
 void AppendServerReport(const char* message) {

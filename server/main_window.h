@@ -72,6 +72,10 @@ class TForm1 : public forms::TForm {
 
 extern TForm1* Form1;
 
+// Ends the program: every form is hidden, so no window of the window system can hold the end
+// up, and the application loop is told to stop.
+void EndProgram();
+
 // Appends a time line and a message line to "svreport.txt" in the current directory when the
 // main window's report switch is on; an entry that cannot be written is dropped.
 void AppendServerReport(const char* message);

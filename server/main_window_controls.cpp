@@ -55,7 +55,7 @@ void TForm1::BitBtn4Click() {
   if (answer != forms::IDYES) return;
   AppendServerReport("Exit  Programm");
   AddServerEvent(kServerEventStopped);
-  forms::Application().Terminate();
+  EndProgram();
 }
 
 void TForm1::BitBtn5Click() {
@@ -83,7 +83,9 @@ void TForm1::Edit10DblClick() {
 }
 
 void TForm1::FormCloseQuery(bool& can_close) {
-  // The close box only hides the window; the server goes on from the tray.
+  // Once the program is ending, its windows close with it.
+  if (forms::Application().Terminated()) return;
+  // Otherwise the close box only hides the window; the server goes on from the tray.
   can_close = false;
   Hide();
 }

@@ -22,7 +22,7 @@ void EndSession(bool /*ending*/) {
 void EndOnRequest() {
   AppendServerReport("Exit  Programm");
   AddServerEvent(kServerEventStopped);
-  forms::Application().Terminate();
+  EndProgram();
 }
 
 void InstallSessionEndHandlers() {
@@ -44,7 +44,7 @@ void TForm1::Timer1Timer() {
       sys::WinExec(kPowerOffCommand, sys::SW_HIDE);
       break;
     case 8:
-      forms::Application().Terminate();
+      EndProgram();
       break;
     default:
       break;

@@ -37,7 +37,7 @@ void RefuseSecondCopy(TForm1& form) {
   form.TmStart.SetEnabled(false);
   form.TimerINTERVAL.SetEnabled(false);
   forms::Application().MessageBox("Программа уже загружена!", "ОШИБКА", forms::MB_OK);
-  forms::Application().Terminate();
+  EndProgram();
 }
 
 // Tick 7. Returns false while the tick is to be repeated.
