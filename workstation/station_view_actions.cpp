@@ -1,0 +1,174 @@
+// The station view's lists, station buttons, cell colours and the buttons of the cell card.
+#include <string>
+
+#include "link/cp1251.h"
+#include "workstation/lamp_card.h"
+#include "workstation/main_window.h"
+#include "workstation/measurement_log.h"
+#include "workstation/station_view.h"
+#include "workstation/view_hand_offs.h"
+
+namespace lumora {
+
+std::array<std::int32_t, kCellColorPositions> CellColorCodes{};
+
+namespace {
+
+struct ColumnSpec {
+  const char* caption;
+  int width;
+};
+
+constexpr ColumnSpec kStationColumnSpecs[kStationListColumns] = {
+    {"", 5}, {"Инд.номер", 60}, {"Состояние", 85}, {"Неиспр.", 100}, {"", 10}};
+
+constexpr int kStateColumn = 2;
+constexpr int kStatusColumn = 3;
+constexpr int kNumberSubItem = 0;
+
+// After a click the selection stays for a while, then goes; the counter counts the ticks.
+void DeselectAfter(forms::TListView& list, int& counter) {
+  if (list.Selected() == nullptr) {
+    counter = 0;
+    return;
+  }
+  if (++counter > kStationDeselectTicks) list.ClearSelection();
+}
+
+void PutSelectedNumber(const forms::TListView& list, forms::TEdit& number) {
+  const forms::TListItem* row = list.Selected();
+  if (row == nullptr) return;
+  number.SetText(row->SubItems().Get(kNumberSubItem));
+}
+
+void DrawStationCell(forms::TListView& list, forms::TListItem& item, int column,
+                     int first_position) {
+  forms::TCanvas& canvas = list.Canvas();
+  const StationCellColors colors =
+      StationCellDrawColors(column, first_position + item.Index(), canvas.Font.Color);
+  canvas.Font.Color = colors.font;
+  canvas.Brush.Color = colors.brush;
+}
+
+// The main window's place, for the windows opened beside it.
+int MainLeft() {
+  return MainForm != nullptr ? MainForm->Left() : 0;
+}
+int MainTop() {
+  return MainForm != nullptr ? MainForm->Top() : 0;
+}
+
+}  // namespace
+
+void SetCurrentStation(std::int32_t station) {
+  CurrentStation = station;
+}
+
+void SetCellColorState(std::int32_t code, std::int32_t position) {
+  if (position < 0 || position >= kCellColorPositions) return;
+  CellColorCodes[static_cast<std::size_t>(position)] = code;
+}
+
+void InitStationList(forms::TListView& list) {
+  list.SetGridLines(true);
+  list.SetViewStyle(forms::TViewStyle::vsReport);
+  for (const ColumnSpec& spec : kStationColumnSpecs) {
+    forms::TListColumn* column = list.Columns().Add();
+    column->SetWidth(spec.width);
+    column->SetCaption(spec.caption);
+  }
+  list.Items().BeginUpdate();
+  for (int i = 0; i < kStationListRows; ++i) {
+    forms::TListItem* row = list.Items().Add();
+    for (int k = 0; k < 3; ++k) row->SubItems().Add("");
+  }
+  list.Items().EndUpdate();
+}
+
+void InitStationListA() {
+  if (Form3 != nullptr) InitStationList(Form3->LV1A);
+}
+
+void InitStationListB() {
+  if (Form3 != nullptr) InitStationList(Form3->LV1B);
+}
+
+StationCellColors StationCellDrawColors(int column, int position, forms::TColor normal_font) {
+  StationCellColors colors{normal_font, forms::clWhite};
+  if (column == kStatusColumn) colors.font = kStatusTextColor;
+  if (column == kStateColumn && position >= 0 && position < kCellColorPositions) {
+    const std::int32_t code = CellColorCodes[static_cast<std::size_t>(position)];
+    if (code == kCellColorConnected) colors.brush = kCellConnectedBrush;
+    if (code == kCellColorReady) colors.brush = kCellReadyBrush;
+  }
+  return colors;
+}
+
+void TForm3::FormCreate() {
+  forms::SetWindowLongA(*this, forms::GWL_STYLE,
+                        forms::GetWindowLongA(*this, forms::GWL_STYLE) & 0xFF3FFFFF);
+}
+
+void TForm3::FormResize() {
+  const int half = Width() / 2;
+  LV1A.SetWidth(half - 10);
+  LV1B.SetLeft(half);
+  LV1B.SetWidth(half - 10);
+}
+
+void TForm3::Timer1Timer() {
+  EditNUMST.SetText(std::to_string(CurrentStation));
+  DeselectAfter(LV1A, DeselectCountA);
+  DeselectAfter(LV1B, DeselectCountB);
+}
+
+void TForm3::BitBtn2Click() {
+  if (CurrentStation > 1) --CurrentStation;
+}
+
+void TForm3::BitBtn3Click() {
+  if (CurrentStation < 100) ++CurrentStation;
+}
+
+void TForm3::LV1AClick() {
+  PutSelectedNumber(LV1A, EditINDN);
+}
+
+void TForm3::LV1BClick() {
+  PutSelectedNumber(LV1B, EditINDN);
+}
+
+void TForm3::LV1ACustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int sub_item,
+                                   int, bool&) {
+  DrawStationCell(sender, item, sub_item, 0);
+}
+
+void TForm3::LV1BCustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int sub_item,
+                                   int, bool&) {
+  DrawStationCell(sender, item, sub_item, kStationListRows);
+}
+
+void TForm3::BitBtn1Click() {
+  if (FormSVET == nullptr) return;
+  FormSVET->SetLeft(MainLeft() + 200);
+  FormSVET->SetTop(MainTop() + 200);
+  FormSVET->Show();
+  FormSVET->EditTN.SetText(EditINDN.Text());
+  // Characters as the card's reads count them: in 8-bit text.
+  if (lamp::Utf8ToCp1251(EditINDN.Text()).size() >= 2) {
+    ReloadLampCard();
+  } else {
+    ClearLampCard();
+    FormSVET->ListView1.Items().Clear();
+  }
+}
+
+void TForm3::BitBtn5Click() {
+  ShowEventHistory(MainLeft() + 80, MainTop() + 50, EditINDN.Text());
+}
+
+void TForm3::BitBtn4Click() {
+  if (FormLOG != nullptr) FormLOG->Show();
+}
+
+}  // namespace lumora
