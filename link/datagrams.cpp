@@ -65,10 +65,14 @@ std::string_view ReadIndNum(std::span<const std::uint8_t> datagram) {
 }
 
 std::uint32_t DatagramTimeOf(const std::tm& local) {
-  const std::int64_t days =
-      DaysFromCivil(local.tm_year + 1900LL, static_cast<unsigned>(local.tm_mon + 1),
-                    static_cast<unsigned>(local.tm_mday)) -
-      kDatagramEpochDays;
+  // Fields outside their ranges carry over as the C library's mktime does (month 12 is
+  // January of the next year, day 0 the last day of the month before), in 64-bit
+  // arithmetic so that no value of the structure can overflow.
+  const std::int64_t month_count = static_cast<std::int64_t>(local.tm_mon);
+  const std::int64_t year_carry = month_count >= 0 ? month_count / 12 : (month_count - 11) / 12;
+  const auto month = static_cast<unsigned>(month_count - year_carry * 12 + 1);
+  const std::int64_t days = DaysFromCivil(local.tm_year + 1900LL + year_carry, month, 1) +
+                            (static_cast<std::int64_t>(local.tm_mday) - 1) - kDatagramEpochDays;
   const std::int64_t seconds =
       days * kSecondsPerDay + local.tm_hour * 3600LL + local.tm_min * 60LL + local.tm_sec;
   return static_cast<std::uint32_t>(static_cast<std::uint64_t>(seconds) & 0xFFFFFFFFu);

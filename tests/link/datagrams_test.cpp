@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -300,6 +301,23 @@ TEST(DatagramTime, SecondsSince1899WrapAt2036) {
   for (const Case& c : cases) {
     EXPECT_EQ(DatagramTimeOf(c.local), c.seconds) << c.local.tm_year + 1900;
   }
+}
+
+// Fields outside their ranges carry over as mktime has them, and none overflows.
+TEST(DatagramTime, FieldsOutOfRangeCarryOver) {
+  EXPECT_EQ(DatagramTimeOf(Local(2025, 13, 1, 0, 0, 0)),
+            DatagramTimeOf(Local(2026, 1, 1, 0, 0, 0)));
+  EXPECT_EQ(DatagramTimeOf(Local(2026, 0, 1, 0, 0, 0)),
+            DatagramTimeOf(Local(2025, 12, 1, 0, 0, 0)));
+  EXPECT_EQ(DatagramTimeOf(Local(2026, 3, 0, 0, 0, 0)),
+            DatagramTimeOf(Local(2026, 2, 28, 0, 0, 0)));
+  EXPECT_EQ(DatagramTimeOf(Local(2026, 1, 1, 25, 0, 0)),
+            DatagramTimeOf(Local(2026, 1, 2, 1, 0, 0)));
+  std::tm extreme = Local(2026, 1, 1, 0, 0, 0);
+  extreme.tm_mon = std::numeric_limits<int>::max();
+  extreme.tm_mday = std::numeric_limits<int>::min();
+  extreme.tm_year = std::numeric_limits<int>::max();
+  (void)DatagramTimeOf(extreme);  // the sanitizers watch for overflow
 }
 
 // A moment of the system clock goes through the local calendar: the field counts local
