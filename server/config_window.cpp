@@ -38,13 +38,13 @@ void SetAutoStartBoxFromEntry(const sys::AutoStartEntries& entries) {
 TFormCFG::TFormCFG() : forms::TForm("FormCFG", "Конфигурация") {
   FormCFG = this;
   SetVisible(false);
-  SetBounds(330, 470, 330, 330);
+  SetBounds(330, 470, 350, 330);
   UpTT.SetAssociate(&Edit1);
   EditH.SetText(LocalMachineName());
   Edit1.SetBounds(110, 8, 40, 22);
   UpTT.SetBounds(150, 8, 16, 22);
   Label1.SetBounds(8, 10, 100, 16);
-  CheckHIDE.SetBounds(180, 8, 140, 20);
+  CheckHIDE.SetBounds(176, 8, 170, 20);
   Label2.SetBounds(8, 42, 60, 16);
   EditH.SetBounds(70, 40, 150, 22);
   Label3.SetBounds(8, 68, 60, 16);

@@ -1,5 +1,7 @@
 #include "server/service_window.h"
 
+#include <initializer_list>
+
 #include "server/cell_registry.h"
 #include "server/station_frame.h"
 
@@ -11,8 +13,55 @@ TFormSV::TFormSV() : forms::TForm("FormSV", "FormSV") {
   FormSV = this;
   SetBounds(200, 150, 760, 520);
   ListBox1.SetBounds(250, 8, 500, 480);
+  LayOutControls();
   StartWinsock();
   PrepareCellRegistry();
+}
+
+// The set-up panel on the left, the list on the right.
+void TFormSV::LayOutControls() {
+  const auto row = [](int r) { return 8 + 26 * r; };
+  forms::TLabel* labels[] = {&Label1, &Label3, &Label5};
+  forms::TEdit* left_edits[] = {&Edit3, &Edit6, &Edit8};
+  forms::TLabel* right_labels[] = {&Label2, &Label4, &Label6};
+  forms::TEdit* right_edits[] = {&Edit5, &Edit7, &EditKSOB};
+  for (int r = 0; r < 3; ++r) {
+    labels[r]->SetBounds(8, row(r) + 3, 40, 16);
+    left_edits[r]->SetBounds(50, row(r), 64, 22);
+    right_labels[r]->SetBounds(124, row(r) + 3, 40, 16);
+    right_edits[r]->SetBounds(166, row(r), 74, 22);
+  }
+  Edit4.SetBounds(8, row(3), 106, 22);
+  const auto buttons = [](int y, std::initializer_list<forms::TBitBtn*> list) {
+    int left = 8;
+    for (forms::TBitBtn* button : list) {
+      button->SetBounds(left, y, 56, 24);
+      left += 59;
+    }
+  };
+  buttons(row(4), {&BitBtn3, &BitBtn9, &BitBtn10, &BitBtn8});
+  EditIDN.SetBounds(8, row(5) + 6, 80, 22);
+  EditSTZ.SetBounds(94, row(5) + 6, 60, 22);
+  Edit14.SetBounds(160, row(5) + 6, 80, 22);
+  buttons(row(6) + 6, {&BitBtn4, &BitBtn14, &BitBtn15, &BitBtn11});
+  buttons(row(7) + 12, {&BitBtn5, &BitBtn6, &BitBtn7, &BitBtn2});
+  buttons(row(8) + 12, {&BitBtn12, &BitBtn13, &BitBtn16, &BitBtn17});
+  BitBtn1.SetBounds(8, row(9) + 12, 56, 24);
+  Edit2.SetBounds(70, row(9) + 12, 170, 22);
+  Label7.SetBounds(8, row(10) + 21, 40, 16);
+  Edit11.SetBounds(50, row(10) + 18, 64, 22);
+  Edit12.SetBounds(120, row(10) + 18, 56, 22);
+  Edit13.SetBounds(182, row(10) + 18, 58, 22);
+  Label8.SetBounds(8, row(11) + 21, 40, 16);
+  Edit9.SetBounds(50, row(11) + 18, 64, 22);
+  EditSV.SetBounds(120, row(11) + 18, 56, 22);
+  Edit10.SetBounds(182, row(11) + 18, 58, 22);
+  CheckOPR.SetBounds(8, row(12) + 26, 76, 20);
+  CheckPTX.SetBounds(86, row(12) + 26, 80, 20);
+  CheckIP.SetBounds(168, row(12) + 26, 72, 20);
+  CheckDM92.SetBounds(8, row(13) + 26, 76, 20);
+  CheckEX92K.SetBounds(86, row(13) + 26, 80, 20);
+  CheckMon.SetBounds(168, row(13) + 26, 72, 20);
 }
 
 TFormSV::~TFormSV() {

@@ -105,6 +105,9 @@ class TFormSV : public forms::TForm {
   void BitBtn17Click();
   void FormResize();
   void Edit11DblClick();
+
+ private:
+  void LayOutControls();
 };
 
 // The program's service window (null when none exists).

@@ -21,15 +21,15 @@ std::string NumberText(const forms::TEdit& edit) {
 TFormSQL::TFormSQL() : forms::TForm("FormSQL", "SQL") {
   FormSQL = this;
   SetVisible(false);
-  SetBounds(260, 190, 560, 400);
+  SetBounds(260, 190, 660, 400);
   Edit1.SetBounds(8, 8, 120, 22);
   Edit2.SetBounds(140, 8, 80, 22);
   forms::TBitBtn* buttons[] = {&BitBtn2, &BitBtn3, &BitBtn4, &BitBtn5, &BitBtn1,
                                &BitBtn7, &BitBtn8, &BitBtn9, &BitBtn10};
   int left = 8;
   for (forms::TBitBtn* button : buttons) {
-    button->SetBounds(left, 40, 58, 26);
-    left += 60;
+    button->SetBounds(left, 40, 70, 26);
+    left += 72;
   }
   Memo1.SetBounds(8, 74, Width() - 25, 290);
   Memo1.SetFontName("Courier New");
