@@ -29,8 +29,9 @@ std::int32_t OpenMonitorSocket() {
                                                MonitorEndpoints.bind_port);
   if (s == wsock::INVALID_SOCKET || wsock::bind(s, reinterpret_cast<const sockaddr*>(&local),
                                                 sizeof local) == wsock::SOCKET_ERROR) {
-    // The failed socket is released here; the handle keeps the old value so that senders
-    // still hand their datagrams to something (they are lost, as with a closed socket).
+    // The failed socket is released rather than leaked at every watchdog retry. The old one
+    // is closed already, so no handle is left: the senders' datagrams are lost until the
+    // next open succeeds, and none can reach a descriptor the process has reused since.
     if (s != wsock::INVALID_SOCKET) wsock::closesocket(s);
     MonitorSocket.handle = wsock::INVALID_SOCKET;
     if (FormSV != nullptr) FormSV->EditSV.SetText("ERR");
