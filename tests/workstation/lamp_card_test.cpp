@@ -1,0 +1,386 @@
+// The lamp card: its command buttons through the pending lamp command (a peer plays the
+// server), the battery answers from the decoder, the database re-read through its hooks, the
+// parameter list's colours, its columns and closing.
+#include "workstation/lamp_card.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "link/cp1251.h"
+#include "platform/forms/application.h"
+#include "tests/workstation/lamp_tools_link.h"
+#include "workstation/command_sender.h"
+#include "workstation/datagram_decoder.h"
+
+namespace {
+
+using namespace lumora;
+using lamp_tools_test::LinkToPeer;
+using lamp_tools_test::ServerPeer;
+
+struct ManualClockFirst {
+  ManualClockFirst() { forms::Application().UseManualClock(); }
+};
+
+// What the fake database reads and windows were asked, in order.
+std::vector<std::string> calls;
+std::int32_t worker_card_result = 1;
+std::int32_t battery_params_rows = 1;
+lamp::ModeDisplayRecord stored_record;
+
+class LampCardTest : public ::testing::Test {
+ protected:
+  LampCardTest() {
+    card_.ConnectHandlers();
+    calls.clear();
+    worker_card_result = 1;
+    battery_params_rows = 1;
+    stored_record = lamp::ModeDisplayRecord{};
+    LampCardReloadFlag = false;
+    LampCardHooks = LampCardLinks{};
+    LampCardHooks.LoadWorkerCard = [](const char* n) {
+      calls.push_back(std::string("worker ") + n);
+      return worker_card_result;
+    };
+    LampCardHooks.LoadDischargeReport = [](const char* n) {
+      calls.push_back(std::string("discharge ") + n);
+    };
+    LampCardHooks.LoadChargeReport = [](const char* n) {
+      calls.push_back(std::string("charge ") + n);
+    };
+    LampCardHooks.LoadShiftBattery = [](const char* n) {
+      calls.push_back(std::string("shift ") + n);
+    };
+    LampCardHooks.LoadBatteryParams = [](const char* n, lamp::ModeDisplayRecord& r) {
+      calls.push_back(std::string("params ") + n);
+      r = stored_record;
+      return battery_params_rows;
+    };
+    LampCardHooks.ShowModeOnBatteryForm = [](const lamp::ModeDisplayRecord&) {
+      calls.push_back("battery form");
+    };
+    LampCardHooks.ShowConnectWindow = [] { calls.push_back("connect window"); };
+    LampCardHooks.ShowBatteryEditor = [](int left, int top, const std::string& number) {
+      calls.push_back("editor " + std::to_string(left) + " " + std::to_string(top) + " " +
+                      number);
+    };
+    card_.EditTN.SetText("101abc");
+  }
+  ~LampCardTest() override {
+    LampCardHooks = LampCardLinks{};
+    DecoderHooks = DecoderHandOffs{};
+    SetLampWaitField(nullptr);
+  }
+
+  // One 100 ms tick of the card; the datagram it sent, if any.
+  std::optional<lamp::CommandDatagram> Tick() {
+    forms::Application().AdvanceTime(100);
+    return server_.Next(50);
+  }
+
+  void FillBatteryFields(const char* text) {
+    for (forms::TEdit* e : BatteryFields()) e->SetText(text);
+  }
+  std::vector<forms::TEdit*> BatteryFields() {
+    return {&card_.EditSMTIME, &card_.EditSMBATT, &card_.EditTIMIZM, &card_.EditDATIZM,
+            &card_.EditDAT2,   &card_.EditDAT1,   &card_.EditKK,     &card_.EditCBATX,
+            &card_.EditPROC,   &card_.EditCNAK};
+  }
+
+  ManualClockFirst clock_;
+  ServerPeer server_;
+  LinkToPeer link_{server_};
+  TFormSVET card_;
+};
+
+TEST_F(LampCardTest, CellButtonsQueueTheirCommandForTheCardsLamp) {
+  const struct {
+    forms::TBitBtn TFormSVET::*button;
+    std::int32_t command;
+  } cases[] = {{&TFormSVET::BitBtn1, CmdStart},
+               {&TFormSVET::BitBtn2, CmdStop},
+               {&TFormSVET::BitBtn8, CmdControlDischarge},
+               {&TFormSVET::BitBtn10, CmdReset}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    card_.EditWAIT.SetText("ЗАРЯД");
+    card_.EditWAIT.SetColor(forms::clWhite);
+    (card_.*c.button).Click();
+    EXPECT_EQ(card_.EditWAIT.Color(), kWaitColor);
+    EXPECT_EQ(card_.EditWAIT.Text(), "");
+    EXPECT_EQ(LampMessageHold, 10);
+    const auto sent = Tick();
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_EQ(sent->command_code(), static_cast<std::uint32_t>(c.command));
+    EXPECT_EQ(sent->target_word(), 201u);
+    EXPECT_EQ(sent->ind_num(), "101abc");
+    EXPECT_EQ(sent->p1(), 0);
+    EXPECT_EQ(sent->p2(), 0);
+    EXPECT_EQ(sent->p3(), 0);
+    ConfirmLampCommand();
+  }
+}
+
+TEST_F(LampCardTest, CyclicModeSendsTheCountKeptToAThousand) {
+  const struct {
+    const char* typed;
+    std::int32_t sent;
+    const char* shown;
+  } cases[] = {{"1500", 1000, "1000"}, {"1000", 1000, "1000"}, {"-3", -3, "-3"},
+               {"7", 7, "7"},          {"abc", 0, "0"},        {"", 0, "0"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    LampMessageHold = 0;
+    card_.RadioMD.SetItemIndex(1);
+    card_.EditKC.SetText(c.typed);
+    card_.EditCIK.SetText("АВТО");
+    card_.BitBtn3.Click();
+    EXPECT_EQ(card_.EditKC.Text(), c.shown);
+    EXPECT_EQ(card_.EditCIK.Text(), "");
+    EXPECT_EQ(card_.EditWAIT.Color(), kWaitColor);
+    EXPECT_EQ(LampMessageHold, 0);  // no hold: the state text may come back at once
+    const auto sent = Tick();
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_EQ(sent->command_code(), static_cast<std::uint32_t>(CmdSetCycleMode));
+    EXPECT_EQ(sent->target_word(), 201u);
+    EXPECT_EQ(sent->p1(), 1);
+    EXPECT_EQ(sent->p2(), c.sent);
+    EXPECT_EQ(sent->p3(), 0);
+    ConfirmLampCommand();
+  }
+}
+
+TEST_F(LampCardTest, ModeRecordAndBatteryStateReadsEmptyTheBatteryFields) {
+  ShowModeOnLampCard(lamp::ModeDisplayRecord{});
+  ASSERT_EQ(card_.ListView1.Items().Count(), 15);
+  FillBatteryFields("x");
+  card_.EditFIO.SetText("Иванов");
+  card_.BitBtn4.Click();
+  for (forms::TEdit* e : BatteryFields()) EXPECT_EQ(e->Text(), "") << e->Name();
+  EXPECT_EQ(card_.EditFIO.Text(), "Иванов");
+  EXPECT_EQ(card_.ListView1.Items().Count(), 0);
+  EXPECT_EQ(LampMessageHold, 10);
+  EXPECT_EQ(card_.EditWAIT.Color(), kWaitColor);
+  auto sent = Tick();
+  ASSERT_TRUE(sent.has_value());
+  EXPECT_EQ(sent->command_code(), static_cast<std::uint32_t>(CmdReadModeRecord));
+  EXPECT_EQ(sent->target_word(), 0u);
+  EXPECT_EQ(sent->p1(), 64);
+  ConfirmLampCommand();
+
+  ShowModeOnLampCard(lamp::ModeDisplayRecord{});
+  FillBatteryFields("y");
+  card_.BitBtn9.Click();
+  for (forms::TEdit* e : BatteryFields()) EXPECT_EQ(e->Text(), "") << e->Name();
+  EXPECT_EQ(card_.ListView1.Items().Count(), 15);  // the parameters stay
+  sent = Tick();
+  ASSERT_TRUE(sent.has_value());
+  EXPECT_EQ(sent->command_code(), static_cast<std::uint32_t>(CmdReadDischargeReport));
+  EXPECT_EQ(sent->target_word(), 0u);
+  EXPECT_EQ(sent->p1(), 0);
+}
+
+lamp::BatteryDatagram BatteryAnswer(std::uint32_t id, const char* number) {
+  lamp::BatteryDatagram d;
+  d.set_id(id);
+  d.set_ind_num_text(number);
+  return d;
+}
+
+void PutDataU16(lamp::BatteryDatagram& d, std::size_t offset, std::uint16_t v) {
+  d.data()[offset] = static_cast<std::uint8_t>(v);
+  d.data()[offset + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+TEST_F(LampCardTest, CapacityAnswerShowsAmpereHoursAndPercentThenAsksForTheChargeReport) {
+  const struct {
+    std::uint16_t current, minutes, nominal;
+    const char* capacity;
+    const char* percent;
+  } cases[] = {{1000, 90, 300, "1.50", "50%"},
+               {1000, 90, 0, "1.50", "0%"},
+               {0, 0, 200, "0.00", "0%"},
+               {65535, 65535, 1, "71580.60", "715806016%"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.capacity);
+    LampMessageHold = 0;
+    auto d = BatteryAnswer(lamp::IdCapacityData, "999zzz");  // not the card's lamp
+    PutDataU16(d, 2, c.current);
+    PutDataU16(d, 4, c.minutes);
+    PutDataU16(d, 6, c.nominal);
+    HandleDatagram(92, d.bytes.data());
+    EXPECT_EQ(card_.EditCBATX.Text(), c.capacity);
+    EXPECT_EQ(card_.EditPROC.Text(), c.percent);
+    EXPECT_EQ(card_.EditWAIT.Color(), kWaitColor);
+    EXPECT_EQ(LampMessageHold, 10);
+    const auto sent = Tick();
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_EQ(sent->command_code(), static_cast<std::uint32_t>(CmdReadChargeReport));
+    EXPECT_EQ(sent->ind_num(), "101abc");
+    EXPECT_EQ(sent->target_word(), 0u);
+    ConfirmLampCommand();
+  }
+}
+
+TEST_F(LampCardTest, ChargeAnswerShowsTheCountAndTheLastChargeWhenReported) {
+  card_.EditCNAK.SetText("keep");
+  auto d = BatteryAnswer(lamp::IdChargeData, "101abc");
+  PutDataU16(d, 2, 7);
+  d.data()[19] = 4;
+  PutDataU16(d, 20, 12345);
+  HandleDatagram(92, d.bytes.data());
+  EXPECT_EQ(card_.EditKK.Text(), "7");
+  EXPECT_EQ(card_.EditCNAK.Text(), "keep");
+
+  d.data()[19] = 5;
+  PutDataU16(d, 2, 8);
+  HandleDatagram(92, d.bytes.data());
+  EXPECT_EQ(card_.EditKK.Text(), "8");
+  EXPECT_EQ(card_.EditCNAK.Text(), "12.345");
+  ShowChargeCount(9, 0);
+  EXPECT_EQ(card_.EditCNAK.Text(), "0.000");
+  EXPECT_TRUE(server_.Silent());  // no further request
+}
+
+TEST_F(LampCardTest, ReReadLoadsTheLampInOrderAndShowsItsParameters) {
+  stored_record[1] = 3;
+  card_.EditUCH.SetText("12");
+  card_.EditWTN.SetText("W77");
+  FillBatteryFields("x");
+  card_.BitBtn6.Click();
+  EXPECT_EQ(card_.EditUCH.Text(), "");
+  EXPECT_EQ(card_.EditWTN.Text(), "W77");  // left for the read to overwrite
+  for (forms::TEdit* e : BatteryFields()) EXPECT_EQ(e->Text(), "");
+  EXPECT_TRUE(LampCardReloadFlag);
+  EXPECT_TRUE(calls.empty());
+  Tick();
+  EXPECT_FALSE(LampCardReloadFlag);
+  EXPECT_EQ(calls, (std::vector<std::string>{"worker 101abc", "discharge 101abc",
+                                             "charge 101abc", "shift 101abc", "params 101abc",
+                                             "battery form"}));
+  ASSERT_EQ(card_.ListView1.Items().Count(), 15);
+  EXPECT_EQ(card_.ListView1.Items()[0]->SubItems()[0], "Li-Ion");
+  calls.clear();
+  Tick();
+  EXPECT_TRUE(calls.empty());  // one read per request
+}
+
+TEST_F(LampCardTest, ReReadWithoutDatabaseOpensTheConnectWindowOnly) {
+  worker_card_result = -5;
+  ReloadLampCard();
+  Tick();
+  EXPECT_EQ(calls, (std::vector<std::string>{"worker 101abc", "connect window"}));
+  EXPECT_EQ(card_.ListView1.Items().Count(), 0);
+}
+
+TEST_F(LampCardTest, ReReadWithoutParameterRowLeavesTheListEmpty) {
+  battery_params_rows = 0;
+  worker_card_result = 0;  // no worker row is not "no database"
+  ShowModeOnLampCard(lamp::ModeDisplayRecord{});
+  ReloadLampCard();
+  Tick();
+  EXPECT_EQ(calls.back(), "params 101abc");
+  EXPECT_EQ(card_.ListView1.Items().Count(), 0);
+}
+
+TEST_F(LampCardTest, CyrillicNumberReachesReadsAndCommandsAsCp1251) {
+  card_.EditTN.SetText("01жк");
+  ReloadLampCard();
+  card_.BitBtn1.Click();
+  const auto sent = Tick();
+  const std::string cp = lamp::Utf8ToCp1251("01жк");
+  ASSERT_EQ(calls.size(), 6u);
+  EXPECT_EQ(calls[0], "worker " + cp);
+  ASSERT_TRUE(sent.has_value());
+  EXPECT_EQ(sent->ind_num(), cp);
+}
+
+TEST_F(LampCardTest, BatteryEditorOpensBesideTheCardWithItsNumber) {
+  card_.SetBounds(300, 100, 582, 533);
+  card_.BitBtn5.Click();
+  EXPECT_EQ(calls, (std::vector<std::string>{"editor 380 160 101abc"}));
+}
+
+TEST_F(LampCardTest, ColumnsAppearAfterTheFirstSecond) {
+  EXPECT_EQ(card_.ListView1.Columns().Count(), 0);
+  forms::Application().AdvanceTime(999);
+  EXPECT_EQ(card_.ListView1.Columns().Count(), 0);
+  forms::Application().AdvanceTime(1);
+  ASSERT_EQ(card_.ListView1.Columns().Count(), 5);
+  const char* captions[] = {"Параметр", "Знач.", "Ток", "Напр.", "Время"};
+  const int widths[] = {150, 50, 50, 50, 50};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(card_.ListView1.Columns()[i]->Caption(), captions[i]);
+    EXPECT_EQ(card_.ListView1.Columns()[i]->Width(), widths[i]);
+  }
+  EXPECT_EQ(card_.ListView1.ViewStyle(), forms::TViewStyle::vsReport);
+  EXPECT_TRUE(card_.ListView1.GridLines());
+  EXPECT_FALSE(card_.TimerST.Enabled());
+  while (server_.Next(10)) {
+  }
+}
+
+TEST_F(LampCardTest, ParameterListColours) {
+  lamp::ModeDisplayRecord r;
+  r[1] = 0x0203;  // current control on, battery control on
+  ShowModeOnLampCard(r);
+  forms::TListView& list = card_.ListView1;
+  const forms::TColor white = forms::clWindow;
+  const forms::TColor black = forms::clWindowText;
+  const struct {
+    int row, column;
+    forms::TColor brush, font;
+  } cases[] = {
+      {0, 0, white, black},
+      {0, 2, white, kCurrentColumnColor},
+      {4, 0, kDischargeRowsColor, black},
+      {4, 4, kDischargeRowsColor, black},
+      {10, 2, kDischargeRowsColor, kCurrentColumnColor},
+      {5, 1, kChargeRowsColor, black},
+      {9, 3, kChargeRowsColor, black},
+      {11, 0, kTrickleCaptionColor, black},
+      {11, 1, kTrickleValuesColor, black},
+      {11, 2, kTrickleValuesColor, kCurrentColumnColor},
+      {12, 0, white, black},
+      {13, 1, white, kSwitchAlarmColor},
+      {14, 1, white, kSwitchTextColor},
+      {13, 0, white, black},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.row) + "," + std::to_string(c.column));
+    const forms::TCellDraw cell = list.DrawCell(c.row, c.column);
+    EXPECT_EQ(cell.brush_color, c.brush);
+    EXPECT_EQ(cell.font_color, c.font);
+  }
+  r[1] = 0x0403;  // current control off, battery control off
+  ShowModeOnLampCard(r);
+  EXPECT_EQ(list.DrawCell(13, 1).font_color, kSwitchTextColor);
+  EXPECT_EQ(list.DrawCell(14, 1).font_color, kSwitchAlarmColor);
+}
+
+TEST_F(LampCardTest, ClosingHidesTheCardAndWhitensItsFields) {
+  card_.Show();
+  card_.EditWAIT.SetColor(kWaitColor);
+  card_.EditWAIT.SetText("Нет связи");
+  card_.EditKC.SetColor(kWaitColor);
+  card_.Close();
+  EXPECT_FALSE(card_.Visible());
+  EXPECT_EQ(card_.EditWAIT.Color(), forms::clWhite);
+  EXPECT_EQ(card_.EditWAIT.Text(), "");
+  EXPECT_EQ(card_.EditKC.Color(), forms::clWhite);
+}
+
+TEST_F(LampCardTest, UnansweredCommandEndsInNoLinkOnTheCard) {
+  card_.BitBtn1.Click();
+  int sends = 0;
+  for (int tick = 0; tick < 10; ++tick) {
+    if (Tick()) ++sends;
+  }
+  EXPECT_EQ(sends, 3);
+  EXPECT_EQ(card_.EditWAIT.Text(), "Нет связи");
+  EXPECT_EQ(card_.EditWAIT.FontColor(), forms::clRed);
+}
+
+}  // namespace
