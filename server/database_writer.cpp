@@ -1,6 +1,7 @@
 #include "server/database_writer.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "link/sql_text.h"
 #include "server/database_connection.h"
@@ -69,16 +70,15 @@ void AppendFabNum(lamp::SqlStatement& out, std::uint64_t fab_num) {
   out.AppendUnsigned(fab_num);
 }
 
-void AppendAssignment(lamp::SqlStatement& out, std::string_view name, std::int32_t value,
-                      bool first) {
-  if (!first) out.Append(", ");
-  out.Append(name);
-  out.Append("=");
-  out.AppendInt(value);
-}
+struct Assignment {
+  std::string_view column;
+  std::int32_t value;
+};
 
-// UPDATE BATTALL head: "DATE=" q(d) "," "TIME=" q(t) ",".
-void AppendTotalsUpdateHead(lamp::SqlStatement& out, std::string_view date, std::string_view time) {
+// "UPDATE BATTALL SET DATE=" q(d) ",TIME=" q(t) "," then "NAME=" v joined by ", ", then
+// " WHERE TABNUM=" q(number) ";". No blank follows the commas after the quoted texts.
+void BuildTotalsUpdate(lamp::SqlStatement& out, std::string_view date, std::string_view time,
+                       std::initializer_list<Assignment> assignments, std::string_view number) {
   out.Clear();
   out.Append("UPDATE BATTALL SET ");
   out.Append("DATE=");
@@ -87,9 +87,14 @@ void AppendTotalsUpdateHead(lamp::SqlStatement& out, std::string_view date, std:
   out.Append("TIME=");
   out.AppendQueryText(time);
   out.Append(",");
-}
-
-void AppendTotalsUpdateTail(lamp::SqlStatement& out, std::string_view number) {
+  bool first = true;
+  for (const Assignment& assignment : assignments) {
+    if (!first) out.Append(", ");
+    first = false;
+    out.Append(assignment.column);
+    out.Append("=");
+    out.AppendInt(assignment.value);
+  }
   out.Append(" WHERE TABNUM=");
   out.AppendQueryText(number);
   out.Append(";");
@@ -146,6 +151,17 @@ DateTimeText Now() {
   FormatSqlDate(text.date);
   FormatSqlTime(text.time);
   return text;
+}
+
+// Builds one statement with the date and time of now and sends it.
+template <typename Values>
+void WriteRowNow(void (*build)(lamp::SqlStatement&, std::string_view, std::string_view,
+                               const Values&),
+                 const Values& values, std::string_view operation) {
+  const DateTimeText now = Now();
+  lamp::SqlStatement statement(statement_storage);
+  build(statement, now.date, now.time, values);
+  Execute(statement, operation);
 }
 
 // ---- Error list ----
@@ -211,6 +227,19 @@ DischargeValues ComputeDischargeValues(std::int32_t IDIS, std::int32_t TDIS, std
   return values;
 }
 
+namespace {
+
+// The totals of a discharge report, with Cacc, Cet and Proc worked out of IDIS, TDIS and Cn.
+DischargeTotalsValues DischargeTotalsOf(std::string_view TabNum, std::int32_t IDIS,
+                                        std::int32_t TDIS, std::int32_t Cn, std::int32_t TIP,
+                                        std::int32_t ST, std::int32_t UCH, std::int32_t BRIG,
+                                        std::int32_t NUMBATT) {
+  const DischargeValues derived = ComputeDischargeValues(IDIS, TDIS, Cn);
+  return {TabNum, IDIS, TDIS, derived.Cacc, derived.Cet, derived.Proc, TIP, ST, UCH, BRIG, NUMBATT};
+}
+
+}  // namespace
+
 // ---- Builders ----
 
 void BuildEventStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
@@ -273,16 +302,16 @@ void BuildAddChAllStatement(lamp::SqlStatement& out, std::string_view date, std:
 
 void BuildUpdChAllStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
                             const ChargeTotalsValues& v) {
-  AppendTotalsUpdateHead(out, date, time);
-  AppendAssignment(out, "KZR", v.KZR, true);
-  AppendAssignment(out, "KZRB", v.KZRB, false);
-  AppendAssignment(out, "TIP", v.TIP, false);
-  AppendAssignment(out, "CNAK", v.CNAK, false);
-  AppendAssignment(out, "ST", v.ST, false);
-  AppendAssignment(out, "UCH", v.UCH, false);
-  AppendAssignment(out, "BRIG", v.BRIG, false);
-  AppendAssignment(out, "NUMBATT", v.NUMBATT, false);
-  AppendTotalsUpdateTail(out, v.TabNum);
+  BuildTotalsUpdate(out, date, time,
+                    {{"KZR", v.KZR},
+                     {"KZRB", v.KZRB},
+                     {"TIP", v.TIP},
+                     {"CNAK", v.CNAK},
+                     {"ST", v.ST},
+                     {"UCH", v.UCH},
+                     {"BRIG", v.BRIG},
+                     {"NUMBATT", v.NUMBATT}},
+                    v.TabNum);
 }
 
 void BuildAddDisAllStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
@@ -297,18 +326,18 @@ void BuildAddDisAllStatement(lamp::SqlStatement& out, std::string_view date, std
 
 void BuildUpdDisAllStatement(lamp::SqlStatement& out, std::string_view date, std::string_view time,
                              const DischargeTotalsValues& v) {
-  AppendTotalsUpdateHead(out, date, time);
-  AppendAssignment(out, "IDIS", v.IDIS, true);
-  AppendAssignment(out, "TDIS", v.TDIS, false);
-  AppendAssignment(out, "CACC", v.CACC, false);
-  AppendAssignment(out, "CET", v.CET, false);
-  AppendAssignment(out, "PROC", v.PROC, false);
-  AppendAssignment(out, "TIP", v.TIP, false);
-  AppendAssignment(out, "ST", v.ST, false);
-  AppendAssignment(out, "UCH", v.UCH, false);
-  AppendAssignment(out, "BRIG", v.BRIG, false);
-  AppendAssignment(out, "NUMBATT", v.NUMBATT, false);
-  AppendTotalsUpdateTail(out, v.TabNum);
+  BuildTotalsUpdate(out, date, time,
+                    {{"IDIS", v.IDIS},
+                     {"TDIS", v.TDIS},
+                     {"CACC", v.CACC},
+                     {"CET", v.CET},
+                     {"PROC", v.PROC},
+                     {"TIP", v.TIP},
+                     {"ST", v.ST},
+                     {"UCH", v.UCH},
+                     {"BRIG", v.BRIG},
+                     {"NUMBATT", v.NUMBATT}},
+                    v.TabNum);
 }
 
 // ---- Writers ----
@@ -331,12 +360,10 @@ void AddStat(std::string_view IndNum, std::uint64_t FabNum, std::int32_t UPW, st
              std::int32_t U5V, std::int32_t GR, std::int32_t UPWMIN, std::int32_t UPWMAX,
              std::int32_t UZRMIN, std::int32_t UZRMAX, std::int32_t U5VMIN, std::int32_t U5VMAX,
              std::int32_t GRMIN, std::int32_t GRMAX, std::int32_t FLN) {
-  const DateTimeText now = Now();
-  lamp::SqlStatement statement(statement_storage);
-  BuildStatStatement(statement, now.date, now.time,
-                     {IndNum, FabNum, UPW, UZR, U5V, GR, UPWMIN, UPWMAX, UZRMIN, UZRMAX, U5VMIN,
-                      U5VMAX, GRMIN, GRMAX, FLN});
-  Execute(statement, "AddStat");
+  WriteRowNow(&BuildStatStatement,
+              StatValues{IndNum, FabNum, UPW, UZR, U5V, GR, UPWMIN, UPWMAX, UZRMIN, UZRMAX, U5VMIN,
+                         U5VMAX, GRMIN, GRMAX, FLN},
+              "AddStat");
 }
 
 void AddAccCH(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KZR, std::int32_t KZRB,
@@ -345,13 +372,8 @@ void AddAccCH(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KZR, s
               std::int32_t I2Z, std::int32_t NUMBATT, std::int32_t CNAK) {
   const ChargeReportValues values{TabNum, FabNum, KZR,   KZRB, Tip, ST,      UCH, BRIG,
                                   FZAR,   VREAL,  IREAL, V2Z,  I2Z, NUMBATT, CNAK};
-  lamp::SqlStatement statement(statement_storage);
-  DateTimeText now = Now();
-  BuildAccumChStatement(statement, now.date, now.time, values);
-  Execute(statement, "AddAccCH");
-  now = Now();
-  BuildBattChRepStatement(statement, now.date, now.time, values);
-  Execute(statement, "AddAccCH Rep");
+  WriteRowNow(&BuildAccumChStatement, values, "AddAccCH");
+  WriteRowNow(&BuildBattChRepStatement, values, "AddAccCH Rep");
 }
 
 void AddChDis(std::string_view TabNum, std::uint64_t FabNum, std::int32_t IDIS, std::int32_t TDIS,
@@ -362,13 +384,8 @@ void AddChDis(std::string_view TabNum, std::uint64_t FabNum, std::int32_t IDIS, 
   const DischargeReportValues values{TabNum,      FabNum,       IDIS,  TDIS,  derived.Cacc,
                                      derived.Cet, derived.Proc, Tip,   ST,    UCH,
                                      BRIG,        FRAZ,         VREAL, IREAL, NUMBATT};
-  lamp::SqlStatement statement(statement_storage);
-  DateTimeText now = Now();
-  BuildAccumDisStatement(statement, now.date, now.time, values);
-  Execute(statement, "AddChDis");
-  now = Now();
-  BuildBattDisRepStatement(statement, now.date, now.time, values);
-  Execute(statement, "AddChDis Rep");
+  WriteRowNow(&BuildAccumDisStatement, values, "AddChDis");
+  WriteRowNow(&BuildBattDisRepStatement, values, "AddChDis Rep");
 }
 
 std::int32_t GetCOUNT(std::string_view TabNum) {
@@ -392,45 +409,29 @@ std::int32_t GetCOUNT(std::string_view TabNum) {
 void AddCHALL(std::string_view TabNum, std::int32_t KZR, std::int32_t KZRB, std::int32_t TIP,
               std::int32_t CNAK, std::int32_t ST, std::int32_t UCH, std::int32_t BRIG,
               std::int32_t NUMBATT) {
-  const DateTimeText now = Now();
-  lamp::SqlStatement statement(statement_storage);
-  BuildAddChAllStatement(statement, now.date, now.time,
-                         {TabNum, KZR, KZRB, TIP, CNAK, ST, UCH, BRIG, NUMBATT});
-  Execute(statement, "AddCHALL");
+  WriteRowNow(&BuildAddChAllStatement,
+              ChargeTotalsValues{TabNum, KZR, KZRB, TIP, CNAK, ST, UCH, BRIG, NUMBATT}, "AddCHALL");
 }
 
 void UpdCHALL(std::string_view TabNum, std::int32_t KZR, std::int32_t KZRB, std::int32_t TIP,
               std::int32_t CNAK, std::int32_t ST, std::int32_t UCH, std::int32_t BRIG,
               std::int32_t NUMBATT) {
-  const DateTimeText now = Now();
-  lamp::SqlStatement statement(statement_storage);
-  BuildUpdChAllStatement(statement, now.date, now.time,
-                         {TabNum, KZR, KZRB, TIP, CNAK, ST, UCH, BRIG, NUMBATT});
-  Execute(statement, "UpdCHALL");
+  WriteRowNow(&BuildUpdChAllStatement,
+              ChargeTotalsValues{TabNum, KZR, KZRB, TIP, CNAK, ST, UCH, BRIG, NUMBATT}, "UpdCHALL");
 }
 
 void AddDISSALL(std::string_view TabNum, std::int32_t IDIS, std::int32_t TDIS, std::int32_t Cn,
                 std::int32_t TIP, std::int32_t ST, std::int32_t UCH, std::int32_t BRIG,
                 std::int32_t NUMBATT) {
-  const DischargeValues derived = ComputeDischargeValues(IDIS, TDIS, Cn);
-  const DateTimeText now = Now();
-  lamp::SqlStatement statement(statement_storage);
-  BuildAddDisAllStatement(
-      statement, now.date, now.time,
-      {TabNum, IDIS, TDIS, derived.Cacc, derived.Cet, derived.Proc, TIP, ST, UCH, BRIG, NUMBATT});
-  Execute(statement, "AddDISSALL");
+  WriteRowNow(&BuildAddDisAllStatement,
+              DischargeTotalsOf(TabNum, IDIS, TDIS, Cn, TIP, ST, UCH, BRIG, NUMBATT), "AddDISSALL");
 }
 
 void UpdDISSALL(std::string_view TabNum, std::int32_t IDIS, std::int32_t TDIS, std::int32_t Cn,
                 std::int32_t TIP, std::int32_t ST, std::int32_t UCH, std::int32_t BRIG,
                 std::int32_t NUMBATT) {
-  const DischargeValues derived = ComputeDischargeValues(IDIS, TDIS, Cn);
-  const DateTimeText now = Now();
-  lamp::SqlStatement statement(statement_storage);
-  BuildUpdDisAllStatement(
-      statement, now.date, now.time,
-      {TabNum, IDIS, TDIS, derived.Cacc, derived.Cet, derived.Proc, TIP, ST, UCH, BRIG, NUMBATT});
-  Execute(statement, "UpdDISSALL");
+  WriteRowNow(&BuildUpdDisAllStatement,
+              DischargeTotalsOf(TabNum, IDIS, TDIS, Cn, TIP, ST, UCH, BRIG, NUMBATT), "UpdDISSALL");
 }
 
 // ---- Error list ----
