@@ -1,6 +1,7 @@
 #include "server/station_frame.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "platform/forms/application.h"
 #include "platform/net/winsock.h"
@@ -169,27 +170,32 @@ void SendStationFrame(int type, const std::uint8_t* payload, int n) {
   FrameTag = 1;
 }
 
-void SendCommandWords2(int type, int command, int w1, int w2) {
-  std::uint8_t payload[7];
+namespace {
+
+// Payload command, 0x80, length, then the 16-bit words; the frame type is remembered.
+void SendCommandWords(int type, int command, std::initializer_list<int> words) {
+  std::uint8_t payload[3 + 2 * 3];
+  const int n = 3 + 2 * static_cast<int>(words.size());
   payload[0] = static_cast<std::uint8_t>(command);
   payload[1] = 0x80;
-  payload[2] = 7;
-  PutWord(payload + 3, w1);
-  PutWord(payload + 5, w2);
-  SendStationFrame(type, payload, 7);
+  payload[2] = static_cast<std::uint8_t>(n);
+  std::uint8_t* at = payload + 3;
+  for (int word : words) {
+    PutWord(at, word);
+    at += 2;
+  }
+  SendStationFrame(type, payload, n);
   LastFrameType = type;
 }
 
+}  // namespace
+
+void SendCommandWords2(int type, int command, int w1, int w2) {
+  SendCommandWords(type, command, {w1, w2});
+}
+
 void SendCommandWords3(int type, int command, int w1, int w2, int w3) {
-  std::uint8_t payload[9];
-  payload[0] = static_cast<std::uint8_t>(command);
-  payload[1] = 0x80;
-  payload[2] = 9;
-  PutWord(payload + 3, w1);
-  PutWord(payload + 5, w2);
-  PutWord(payload + 7, w3);
-  SendStationFrame(type, payload, 9);
-  LastFrameType = type;
+  SendCommandWords(type, command, {w1, w2, w3});
 }
 
 void SendCommandBytes(int type, int command, int w1, int count, const std::uint8_t* bytes) {
