@@ -22,6 +22,8 @@ using Bt = lamp::BatteryDatagram;
 constexpr std::int32_t kCodeWriteNumber = 0xA09C;
 constexpr std::uint32_t kCodeWriteModeRecordIn = 0xB09F;
 constexpr std::int32_t kCodeWriteModeRecord = 0xA09F;
+// The code that only empties the slot and uses up the tick.
+constexpr std::int32_t kCodeNoFrame = 11;
 
 constexpr int kFrameCellCommand = 0x79;
 constexpr int kFrameNumberCommand = 0x7A;
@@ -165,74 +167,59 @@ std::int32_t RunPendingCommand() {
   if (code == 0) return 0;
   TargetHost = kAllHosts;
   const int kind = slot.number_kind;
-  auto address = [] { CopyAddressToRequest(PendingStationCommand.address); };
+  // Every code but 11 sends a frame, and each frame is addressed to the slot's cell.
+  if (code != kCodeNoFrame) CopyAddressToRequest(slot.address);
   switch (code) {
     case 1:
-      address();
       SendCellControl(0, 7);
       break;
     case 2:
-      address();
       SendCellControl(0, 0x101);
       break;
     case 4:
-      address();
       SendCellControl(2, 0x102);
       break;
     case 10:
-      address();
       SendCellControl(0, 10);
       break;
     case 20:
-      address();
       SendCellControl(0, 20);
       break;
     case 30:
-      address();
       SendCellReset(1, 2);
       break;
     case 131:
-      address();
       SetFrameTag(kind);
       SendCommandWords2(kFrameNumberCommand, 0x83, slot.P1, slot.P2);
       break;
     case 147:
-      address();
       SendCommandWords2(kFrameCellCommand, 0x93, 0, 0);
       break;
     case 148:
-      address();
       SendCommandWords2(kFrameCellCommand, 0x94, 0, 0);
       break;
     case 158:
-      address();
       SendModeRecordRequest(slot.P1);
       break;
     case 163:
-      address();
       SendCycleMode(slot.P1, slot.P2, slot.P3);
       break;
     case 166:
-      address();
       SendBatteryChange(slot.P1, slot.P2, slot.P3);
       break;
     case 257:
-      address();
       SetFrameTag(kind);
       SendCommandWords2(kFrameNumberCommand, 1, 0, 0);
       break;
     case 258:
-      address();
       SetFrameTag(kind);
       SendCommandWords2(kFrameNumberCommand, 2, slot.P1, slot.P2);
       break;
     case kCodeWriteNumber:
-      address();
       SetFrameTag(kind);
       SendCommandBytes(kFrameNumberCommand, 0x9C, slot.payload_word, 16, slot.payload.data());
       break;
     case kCodeWriteModeRecord:
-      address();
       SendCommandBytes(kFrameCellCommand, 0x9F, slot.payload_word, 48, slot.payload.data());
       break;
     default:  // 11: nothing to send; the tick is used up all the same
