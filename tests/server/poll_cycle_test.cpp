@@ -34,54 +34,18 @@
 #include "server/workstation_link.h"
 #include "server/workstation_socket.h"
 #include "simulator/station_codec.h"
+#include "tests/server/udp_peer.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-class UdpPeer {
- public:
-  UdpPeer() {
-    fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = ::inet_addr("127.0.0.1");
-    EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    socklen_t length = sizeof local;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length);
-    port_ = ntohs(local.sin_port);
-  }
-  ~UdpPeer() { ::close(fd_); }
-  std::uint16_t port() const { return port_; }
-  // Loopback delivers during the send, so what was sent is already waiting.
-  std::vector<Bytes> Drain() {
-    std::vector<Bytes> all;
-    for (;;) {
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, 0) <= 0) return all;
-      Bytes data(4096);
-      const ssize_t n = ::recv(fd_, data.data(), data.size(), 0);
-      if (n < 0) return all;
-      data.resize(static_cast<size_t>(n));
-      all.push_back(std::move(data));
-    }
-  }
-
- private:
-  int fd_ = -1;
-  std::uint16_t port_ = 0;
-};
+using server_test::UdpPeer;
+using server_test::AsStatus;
 
 stationsim::RequestFrame ParseRequest(const Bytes& d) {
   stationsim::RequestFrame r;
   EXPECT_EQ(stationsim::ParseRequestFrame(d, r), stationsim::RequestParse::kOk);
   return r;
-}
-
-lamp::StatusDatagram AsStatus(const Bytes& d) {
-  lamp::StatusDatagram s;
-  std::memcpy(s.bytes.data(), d.data(), std::min(d.size(), s.bytes.size()));
-  return s;
 }
 
 std::string CellNumber(int station, int index) {

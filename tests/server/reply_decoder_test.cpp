@@ -32,61 +32,14 @@
 #include "server/workstation_link.h"
 #include "server/workstation_socket.h"
 #include "simulator/station_codec.h"
+#include "tests/server/udp_peer.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-class UdpPeer {
- public:
-  explicit UdpPeer(const char* address = "127.0.0.1") {
-    fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = ::inet_addr(address);
-    EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    socklen_t length = sizeof local;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length);
-    port_ = ntohs(local.sin_port);
-  }
-  ~UdpPeer() { ::close(fd_); }
-  std::uint16_t port() const { return port_; }
-  std::optional<Bytes> Receive(int timeout_ms = 500) {
-    pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, timeout_ms) <= 0) return std::nullopt;
-    Bytes data(4096);
-    const ssize_t n = ::recv(fd_, data.data(), data.size(), 0);
-    if (n < 0) return std::nullopt;
-    data.resize(static_cast<size_t>(n));
-    return data;
-  }
-  bool Silent(int timeout_ms = 50) { return !Receive(timeout_ms).has_value(); }
-  void SendTo(std::uint16_t port, const Bytes& bytes) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = ::inet_addr("127.0.0.1");
-    to.sin_port = htons(port);
-    ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-  }
-
- private:
-  int fd_ = -1;
-  std::uint16_t port_ = 0;
-};
-
-lamp::StatusDatagram AsStatus(const Bytes& d) {
-  lamp::StatusDatagram s;
-  EXPECT_EQ(d.size(), s.bytes.size());
-  std::memcpy(s.bytes.data(), d.data(), std::min(d.size(), s.bytes.size()));
-  return s;
-}
-
-lamp::BatteryDatagram AsBattery(const Bytes& d) {
-  lamp::BatteryDatagram b;
-  EXPECT_EQ(d.size(), b.bytes.size());
-  std::memcpy(b.bytes.data(), d.data(), std::min(d.size(), b.bytes.size()));
-  return b;
-}
+using server_test::UdpPeer;
+using server_test::AsStatus;
+using server_test::AsBattery;
 
 // An answer of a station: the words at payload offsets 3, 5, ..., 41 (word N at offset N).
 struct Answer {

@@ -27,10 +27,12 @@
 #include "server/service_window.h"
 #include "server/station_frame.h"
 #include "server/workstation_socket.h"
+#include "tests/server/udp_peer.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using server_test::UdpPeer;
 
 std::uint32_t U32(const Bytes& b, int offset) {
   return b[offset] | b[offset + 1] << 8 | b[offset + 2] << 16 |
@@ -40,47 +42,6 @@ std::uint32_t U32(const Bytes& b, int offset) {
 void PutU32(Bytes& b, int offset, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
-
-// A loopback UDP socket on a free port: the workstation's end or a station.
-class UdpPeer {
- public:
-  explicit UdpPeer(const char* address = "127.0.0.1") {
-    fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = ::inet_addr(address);
-    local.sin_port = 0;
-    EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    socklen_t length = sizeof local;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length);
-    port_ = ntohs(local.sin_port);
-  }
-  ~UdpPeer() { ::close(fd_); }
-  std::uint16_t port() const { return port_; }
-
-  std::optional<Bytes> Receive(int timeout_ms = 500) {
-    pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, timeout_ms) <= 0) return std::nullopt;
-    Bytes data(4096);
-    const ssize_t n = ::recv(fd_, data.data(), data.size(), 0);
-    if (n < 0) return std::nullopt;
-    data.resize(static_cast<size_t>(n));
-    return data;
-  }
-  bool Silent(int timeout_ms = 50) { return !Receive(timeout_ms).has_value(); }
-
-  void SendTo(std::uint16_t port, const Bytes& bytes) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = ::inet_addr("127.0.0.1");
-    to.sin_port = htons(port);
-    ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-  }
-
- private:
-  int fd_ = -1;
-  std::uint16_t port_ = 0;
-};
 
 // A station frame as the stations receive it.
 struct SentFrame {
