@@ -1,0 +1,230 @@
+// The editor's traffic: reading a record from the device or the database, the write to the
+// device on the 150 ms timer with its answer windows, the battery change, and the database
+// writes once the device has confirmed.
+#include <algorithm>
+#include <cstdio>
+#include <span>
+#include <string>
+
+#include "link/cp1251.h"
+#include "platform/forms/application.h"
+#include "workstation/battery_editor.h"
+#include "workstation/battery_writes.h"
+#include "workstation/command_sender.h"
+#include "workstation/database_client.h"
+
+namespace lumora {
+
+lamp::ModeDisplayRecord ModeFormRecord{};
+std::array<std::uint16_t, 26> ModeWriteWords{};
+std::int32_t ModeWritePending = 0;
+std::int32_t ModeReadWindow = 0;
+std::int32_t ModeWriteWindow = 0;
+std::int32_t ModeWriteState = kModeWriteSent;
+std::array<char, 20> ModeFormNumber{};
+std::int32_t LastAnswerCommand = 0;
+BatteryEditorLinks BatteryEditorHooks;
+
+namespace {
+
+// P1 of the record read, and the target of a battery change.
+constexpr std::int32_t kModeReadLength = 64;
+
+// An edit's text as the 8-bit text the device and the database take, cut to max_length.
+template <std::size_t N>
+void CopyCp1251(const forms::TEdit& edit, std::array<char, N>& out, std::size_t max_length) {
+  static_assert(N >= 1);
+  out.fill('\0');
+  lamp::Utf8ToCp1251(edit.Text(), std::span<char>(out.data(), std::min(N, max_length + 1)));
+}
+
+std::string EditNumber(const TFormBAT& form) {
+  return lamp::Utf8ToCp1251(form.EditTN.Text());
+}
+
+// "%d" of a lamp-card field; `fallback` when it holds no number.
+std::int32_t ReadWorkerValue(const std::string& text, std::int32_t fallback) {
+  int value = 0;
+  return std::sscanf(text.c_str(), "%d", &value) == 1 ? value : fallback;
+}
+
+void ShowErrorBox(const TFormBAT& form, int code) {
+  if (FormERR == nullptr) return;
+  FormERR->SetLeft(form.Left() + 110);
+  FormERR->SetTop(form.Top() + 90);
+  SetErrorMessage(code);
+  FormERR->ShowModal();
+}
+
+void ResetStatus(TFormBAT& form, forms::TColor colour) {
+  form.Edit1.SetText("");
+  form.Edit1.SetColor(colour);
+}
+
+// The database writes of a confirmed record, with the battery change when it is marked.
+void StoreConfirmedRecord(TFormBAT& form) {
+  std::string station, section, brigade;
+  if (BatteryEditorHooks.ReadLampCardWorker != nullptr) {
+    BatteryEditorHooks.ReadLampCardWorker(station, section, brigade);
+  }
+  const std::int32_t st = ReadWorkerValue(station, 0);
+  const std::int32_t uch = ReadWorkerValue(section, 9);
+  const std::int32_t brig = ReadWorkerValue(brigade, 0);
+  std::array<char, kModeCommentLength + 1> comment{};
+  CopyCp1251(form.EditCOMT, comment, kModeCommentLength);
+  CopyCp1251(form.EditTN, ModeFormNumber, kModeFormNumberLength);
+  const char* number = ModeFormNumber.data();
+
+  SaveBatteryParams(number, ModeFormRecord, st, uch, brig, comment.data());
+  LogBatteryParams(number, ModeFormRecord, st, uch, brig, comment.data());
+  if (form.CheckSMB.Checked()) {
+    SaveShiftBattery(number, ModeFormRecord, st, uch, brig);
+    ResetChargeReport(number);
+    if (CountBatteryTotals(number) == 0) {
+      InsertBatteryTotals(number, st, uch, brig);
+    } else {
+      ResetBatteryTotals(number, st, uch, brig);
+    }
+    if (CountDischargeReports(number) != 0) ResetDischargeReport(number, st, uch, brig);
+  }
+  form.Edit1.SetColor(forms::clWhite);
+  ModeWriteState = kModeWriteStored;
+}
+
+void SendPendingRecord(TFormBAT& form) {
+  ModeWritePending = 0;
+  CopyCp1251(form.EditTN, ModeFormNumber, kModeFormNumberLength);
+  std::array<std::int32_t, lamp::kModeRecordWordCount> values{};
+  for (std::size_t n = 0; n < values.size(); ++n) values[n] = ModeWriteWords[n];
+  SendModeRecord(CmdWriteModeRecord, 0, ModeFormNumber.data(), values.data(), kTargetNone);
+  ResetStatus(form, kModeWriteWaitColor);
+  ModeWriteWindow = kModeWriteTicks;
+  LastAnswerCommand = 0;
+  ModeWriteState = kModeWriteSent;
+}
+
+}  // namespace
+
+void SetLastAnswerCommand(std::int32_t command) {
+  LastAnswerCommand = command;
+}
+
+void UnpackModeRecord(const std::uint8_t* bytes) {
+  const lamp::ModeDisplayRecord record =
+      lamp::UnpackModeRecord(std::span<const std::uint8_t, lamp::kModeRecordSize>(
+          bytes, lamp::kModeRecordSize));
+  if (BatteryEditorHooks.ShowModeOnLampCard != nullptr) {
+    BatteryEditorHooks.ShowModeOnLampCard(record);
+  }
+  ShowModeOnBatteryForm(record);
+}
+
+void TakeModeRecordReply(const std::uint8_t* bytes) {
+  if (ModeReadWindow <= 0) return;
+  ModeFormRecord = lamp::UnpackModeRecord(
+      std::span<const std::uint8_t, lamp::kModeRecordSize>(bytes, lamp::kModeRecordSize));
+  ShowModeOnBatteryForm(ModeFormRecord);
+}
+
+void HandleModeRecordReply(std::int32_t /*slot*/, const std::uint8_t* data) {
+  if (data == nullptr) return;
+  UnpackModeRecord(data);
+  TakeModeRecordReply(data);
+}
+
+void ShowBatteryEditor(int left, int top, const std::string& number) {
+  if (FormBAT == nullptr) return;
+  FormBAT->SetLeft(left);
+  FormBAT->SetTop(top);
+  FormBAT->Show();
+  FormBAT->EditTN.SetText(number);
+}
+
+void TFormBAT::BitBtn4Click() {
+  Edit1.SetText("");
+  const int result = FillDefaultMode();
+  if (result != kModeFormOk) ShowErrorBox(*this, result);
+}
+
+void TFormBAT::BitBtn3Click() {
+  Edit1.SetText("");
+  const int result = CollectModeForm();
+  ShowModeOnBatteryForm(ModeFormRecord);
+  if (result != kModeFormOk) {
+    ShowErrorBox(*this, result);
+    return;
+  }
+  ModeWriteWords.fill(0);
+  const lamp::ModeRecord packed = lamp::PackModeRecord(ModeFormRecord);
+  for (std::size_t n = 0; n < lamp::kModeRecordWordCount; ++n) ModeWriteWords[n] = packed.word(n);
+  ModeWritePending = kModeWriteRequested;
+}
+
+void TFormBAT::BitBtn2Click() {
+  ClearModeForm();
+  const std::string number = EditNumber(*this);
+  SendCommandParams(CmdReadModeRecord, kTargetNone, number.c_str(), kModeReadLength, 0, 0);
+  ModeReadWindow = kModeReadTicks;
+  ResetStatus(*this, forms::clWhite);
+}
+
+void TFormBAT::BitBtn1Click() {
+  ResetStatus(*this, forms::clWhite);
+  ClearModeForm();
+  lamp::ModeDisplayRecord record{};
+  const std::string number = EditNumber(*this);
+  if (LoadBatteryParams(number.c_str(), record) <= 0) return;
+  ModeFormRecord = record;
+  ShowModeOnBatteryForm(ModeFormRecord);
+}
+
+void TFormBAT::BitBtn5Click() {
+  ShowModeOnBatteryForm(ModeFormRecord);
+}
+
+void TFormBAT::BitBtn6Click() {
+  Edit1.SetText("");
+  // A form that fails its checks would store the record collected before it; store nothing.
+  const int result = CollectModeForm();
+  if (result != kModeFormOk) {
+    ShowErrorBox(*this, result);
+    return;
+  }
+  const std::string number = EditNumber(*this);
+  SaveBatteryParams(number.c_str(), ModeFormRecord, 0, 0, 0, kDatabaseOnlyComment);
+  if (CheckSMB.Checked()) {
+    SaveShiftBattery(number.c_str(), ModeFormRecord, 0, 0, 0);
+    ResetChargeReport(number.c_str());
+  }
+}
+
+void TFormBAT::Timer1Timer() {
+  if (ModeReadWindow > 0) --ModeReadWindow;
+  if (ModeWriteWindow > 0) --ModeWriteWindow;
+  if (ModeWriteWindow == 1) {
+    if (ModeWriteState != kModeWriteStored) {
+      Edit1.SetFontColor(kNoAnswerColor);
+      Edit1.SetText(kNoAnswerText);
+    }
+    CheckSMB.SetChecked(false);
+  }
+  if (ModeWriteWindow > 0) {
+    if (ModeWriteState == kModeWriteConfirmed) StoreConfirmedRecord(*this);
+    if (ModeWriteState == kModeWriteChangeSent && LastAnswerCommand == kBatteryChangeAnswer) {
+      ModeWriteState = kModeWriteConfirmed;
+    }
+    if (LastAnswerCommand == kModeRecordAnswer) {
+      LastAnswerCommand = 0;
+      if (CheckSMB.Checked()) {
+        CopyCp1251(EditTN, ModeFormNumber, kModeFormNumberLength);
+        SendCommandParams(CmdBatteryChange, kTargetCell, ModeFormNumber.data(), 1, 0, 0);
+        ModeWriteState = kModeWriteChangeSent;
+      } else {
+        ModeWriteState = kModeWriteConfirmed;
+      }
+    }
+  }
+  if (ModeWritePending == kModeWriteRequested) SendPendingRecord(*this);
+}
+
+}  // namespace lumora

@@ -1,0 +1,287 @@
+#include "workstation/battery_writes.h"
+
+#include <array>
+
+#include "workstation/database_client.h"
+
+namespace lumora {
+
+namespace {
+
+// The BATTPARM and BATTLOG column list (one literal, tab included).
+constexpr const char* kBatteryParamsColumns =
+    " (Date , Time , TabNum,      Tip , CELL, CNOM, VNOM, IDISD, VMIND,  ICH1, VMAXCH1, TIMCH1, "
+    "ICH2, VMAXCH2, TIMCH2, ICHPOD, VMAXCHPOD, IDISCNT,VMINCNT, DELTA, IMINCH, PFLAG,NFLAG, "
+    "R_NET,\t ST, UCH, BRIG, COMMENT)";
+
+// The record indexes written after the number, in column order; NFLAG (-1) is bits 8-15 of
+// the type word.
+constexpr std::array<int, 20> kBatteryParamsIndexes = {1,  2,  0,  19, 4,  5,  6,  7,  8,  9,
+                                                       10, 11, 14, 15, 12, 13, 16, 3,  17, -1};
+
+struct DateTimeTexts {
+  std::array<char, lamp::kSqlDateTextSize> date{};
+  std::array<char, lamp::kSqlTimeTextSize> time{};
+
+  // One moment for both texts, so a statement that needs them twice writes them alike.
+  DateTimeTexts() {
+    const std::tm local = lamp::LocalTimeOf(std::time(nullptr));
+    lamp::FormatSqlDate(date, local);
+    lamp::FormatSqlTime(time, local);
+  }
+  std::string_view d() const { return date.data(); }
+  std::string_view t() const { return time.data(); }
+};
+
+void AppendValue(lamp::SqlStatement& s, std::int32_t value) {
+  s.Append(", ");
+  s.AppendInt(value);
+}
+
+std::string_view View(const char* text) {
+  return text != nullptr ? std::string_view(text) : std::string_view();
+}
+
+
+std::int32_t RunCount(const lamp::SqlStatement& s) {
+  std::int32_t count = 0;
+  RunStatement(s, [&count](const std::vector<ColumnText>& columns) {
+    if (!columns.empty()) count = columns[0].Int(count);
+  });
+  return count;
+}
+
+}  // namespace
+
+void BuildBatteryParamsStatement(lamp::SqlStatement& s, bool history, std::string_view d,
+                                 std::string_view t, std::string_view number,
+                                 const lamp::ModeDisplayRecord& r, std::int32_t st,
+                                 std::int32_t uch, std::int32_t brig, std::string_view comment) {
+  s.Clear();
+  s.Append(history ? "INSERT INTO " : "REPLACE INTO ");
+  s.Append(history ? "BATTLOG" : "BATTPARM");
+  s.Append(kBatteryParamsColumns);
+  s.Append(" VALUES (");
+  s.AppendQuoted(d);
+  s.Append(", ");
+  s.AppendQuoted(t);
+  s.Append(", ");
+  s.AppendQuoted(number);
+  for (const int index : kBatteryParamsIndexes) {
+    if (index >= 0) {
+      AppendValue(s, r[static_cast<std::size_t>(index)]);
+    } else {
+      AppendValue(s, (r[lamp::kModeTypeAndSwitches] >> 8) & 0xFF);
+    }
+  }
+  AppendValue(s, r[lamp::kModeCircuitResistance]);
+  AppendValue(s, st);
+  AppendValue(s, uch);
+  AppendValue(s, brig);
+  s.Append(", ");
+  s.AppendQuoted(comment);
+  s.Append(");");
+}
+
+void BuildShiftBatteryStatement(lamp::SqlStatement& s, std::string_view d, std::string_view t,
+                                std::string_view number, const lamp::ModeDisplayRecord& r,
+                                std::int32_t st, std::int32_t uch, std::int32_t brig) {
+  s.Clear();
+  s.Append("REPLACE INTO ");
+  s.Append("SMENABATT");
+  s.Append(" (Date , Time , TabNum,      Tip , CELL, CNOM, VNOM, \t ST, UCH, BRIG)");
+  s.Append(" VALUES (");
+  s.AppendQuoted(d);
+  s.Append(", ");
+  s.AppendQuoted(t);
+  s.Append(", ");
+  s.AppendQuoted(number);
+  AppendValue(s, r[lamp::kModeTypeAndSwitches]);
+  AppendValue(s, r[lamp::kModeCellCount]);
+  AppendValue(s, r[lamp::kModeCapacity]);
+  AppendValue(s, r[lamp::kModeNominalVoltage]);
+  AppendValue(s, st);
+  AppendValue(s, uch);
+  AppendValue(s, brig);
+  s.Append(");");
+}
+
+void BuildResetChargeReportStatement(lamp::SqlStatement& s, std::string_view d,
+                                     std::string_view t, std::string_view number) {
+  s.Clear();
+  s.Append("UPDATE  BATTCHREP  SET DATE=");
+  s.AppendQuoted(d);
+  s.Append(", TIME=");
+  s.AppendQuoted(t);
+  s.Append(", KZR=0 , CNAK=-1    WHERE TABNUM= ");
+  s.AppendQuoted(number);
+  s.Append(";");
+}
+
+void BuildCountBatteryTotalsQuery(lamp::SqlStatement& s, std::string_view number) {
+  s.Clear();
+  s.Append("SELECT COUNT(*)  FROM BATTALL  WHERE TABNUM= ");
+  s.AppendQuoted(number);
+  s.Append(";");
+}
+
+void BuildCountDischargeReportsQuery(lamp::SqlStatement& s, std::string_view number) {
+  s.Clear();
+  s.Append("SELECT COUNT(*)  FROM battdisrep  WHERE TABNUM= ");
+  s.AppendQuoted(number);
+  s.Append(";");
+}
+
+void BuildInsertBatteryTotalsStatement(lamp::SqlStatement& s, std::string_view d,
+                                       std::string_view t, std::string_view number,
+                                       std::int32_t st, std::int32_t uch, std::int32_t brig) {
+  s.Clear();
+  s.Append("INSERT INTO ");
+  s.Append("BATTALL");
+  s.Append(" (Date ,DATESMB,  Time ,TIMESMB, TabNum,   \t ST, UCH, BRIG)");
+  s.Append(" VALUES (");
+  s.AppendQuoted(d);
+  s.Append(", ");
+  s.AppendQuoted(d);
+  s.Append(", ");
+  s.AppendQuoted(t);
+  s.Append(", ");
+  s.AppendQuoted(t);
+  s.Append(", ");
+  s.AppendQuoted(number);
+  AppendValue(s, st);
+  AppendValue(s, uch);
+  AppendValue(s, brig);
+  s.Append(");");
+}
+
+void BuildResetBatteryTotalsStatement(lamp::SqlStatement& s, std::string_view d,
+                                      std::string_view t, std::string_view number,
+                                      std::int32_t st, std::int32_t uch, std::int32_t brig) {
+  s.Clear();
+  s.Append("UPDATE BATTALL SET ");
+  s.Append("DATE=");
+  s.AppendQuoted(d);
+  s.Append(",");
+  s.Append("DATESMB=");
+  s.AppendQuoted(d);
+  s.Append(",");
+  s.Append("TIME=");
+  s.AppendQuoted(t);
+  s.Append(",");
+  s.Append("TIMESMB=");
+  s.AppendQuoted(t);
+  s.Append(",");
+  s.Append("KZR=0, KZRB=0, CACC=0, CET=0, PROC=0, CNAK=0, ");
+  s.Append("ST=");
+  s.AppendInt(st);
+  s.Append(", UCH=");
+  s.AppendInt(uch);
+  s.Append(", BRIG=");
+  s.AppendInt(brig);
+  s.Append(" WHERE TABNUM=");
+  s.AppendQuoted(number);
+  s.Append(";");
+}
+
+void BuildResetDischargeReportStatement(lamp::SqlStatement& s, std::string_view d,
+                                        std::string_view t, std::string_view number,
+                                        std::int32_t st, std::int32_t uch, std::int32_t brig) {
+  s.Clear();
+  s.Append("UPDATE battdisrep SET ");
+  s.Append("DATE=");
+  s.AppendQuoted(d);
+  s.Append(",");
+  s.Append("TIME=");
+  s.AppendQuoted(t);
+  s.Append(",");
+  s.Append("CACC=0, CET=0, PROC=-1, ");
+  s.Append("ST=");
+  s.AppendInt(st);
+  s.Append(", UCH=");
+  s.AppendInt(uch);
+  s.Append(", BRIG=");
+  s.AppendInt(brig);
+  s.Append(" WHERE TABNUM=");
+  s.AppendQuoted(number);
+  s.Append(";");
+}
+
+void SaveBatteryParams(const char* number, const lamp::ModeDisplayRecord& r, std::int32_t st,
+                       std::int32_t uch, std::int32_t brig, const char* comment) {
+  const DateTimeTexts now;
+  std::array<char, kStatementBufferSize> buffer{};
+  lamp::SqlStatement s(buffer);
+  BuildBatteryParamsStatement(s, false, now.d(), now.t(), View(number), r, st, uch, brig,
+                              View(comment));
+  RunStatement(s);
+}
+
+void LogBatteryParams(const char* number, const lamp::ModeDisplayRecord& r, std::int32_t st,
+                      std::int32_t uch, std::int32_t brig, const char* comment) {
+  const DateTimeTexts now;
+  std::array<char, kStatementBufferSize> buffer{};
+  lamp::SqlStatement s(buffer);
+  BuildBatteryParamsStatement(s, true, now.d(), now.t(), View(number), r, st, uch, brig,
+                              View(comment));
+  RunStatement(s);
+}
+
+void SaveShiftBattery(const char* number, const lamp::ModeDisplayRecord& r, std::int32_t st,
+                      std::int32_t uch, std::int32_t brig) {
+  const DateTimeTexts now;
+  std::array<char, kStatementBufferSize> buffer{};
+  lamp::SqlStatement s(buffer);
+  BuildShiftBatteryStatement(s, now.d(), now.t(), View(number), r, st, uch, brig);
+  RunStatement(s);
+}
+
+void ResetChargeReport(const char* number) {
+  const DateTimeTexts now;
+  std::array<char, kStatementBufferSize> buffer{};
+  lamp::SqlStatement s(buffer);
+  BuildResetChargeReportStatement(s, now.d(), now.t(), View(number));
+  RunStatement(s);
+}
+
+std::int32_t CountBatteryTotals(const char* number) {
+  std::array<char, kCountStatementBufferSize> buffer{};
+  lamp::SqlStatement s(buffer);
+  BuildCountBatteryTotalsQuery(s, View(number));
+  return RunCount(s);
+}
+
+void InsertBatteryTotals(const char* number, std::int32_t st, std::int32_t uch,
+                         std::int32_t brig) {
+  const DateTimeTexts now;
+  std::array<char, kStatementBufferSize> buffer{};
+  lamp::SqlStatement s(buffer);
+  BuildInsertBatteryTotalsStatement(s, now.d(), now.t(), View(number), st, uch, brig);
+  RunStatement(s);
+}
+
+void ResetBatteryTotals(const char* number, std::int32_t st, std::int32_t uch, std::int32_t brig) {
+  const DateTimeTexts now;
+  std::array<char, kStatementBufferSize> buffer{};
+  lamp::SqlStatement s(buffer);
+  BuildResetBatteryTotalsStatement(s, now.d(), now.t(), View(number), st, uch, brig);
+  RunStatement(s);
+}
+
+std::int32_t CountDischargeReports(const char* number) {
+  std::array<char, kCountStatementBufferSize> buffer{};
+  lamp::SqlStatement s(buffer);
+  BuildCountDischargeReportsQuery(s, View(number));
+  return RunCount(s);
+}
+
+void ResetDischargeReport(const char* number, std::int32_t st, std::int32_t uch,
+                          std::int32_t brig) {
+  const DateTimeTexts now;
+  std::array<char, kStatementBufferSize> buffer{};
+  lamp::SqlStatement s(buffer);
+  BuildResetDischargeReportStatement(s, now.d(), now.t(), View(number), st, uch, brig);
+  RunStatement(s);
+}
+
+}  // namespace lumora

@@ -1,0 +1,283 @@
+#include "workstation/event_history.h"
+
+#include <array>
+#include <cstdio>
+
+#include "link/code_tables.h"
+#include "link/cp1251.h"
+#include "workstation/database_client.h"
+#include "workstation/event_history_window.h"
+
+namespace lumora {
+
+namespace {
+
+// The row being filled.
+forms::TListItem* current_row = nullptr;
+
+struct ColumnSpec {
+  const char* caption;
+  int width;
+};
+constexpr ColumnSpec kColumns[] = {{"Инд.номер", 50}, {"Дата", 80},   {"Время", 80},
+                                   {"Код События", 60}, {"Текст", 240}, {"Примечание", 180}};
+
+// Column of the code; the note follows the last parameter column.
+constexpr int kCodeColumn = 3;
+constexpr std::size_t kLastParamColumn = 9;
+
+// Appends a printf-style text to note.
+template <typename... Args>
+void AppendFormat(std::string& note, const char* format, Args... args) {
+  char text[128];
+  std::snprintf(text, sizeof text, format, args...);
+  note += text;
+}
+
+double Milli(std::int32_t value) {
+  return static_cast<double>(static_cast<float>(value) * 0.001f);
+}
+
+}  // namespace
+
+bool BuildEventNote(const EventParams& e, std::string& note) {
+  note.clear();
+  const double p1 = Milli(e.PARM1);
+  const double p2 = Milli(e.PARM2);
+  const double p3 = Milli(e.PARM3);
+  if (e.code == 0x5001) {
+    note += lamp::CellStateText(static_cast<std::uint32_t>(e.PSTAT));
+    note += "  ";
+    AppendFormat(note, "Напр. %2.2f  ", p1);
+    if (e.PARM2 >= 0) AppendFormat(note, "ток %2.2f  ", p2);
+    return true;
+  }
+  if (e.PARM1 < 0) return false;
+  switch (e.code) {
+    case 0x3502:
+      if (e.PARM2 > 0) AppendFormat(note, "Ёмкость АКБ %2.3f, ток разр. %2.2f", p1, p2);
+      break;
+    case 0x1011:
+      if (e.PARM2 > 0) {
+        AppendFormat(note, "Ёмкость АКБ %2.2f , ток разр. %2.2f", p1, p2);
+      } else {
+        AppendFormat(note, "Ёмкость АКБ %2.2f", p1);
+      }
+      break;
+    case 0x3008:
+      AppendFormat(note, "Напр. АКБ %2.2f", p1);
+      if (e.PARM2 > 0) AppendFormat(note, "  ток %2.2f", p2);
+      break;
+    case 0x1008:
+    case 0x2008:
+    case 0x3202:
+    case 0x1012:
+    case 0x2012:
+      AppendFormat(note, "Напр. АКБ %2.2f", p1);
+      break;
+    case 0x3001:
+      AppendFormat(note, "Напр. АКБ %2.2f", p1);
+      if (e.PARM2 >= 0) AppendFormat(note, " ток %2.3f", p2);
+      break;
+    case 0x3404:
+      AppendFormat(note, "Напр. %2.3f, ", p1);
+      if (e.PARM2 >= 0) AppendFormat(note, "ток %2.3f", p2);
+      break;
+    case 0x3414:
+      AppendFormat(note, "Получ.ЗАР %2.3f, ", p1);
+      AppendFormat(note, " напр. %2.3f", p2);
+      AppendFormat(note, " ток %2.3f", p3);
+      break;
+    case 0x1014:
+    case 0x2014:
+      AppendFormat(note, "Ток РАЗР %2.2f", p1);
+      break;
+    case 0x1015:
+    case 0x2015:
+    case 0x1006:
+    case 0x2006:
+      AppendFormat(note, "Ток ЗАР %2.2f", p1);
+      break;
+    case 0x1002:
+    case 0x2002:
+      AppendFormat(note, "Напр. ЗАР %2.2f", p1);
+      break;
+    case 0x1001:
+    case 0x2001:
+      AppendFormat(note, "Напр. ПИТ %2.2f", p1);
+      break;
+    case 0x3051:
+      note += "ЦИКЛ - ";
+      if (e.PARM1 == 0) note += "ОТКЛ  ";
+      if (e.PARM1 == 1) note += "ВКЛ  ";
+      if (e.PARM1 == 2) note += "АВТО  ";
+      AppendFormat(note, "Кол. %d", e.PARM2);
+      break;
+    default:
+      break;
+  }
+  return true;
+}
+
+forms::TColor EventCodeBackground(std::int32_t code) {
+  switch (code) {
+    case 0x3030:
+    case 0x3031:
+    case 0x3010:
+    case 0x3011:
+      return 0xFFD5AA;
+    case 0x3006:
+    case 0x3108:
+      return 0x97FF97;
+    case 0x3015:
+    case 0x3035:
+      return 0x8888FF;
+    case 0x3502:
+      return 0x00FFFF;
+    default:
+      return 0xFFFFFF;
+  }
+}
+
+void BuildEventHistoryQuery(lamp::SqlStatement& statement, std::string_view number,
+                            std::int32_t n) {
+  statement.Clear();
+  statement.Append(
+      "SELECT  TABNUM, DATE, TIME, KSOB, NSP1, NSP2, PSTAT, PARM1, PARM2, PARM3,PARM4");
+  statement.Append("\t");
+  statement.Append("  FROM EVENT  WHERE TABNUM= ");
+  statement.AppendQuoted(number);
+  statement.Append(" ORDER BY DATA_ID DESC LIMIT ");
+  statement.AppendInt(n);
+  statement.Append(";");
+}
+
+void ClearEventHistory() {
+  current_row = nullptr;
+  if (FormSOB == nullptr) return;
+  FormSOB->ListView1.Items().Clear();
+  FormSOB->ListView1.Columns().Clear();
+}
+
+void InitEventHistoryColumns() {
+  if (FormSOB == nullptr) return;
+  forms::TListView& list = FormSOB->ListView1;
+  list.SetGridLines(true);
+  list.SetViewStyle(forms::TViewStyle::vsReport);
+  for (const ColumnSpec& spec : kColumns) {
+    forms::TListColumn* column = list.Columns().Add();
+    column->SetCaption(spec.caption);
+    column->SetWidth(spec.width);
+  }
+}
+
+void AddEventHistoryRow() {
+  current_row = FormSOB != nullptr ? FormSOB->ListView1.Items().Add() : nullptr;
+}
+
+void SetEventHistoryCaption(const std::string& text) {
+  if (current_row != nullptr) current_row->SetCaption(text);
+}
+
+void AddEventHistoryCell(const std::string& text) {
+  if (current_row != nullptr) current_row->SubItems().Add(text);
+}
+
+std::int32_t LoadEventHistory(const char* number, std::int32_t n) {
+  if (n > kEventRowsLimit) n = kEventRowsLimit;
+  std::array<char, kStatementBufferSize> buffer{};
+  lamp::SqlStatement statement(buffer);
+  BuildEventHistoryQuery(statement, number != nullptr ? number : "", n);
+  std::int32_t rows = 0;
+  RunStatement(statement, [&rows](const std::vector<ColumnText>& columns) {
+    AddEventHistoryRow();
+    EventParams params;
+    for (std::size_t j = 0; j < columns.size() && j <= kLastParamColumn; ++j) {
+      const ColumnText& column = columns[j];
+      switch (j) {
+        case 0:
+          SetEventHistoryCaption(column.Utf8());
+          break;
+        case 1:
+        case 2:
+          AddEventHistoryCell(column.Utf8());
+          break;
+        case 3: {
+          params.code = column.Int(0);
+          char code_text[16];
+          std::snprintf(code_text, sizeof code_text, "%4.4X",
+                        static_cast<unsigned>(params.code));
+          AddEventHistoryCell(code_text);
+          AddEventHistoryCell(std::string(lamp::EventCodeText(params.code)));
+          break;
+        }
+        case 6:
+          params.PSTAT = column.Int(params.PSTAT);
+          break;
+        case 7:
+          params.PARM1 = column.Int(params.PARM1);
+          break;
+        case 8:
+          params.PARM2 = column.Int(params.PARM2);
+          break;
+        case 9:
+          params.PARM3 = column.Int(params.PARM3);
+          break;
+        default:
+          break;  // NSP1, NSP2 are not shown
+      }
+    }
+    std::string note;
+    if (BuildEventNote(params, note)) AddEventHistoryCell(note);
+    ++rows;
+  });
+  current_row = nullptr;
+  return rows;
+}
+
+void OpenEventHistory(int left, int top, const std::string& indn) {
+  if (FormSOB == nullptr) return;
+  TFormSOB& form = *FormSOB;
+  form.SetLeft(left);
+  form.SetTop(top);
+  form.Show();
+  std::int32_t n = kEventRowsNoChoice;
+  if (form.RadioNSTR.ItemIndex() == 0) n = 100;
+  if (form.RadioNSTR.ItemIndex() == 1) n = 500;
+  ClearEventHistory();
+  InitEventHistoryColumns();
+  std::string number = lamp::Utf8ToCp1251(indn);
+  if (number.size() > 6) number.resize(6);
+  LoadEventHistory(number.c_str(), n);
+}
+
+void TFormSOB::BitBtn1Click() {
+  ClearEventHistory();
+  Hide();
+}
+
+void TFormSOB::FormResize() {
+  ListView1.SetWidth(Width() - 20);
+  ListView1.SetHeight(Height() - 95);
+  BitBtn1.SetTop(Height() - 76);
+  RadioNSTR.SetTop(Height() - 80);
+}
+
+void TFormSOB::FormCloseQuery(bool& can_close) {
+  ClearEventHistory();
+  can_close = true;
+}
+
+void TFormSOB::ListView1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item,
+                                          int sub_item, int /*state*/, bool& /*default_draw*/) {
+  forms::TColor background = forms::clWhite;
+  if (sub_item == kCodeColumn) {
+    unsigned code = 0;
+    if (std::sscanf(item.ColumnText(kCodeColumn).c_str(), "%x", &code) == 1) {
+      background = EventCodeBackground(static_cast<std::int32_t>(code));
+    }
+  }
+  sender.Canvas().Brush.Color = background;
+}
+
+}  // namespace lumora
