@@ -71,9 +71,8 @@ void GiveUpAfterWindow() {
 }  // namespace
 
 void ShowDeviceInfo(const std::uint8_t* datagram) {
-  const auto lines =
-      DeviceInfoLines(std::span<const std::uint8_t, lamp::StatusDatagram::kSize>(
-          datagram, lamp::StatusDatagram::kSize));
+  const auto lines = DeviceInfoLines(std::span<const std::uint8_t, lamp::StatusDatagram::kSize>(
+      datagram, lamp::StatusDatagram::kSize));
   for (const std::string& line : lines) AddListLine(line);
 }
 
@@ -94,8 +93,8 @@ void TFormNUM::BitBtn1Click() {
   const auto factory_number = FactoryNumberFromTexts(EditNM1.Text(), EditNM2.Text());
   const std::int32_t kind = RadioTN.Checked() ? AddressByIndNum : AddressByFabNum;
   const std::string number = lamp::Utf8ToCp1251(EditTN.Text());
-  SendCommandByNumber(CmdFindDevice, kTargetCell, number.c_str(), factory_number.data(), kind, 0,
-                      0, 0);
+  SendCommandByNumber(CmdFindDevice, kTargetCell, number.c_str(), factory_number.data(), kind, 0, 0,
+                      0);
 }
 
 void TFormNUM::BitBtn6Click() {

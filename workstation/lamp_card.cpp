@@ -126,9 +126,9 @@ void TFormSVET::ListView1AdvancedCustomDrawItem(forms::TListView& sender, forms:
   }
 }
 
-void TFormSVET::ListView1AdvancedCustomDrawSubItem(forms::TListView& sender,
-                                                   forms::TListItem& item, int sub_item,
-                                                   int /*state*/, forms::TCustomDrawStage stage,
+void TFormSVET::ListView1AdvancedCustomDrawSubItem(forms::TListView& sender, forms::TListItem& item,
+                                                   int sub_item, int /*state*/,
+                                                   forms::TCustomDrawStage stage,
                                                    bool& /*default_draw*/) {
   if (stage != forms::TCustomDrawStage::cdPrePaint) return;
   const int row = item.Index();
@@ -155,9 +155,9 @@ std::string LampCardNumber() {
 void ClearBatteryFields() {
   if (FormSVET == nullptr) return;
   TFormSVET& f = *FormSVET;
-  for (forms::TEdit* edit : {&f.EditSMTIME, &f.EditSMBATT, &f.EditTIMIZM, &f.EditDATIZM,
-                             &f.EditDAT2, &f.EditDAT1, &f.EditKK, &f.EditCBATX, &f.EditPROC,
-                             &f.EditCNAK}) {
+  for (forms::TEdit* edit :
+       {&f.EditSMTIME, &f.EditSMBATT, &f.EditTIMIZM, &f.EditDATIZM, &f.EditDAT2, &f.EditDAT1,
+        &f.EditKK, &f.EditCBATX, &f.EditPROC, &f.EditCNAK}) {
     edit->SetText("");
   }
 }

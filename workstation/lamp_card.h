@@ -24,14 +24,14 @@ inline constexpr std::int32_t kModeRecordReadLength = 64;
 inline constexpr const char* kSampleModeNumber = "010aaa";
 
 // Colours of the card (blue-green-red).
-inline constexpr forms::TColor kWaitColor = 0x00FFFF;             // (255,255,0)
-inline constexpr forms::TColor kDischargeRowsColor = 0x80FFFF;    // (255,255,128)
-inline constexpr forms::TColor kChargeRowsColor = 0xB4FFB4;       // (180,255,180)
-inline constexpr forms::TColor kTrickleCaptionColor = 0x84EF84;   // (132,239,132)
-inline constexpr forms::TColor kTrickleValuesColor = 0x84CF84;    // (132,207,132)
-inline constexpr forms::TColor kSwitchTextColor = 0x003060;       // (96,48,0)
-inline constexpr forms::TColor kSwitchAlarmColor = 0x0000FF;      // (255,0,0)
-inline constexpr forms::TColor kCurrentColumnColor = 0xFF0000;    // (0,0,255)
+inline constexpr forms::TColor kWaitColor = 0x00FFFF;            // (255,255,0)
+inline constexpr forms::TColor kDischargeRowsColor = 0x80FFFF;   // (255,255,128)
+inline constexpr forms::TColor kChargeRowsColor = 0xB4FFB4;      // (180,255,180)
+inline constexpr forms::TColor kTrickleCaptionColor = 0x84EF84;  // (132,239,132)
+inline constexpr forms::TColor kTrickleValuesColor = 0x84CF84;   // (132,207,132)
+inline constexpr forms::TColor kSwitchTextColor = 0x003060;      // (96,48,0)
+inline constexpr forms::TColor kSwitchAlarmColor = 0x0000FF;     // (255,0,0)
+inline constexpr forms::TColor kCurrentColumnColor = 0xFF0000;   // (0,0,255)
 
 class TFormSVET : public forms::TForm {
  public:
@@ -122,9 +122,8 @@ class TFormSVET : public forms::TForm {
   void Timer1Timer();   // re-read, then the pending command
   void TimerSTTimer();  // builds the parameter list's columns once
   void FormCloseQuery(bool& can_close);
-  void ListView1AdvancedCustomDrawItem(forms::TListView& sender, forms::TListItem& item,
-                                       int state, forms::TCustomDrawStage stage,
-                                       bool& default_draw);
+  void ListView1AdvancedCustomDrawItem(forms::TListView& sender, forms::TListItem& item, int state,
+                                       forms::TCustomDrawStage stage, bool& default_draw);
   void ListView1AdvancedCustomDrawSubItem(forms::TListView& sender, forms::TListItem& item,
                                           int sub_item, int state, forms::TCustomDrawStage stage,
                                           bool& default_draw);
@@ -167,8 +166,7 @@ struct LampCardLinks {
   void (*LoadDischargeReport)(const char* number) = nullptr;
   void (*LoadChargeReport)(const char* number) = nullptr;
   void (*LoadShiftBattery)(const char* number) = nullptr;
-  std::int32_t (*LoadBatteryParams)(const char* number, lamp::ModeDisplayRecord& record) =
-      nullptr;
+  std::int32_t (*LoadBatteryParams)(const char* number, lamp::ModeDisplayRecord& record) = nullptr;
   void (*ShowModeOnBatteryForm)(const lamp::ModeDisplayRecord& record) = nullptr;
   // Places the database connect window at the main window's left + 150, top + 150, shows it
   // and empties its status field.

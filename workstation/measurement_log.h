@@ -82,8 +82,8 @@ bool IsLogLineDue(const MeasurementLogState& log, std::int32_t state, std::int32
                   std::int32_t voltage, std::int32_t current, const MeasurementSteps& steps);
 
 // "<number>  <time>  <voltage>  <current>  <state text>" (number given as UTF-8).
-std::string FormatLogLine(std::string_view number, std::string_view time_text,
-                          std::int32_t voltage, std::int32_t current, std::int32_t state);
+std::string FormatLogLine(std::string_view number, std::string_view time_text, std::int32_t voltage,
+                          std::int32_t current, std::int32_t state);
 
 // One IdCellStatus of a lamp in the worker list (number: 8-bit text of the datagram).
 void LogLampMeasurement(const char* number, std::int32_t state, std::int32_t fault_bits,

@@ -35,9 +35,8 @@ void AddLine(forms::TListBox& list, const forms::TCheckBox& scroll, std::string 
   if (scroll.Checked() && items.Count() > kLogScrollLines) list.SetItemIndex(items.Count() - 1);
 }
 
-void LogOne(MeasurementLogState& log, forms::TListBox& list, const char* number,
-            std::int32_t state, std::int32_t fault_bits, std::int32_t voltage,
-            std::int32_t current) {
+void LogOne(MeasurementLogState& log, forms::TListBox& list, const char* number, std::int32_t state,
+            std::int32_t fault_bits, std::int32_t voltage, std::int32_t current) {
   TFormLOG& form = *FormLOG;
   const MeasurementSteps steps{form.UpDown1.Position(), form.UpDown2.Position(),
                                form.UpDown3.Position()};
@@ -66,8 +65,8 @@ bool IsLogLineDue(const MeasurementLogState& log, std::int32_t state, std::int32
          static_cast<long long>(log.seconds) >= steps.seconds;
 }
 
-std::string FormatLogLine(std::string_view number, std::string_view time_text,
-                          std::int32_t voltage, std::int32_t current, std::int32_t state) {
+std::string FormatLogLine(std::string_view number, std::string_view time_text, std::int32_t voltage,
+                          std::int32_t current, std::int32_t state) {
   char values[32];
   std::snprintf(values, sizeof values, "%d  %d", voltage, current);
   std::string line(number);

@@ -48,7 +48,9 @@ TEST(DeviceInfo, LinesOfAFindAnswer) {
 
 TEST(DeviceInfo, NumberWithoutTerminatorIsCutAtSixAndCyrillicIsShown) {
   lamp::StatusDatagram d = NumberAnswer(1);
-  const char raw[] = "\xE6\xEA" "3456789";  // "жк3456" then more bytes over the terminator
+  const char raw[] =
+      "\xE6\xEA"
+      "3456789";  // "жк3456" then more bytes over the terminator
   std::copy(raw, raw + 9, d.bytes.begin() + 4);
   EXPECT_EQ(DeviceInfoLines(d.bytes)[3], "Инд.номер жк3456");
 }
@@ -144,7 +146,9 @@ TEST_F(DeviceNumberToolTest, AnswersFillTheListAndTheLatch) {
   const struct {
     std::uint32_t command;
     std::int32_t latch;
-  } cases[] = {{0x9C, kLatchWriteAnswer}, {0x83, kLatchInitAnswer}, {2, kLatchInitAnswer},
+  } cases[] = {{0x9C, kLatchWriteAnswer},
+               {0x83, kLatchInitAnswer},
+               {2, kLatchInitAnswer},
                {0x55, kLatchInitAnswer}};
   for (const auto& c : cases) {
     Answer(c.command);

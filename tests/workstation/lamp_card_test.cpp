@@ -63,8 +63,7 @@ class LampCardTest : public ::testing::Test {
     };
     LampCardHooks.ShowConnectWindow = [] { calls.push_back("connect window"); };
     LampCardHooks.ShowBatteryEditor = [](int left, int top, const std::string& number) {
-      calls.push_back("editor " + std::to_string(left) + " " + std::to_string(top) + " " +
-                      number);
+      calls.push_back("editor " + std::to_string(left) + " " + std::to_string(top) + " " + number);
     };
     card_.EditTN.SetText("101abc");
   }
@@ -257,9 +256,8 @@ TEST_F(LampCardTest, ReReadLoadsTheLampInOrderAndShowsItsParameters) {
   EXPECT_TRUE(calls.empty());
   Tick();
   EXPECT_FALSE(LampCardReloadFlag);
-  EXPECT_EQ(calls, (std::vector<std::string>{"worker 101abc", "discharge 101abc",
-                                             "charge 101abc", "shift 101abc", "params 101abc",
-                                             "battery form"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"worker 101abc", "discharge 101abc", "charge 101abc",
+                                             "shift 101abc", "params 101abc", "battery form"}));
   ASSERT_EQ(card_.ListView1.Items().Count(), 15);
   EXPECT_EQ(card_.ListView1.Items()[0]->SubItems()[0], "Li-Ion");
   calls.clear();

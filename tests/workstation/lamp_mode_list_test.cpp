@@ -85,8 +85,8 @@ TEST(LampModeList, BatteryTypeTexts) {
   const struct {
     int type;
     const char* text;
-  } cases[] = {{0, "-"}, {1, "Ni-Cd"}, {2, "Ni-Mh"}, {3, "Li-Ion"}, {4, "Доливн"},
-               {5, "SLA"}, {6, "-"},   {7, "-"},     {0x0F09, "Ni-Cd"}};
+  } cases[] = {{0, "-"},   {1, "Ni-Cd"}, {2, "Ni-Mh"}, {3, "Li-Ion"},    {4, "Доливн"},
+               {5, "SLA"}, {6, "-"},     {7, "-"},     {0x0F09, "Ni-Cd"}};
   for (const auto& c : cases) {
     ModeDisplayRecord r;
     r[1] = c.type;
@@ -121,7 +121,7 @@ TEST(LampModeList, CircuitResistanceRow) {
   } cases[] = {
       {0x800, 12, 150, "0.150"},  // the operator's own value, whatever the index
       {0x800, 0, 950, "0.950"},
-      {0x1800, 2, 150, "0.04"},   // both bits: the fixed list
+      {0x1800, 2, 150, "0.04"},  // both bits: the fixed list
       {0, 0, 150, "0"},
       {0, 5, 0, "0.10"},
       {0, 10, 0, "0.20"},
