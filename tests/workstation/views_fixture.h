@@ -73,6 +73,11 @@ class ViewsTest : public ::testing::Test {
     station_.ConnectHandlers();
     dbg_.ConnectHandlers();
     card_.ConnectHandlers();
+    for (forms::TForm* child : {static_cast<forms::TForm*>(&events_),
+                                static_cast<forms::TForm*>(&overview_),
+                                static_cast<forms::TForm*>(&station_)}) {
+      child->SetMdiParent(&main_);
+    }
     for (forms::TForm* form : {static_cast<forms::TForm*>(&main_), static_cast<forms::TForm*>(&about_),
                                static_cast<forms::TForm*>(&events_),
                                static_cast<forms::TForm*>(&overview_),
@@ -86,8 +91,12 @@ class ViewsTest : public ::testing::Test {
       timer->SetEnabled(false);
     }
     forms::Application().SetDialogService(&dialogs_);
+    forms::Application().SetMainForm(&main_);
   }
-  ~ViewsTest() override { forms::Application().SetDialogService(nullptr); }
+  ~ViewsTest() override {
+    forms::Application().SetMainForm(nullptr);
+    forms::Application().SetDialogService(nullptr);
+  }
 
   // The lists built and the table cleared, as the start-up timer leaves them.
   void MakeReady() {

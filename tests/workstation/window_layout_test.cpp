@@ -1,0 +1,155 @@
+// The window layout: the 56-byte record of "fprm.cfg", the two fixed layouts, the layout
+// timer at start and the save on a confirmed close.
+#include "workstation/window_layout.h"
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "tests/workstation/views_fixture.h"
+
+namespace {
+
+using namespace lumora;
+using views_test::InScratchDirectory;
+using views_test::ViewsTest;
+
+std::vector<std::uint8_t> FileBytes(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const char* path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+WindowLayout Numbered() {
+  WindowLayout layout;
+  for (std::size_t i = 0; i < kWindowLayoutFields; ++i) {
+    layout.field[i] = static_cast<std::int32_t>(100 + 10 * i);
+  }
+  return layout;
+}
+
+TEST(WindowLayoutRecord, FieldsAreLittleEndianInt32InRecordOrder) {
+  WindowLayout layout;
+  layout.field[0] = 990;
+  layout.field[1] = 1310;
+  layout.field[13] = -2;
+  const auto bytes = FormatWindowLayout(layout);
+  EXPECT_EQ(bytes[0], 0xDE);
+  EXPECT_EQ(bytes[1], 0x03);
+  EXPECT_EQ(bytes[4], 0x1E);
+  EXPECT_EQ(bytes[5], 0x05);
+  for (std::size_t i = 52; i < 56; ++i) EXPECT_EQ(bytes[i], i == 52 ? 0xFE : 0xFF);
+  const auto back = ParseWindowLayout(bytes);
+  ASSERT_TRUE(back.has_value());
+  EXPECT_EQ(back->field, layout.field);
+}
+
+TEST(WindowLayoutRecord, OnlyExactly56BytesAreARecord) {
+  const std::vector<std::uint8_t> bytes(200, 0x41);
+  for (std::size_t n : {0u, 55u, 57u, 101u, 200u}) {
+    EXPECT_FALSE(ParseWindowLayout(std::span(bytes.data(), n)).has_value()) << n;
+  }
+  EXPECT_TRUE(ParseWindowLayout(std::span(bytes.data(), 56)).has_value());
+}
+
+class WindowLayoutTest : public ViewsTest {
+ protected:
+  InScratchDirectory scratch_;
+
+  // Each window's Left, Top, Width, Height.
+  static std::vector<int> Place(const forms::TForm& form) {
+    return {form.Left(), form.Top(), form.Width(), form.Height()};
+  }
+};
+
+TEST_F(WindowLayoutTest, LoadLayoutRejectsMissingShortAndLongFiles) {
+  EXPECT_EQ(LoadLayout(), 1);
+  for (std::size_t n : {55u, 57u, 200u}) {
+    WriteBytes(kWindowLayoutFile, std::vector<std::uint8_t>(n, 7));
+    EXPECT_EQ(LoadLayout(), 1) << n;
+  }
+  const auto bytes = FormatWindowLayout(Numbered());
+  WriteBytes(kWindowLayoutFile, {bytes.begin(), bytes.end()});
+  EXPECT_EQ(LoadLayout(), 0);
+  EXPECT_EQ(LoadedWindowLayout.field, Numbered().field);
+}
+
+TEST_F(WindowLayoutTest, StartTimerAppliesVid1WithoutAValidFile) {
+  WriteBytes(kWindowLayoutFile, std::vector<std::uint8_t>(57, 1));
+  forms::Application().AdvanceTime(19);
+  EXPECT_TRUE(main_.TimerPOSF.Enabled());
+  forms::Application().AdvanceTime(1);
+  EXPECT_FALSE(main_.TimerPOSF.Enabled());
+  EXPECT_EQ(Place(events_), (std::vector<int>{0, 410, 645, 285}));
+  EXPECT_EQ(Place(overview_), (std::vector<int>{0, 0, 645, 400}));
+  EXPECT_EQ(Place(station_), (std::vector<int>{650, 0, 620, 695}));
+  EXPECT_EQ(main_.Width(), 1287);
+  EXPECT_EQ(main_.Height(), 820);
+}
+
+TEST_F(WindowLayoutTest, StartTimerAppliesAnyValidRecordUnchanged) {
+  WindowLayout layout = Numbered();
+  layout.field[LayoutChildField(1)] = -40;  // Form2 Left, no range check
+  const auto bytes = FormatWindowLayout(layout);
+  WriteBytes(kWindowLayoutFile, {bytes.begin(), bytes.end()});
+  forms::Application().AdvanceTime(20);
+  EXPECT_EQ(main_.Height(), 100);
+  EXPECT_EQ(main_.Width(), 110);
+  // Record: Left, Top, Height, Width.
+  EXPECT_EQ(Place(events_), (std::vector<int>{120, 130, 150, 140}));
+  EXPECT_EQ(Place(overview_), (std::vector<int>{-40, 170, 190, 180}));
+  EXPECT_EQ(Place(station_), (std::vector<int>{200, 210, 230, 220}));
+}
+
+TEST_F(WindowLayoutTest, Vid2ThenYesWritesItsSizesHeightFirst) {
+  main_.WindowTileItem.Click();
+  EXPECT_EQ(Place(events_), (std::vector<int>{652, 698, 630, 180}));
+  EXPECT_EQ(Place(overview_), (std::vector<int>{3, 2, 645, 875}));
+  EXPECT_EQ(Place(station_), (std::vector<int>{652, 2, 630, 695}));
+  dialogs_.answers = {forms::IDYES};
+  main_.FileExitItem.Click();
+  ASSERT_EQ(dialogs_.shown.size(), 1u);
+  EXPECT_EQ(dialogs_.shown[0].text, "Сохранить?");
+  EXPECT_EQ(dialogs_.shown[0].caption, "Выход");
+  EXPECT_EQ(dialogs_.shown[0].flags, forms::MB_YESNOCANCEL);
+  EXPECT_TRUE(forms::Application().Terminated());
+  const auto saved = ParseWindowLayout(FileBytes(kWindowLayoutFile));
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_EQ(saved->field, (std::array<std::int32_t, 14>{990, 1310, 652, 698, 180, 630, 3, 2, 875,
+                                                        645, 652, 2, 695, 630}));
+  EXPECT_EQ(SavedWindowLayout.field, saved->field);
+
+  // Back to "Вид1" from the menu.
+  main_.WindowCascadeItem.Click();
+  EXPECT_EQ(Place(station_), (std::vector<int>{650, 0, 620, 695}));
+  EXPECT_EQ(main_.Width(), 1287);
+}
+
+TEST_F(WindowLayoutTest, NoClosesWithoutSavingAndCancelKeepsEverythingRunning) {
+  dialogs_.answers = {forms::IDCANCEL};
+  main_.Close();
+  EXPECT_FALSE(forms::Application().Terminated());
+  EXPECT_TRUE(main_.Visible());
+  EXPECT_TRUE(main_.TimerINDIK.Enabled());
+  EXPECT_TRUE(main_.Timer2.Enabled());
+  EXPECT_FALSE(std::filesystem::exists(kWindowLayoutFile));
+
+  const std::vector<std::uint8_t> before(56, 9);
+  WriteBytes(kWindowLayoutFile, before);
+  dialogs_.answers = {forms::IDNO};
+  main_.Close();
+  EXPECT_TRUE(forms::Application().Terminated());
+  EXPECT_EQ(FileBytes(kWindowLayoutFile), before);
+}
+
+TEST_F(WindowLayoutTest, SaveIntoAnUnwritablePlaceReportsNothing) {
+  SaveLayout("no-such-directory/fprm.cfg");
+  EXPECT_TRUE(dialogs_.shown.empty());
+  EXPECT_EQ(SavedWindowLayout.field[kLayoutMainWidth], main_.Width());
+}
+
+}  // namespace
