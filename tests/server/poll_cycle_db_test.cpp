@@ -20,6 +20,7 @@
 #include "server/station_frame.h"
 #include "server/tick_timing.h"
 #include "server/workstation_socket.h"
+#include "tests/server/server_state.h"
 #include "tests/support/test_database.h"
 
 namespace {
@@ -37,10 +38,7 @@ class PollCycleDb : public ::testing::Test {
     ASSERT_TRUE(db_.connected()) << db_.last_error();
     ASSERT_TRUE(db_.EmptyAllTables()) << db_.last_error();
     ASSERT_EQ(ConnectDatabase("localhost", "root", "q758"), 0);
-    static CellRegistry blank;
-    Cells = blank;
-    PrepareCellRegistry();
-    InitCellStatistics();
+    server_test::ResetCellRegistry();
     std::memcpy(Cells.TABNUM[0].data(), "010aaa", 7);
     Cells.ST[0] = 1;
     Cells.UCH[0] = 4;
@@ -67,10 +65,8 @@ class PollCycleDb : public ::testing::Test {
   }
   void TearDown() override {
     using namespace tolvex;
-    if (MonitorSocket.open) wsock::closesocket(MonitorSocket.handle);
-    MonitorSocket = MonitorSocketState{};
-    if (StationSocketState == kStationSocketOpen) wsock::closesocket(StationSocket);
-    StationSocketState = 0;
+    server_test::CloseMonitorSocket();
+    server_test::CloseStationSocket();
     CloseDatabase();
   }
 

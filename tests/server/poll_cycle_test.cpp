@@ -34,13 +34,14 @@
 #include "server/workstation_link.h"
 #include "server/workstation_socket.h"
 #include "simulator/station_codec.h"
+#include "tests/server/server_state.h"
 #include "tests/server/udp_peer.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using server_test::UdpPeer;
 using server_test::AsStatus;
+using server_test::UdpPeer;
 
 stationsim::RequestFrame ParseRequest(const Bytes& d) {
   stationsim::RequestFrame r;
@@ -63,10 +64,7 @@ class PollCycleTest : public ::testing::Test {
  protected:
   void SetUp() override {
     using namespace tolvex;
-    static CellRegistry blank;
-    Cells = blank;
-    PrepareCellRegistry();
-    InitCellStatistics();
+    server_test::ResetCellRegistry();
     CellCount = 0;
     PassCursor.fill(0);
     PassTick = 0;
@@ -95,10 +93,8 @@ class PollCycleTest : public ::testing::Test {
 
   void TearDown() override {
     using namespace tolvex;
-    if (MonitorSocket.open) wsock::closesocket(MonitorSocket.handle);
-    MonitorSocket = MonitorSocketState{};
-    if (StationSocketState == kStationSocketOpen) wsock::closesocket(StationSocket);
-    StationSocketState = 0;
+    server_test::CloseMonitorSocket();
+    server_test::CloseStationSocket();
   }
 
   // Stations 1..n with the given numbers of cells, the cells in worker order station by

@@ -22,6 +22,7 @@
 #include "server/station_frame.h"
 #include "server/workstation_socket.h"
 #include "simulator/station_codec.h"
+#include "tests/server/server_state.h"
 #include "tests/support/test_database.h"
 
 namespace {
@@ -63,10 +64,7 @@ class ReplyDecoderDb : public ::testing::Test {
     ASSERT_TRUE(db_.connected()) << db_.last_error();
     ASSERT_TRUE(db_.EmptyAllTables()) << db_.last_error();
     ASSERT_EQ(ConnectDatabase("localhost", "root", "q758"), 0);
-    static CellRegistry blank;
-    Cells = blank;
-    PrepareCellRegistry();
-    InitCellStatistics();
+    server_test::ResetCellRegistry();
     std::memcpy(Cells.TABNUM[kRow].data(), "010aaa", 7);
     Cells.ST[kRow] = 3;
     Cells.UCH[kRow] = 4;
@@ -79,8 +77,7 @@ class ReplyDecoderDb : public ::testing::Test {
   }
   void TearDown() override {
     using namespace tolvex;
-    if (MonitorSocket.open) wsock::closesocket(MonitorSocket.handle);
-    MonitorSocket = MonitorSocketState{};
+    server_test::CloseMonitorSocket();
     CloseDatabase();
   }
 

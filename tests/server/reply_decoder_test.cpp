@@ -32,14 +32,15 @@
 #include "server/workstation_link.h"
 #include "server/workstation_socket.h"
 #include "simulator/station_codec.h"
+#include "tests/server/server_state.h"
 #include "tests/server/udp_peer.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using server_test::UdpPeer;
-using server_test::AsStatus;
 using server_test::AsBattery;
+using server_test::AsStatus;
+using server_test::UdpPeer;
 
 // An answer of a station: the words at payload offsets 3, 5, ..., 41 (word N at offset N).
 struct Answer {
@@ -81,10 +82,7 @@ class ReplyDecoderTest : public ::testing::Test {
   void SetUp() override {
     using namespace tolvex;
     forms::Application().UseManualClock();
-    static CellRegistry blank;
-    Cells = blank;
-    PrepareCellRegistry();
-    InitCellStatistics();
+    server_test::ResetCellRegistry();
     const char* numbers[] = {"001aaa", "010aaa", "020bbb"};
     for (int r = 0; r < 3; ++r) {
       std::memcpy(Cells.TABNUM[r].data(), numbers[r], 7);
@@ -100,8 +98,7 @@ class ReplyDecoderTest : public ::testing::Test {
   }
   void TearDown() override {
     using namespace tolvex;
-    if (MonitorSocket.open) wsock::closesocket(MonitorSocket.handle);
-    MonitorSocket = MonitorSocketState{};
+    server_test::CloseMonitorSocket();
   }
   Bytes Datagram() {
     auto d = workstation_.Receive();

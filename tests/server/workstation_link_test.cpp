@@ -27,6 +27,7 @@
 #include "server/service_window.h"
 #include "server/station_frame.h"
 #include "server/workstation_socket.h"
+#include "tests/server/server_state.h"
 #include "tests/server/udp_peer.h"
 
 namespace {
@@ -140,10 +141,8 @@ class WorkstationLinkTest : public ::testing::Test {
 
   void TearDown() override {
     using namespace tolvex;
-    if (MonitorSocket.open) wsock::closesocket(MonitorSocket.handle);
-    MonitorSocket = MonitorSocketState{};
-    if (StationSocketState == kStationSocketOpen) wsock::closesocket(StationSocket);
-    StationSocketState = 0;
+    server_test::CloseMonitorSocket();
+    server_test::CloseStationSocket();
     SetLinkClock(nullptr);
   }
 
