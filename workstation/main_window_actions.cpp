@@ -1,10 +1,10 @@
 // The main window's menus, tool bar, hidden diagnostics gesture and close question.
 #include "platform/forms/application.h"
 #include "workstation/about_box.h"
+#include "workstation/connect_window.h"
 #include "workstation/device_number_tool.h"
 #include "workstation/diagnostics_window.h"
 #include "workstation/main_window.h"
-#include "workstation/view_hand_offs.h"
 #include "workstation/window_layout.h"
 
 namespace lumora {
@@ -18,7 +18,10 @@ void TMainForm::FileNew1Execute() {}
 void TMainForm::FileOpen1Execute() {}
 
 void TMainForm::ConnClick() {
-  ShowConnectWindow(Left() + 150, Top() + 150, false);
+  if (FormSQL == nullptr) return;
+  FormSQL->SetLeft(Left() + 150);
+  FormSQL->SetTop(Top() + 150);
+  FormSQL->Show();
 }
 
 void TMainForm::NumberClick() {

@@ -2,10 +2,10 @@
 #include "workstation/startup.h"
 
 #include "workstation/cell_table.h"
+#include "workstation/connect_window.h"
 #include "workstation/lamp_room_overview.h"
 #include "workstation/main_window.h"
 #include "workstation/station_view.h"
-#include "workstation/view_hand_offs.h"
 
 namespace lumora {
 
@@ -31,8 +31,11 @@ void TMainForm::TimerSTTimer() {
   InitStationListB();
   ClearCellTableForStart();
   DisplayReady = 1;
-  // Modal: returns once the operator has connected or closed it; the timers keep running.
-  ShowConnectWindow(Left() + 150, Top() + 100, true);
+  if (FormSQL == nullptr) return;
+  FormSQL->SetTop(Top() + 100);
+  FormSQL->SetLeft(Left() + 150);
+  // Returns once the operator has connected or closed it; the timers keep running meanwhile.
+  FormSQL->ShowModal();
 }
 
 void TMainForm::Timer2Timer() {

@@ -2,11 +2,11 @@
 #include <string>
 
 #include "link/cp1251.h"
+#include "workstation/event_history.h"
 #include "workstation/lamp_card.h"
 #include "workstation/main_window.h"
 #include "workstation/measurement_log.h"
 #include "workstation/station_view.h"
-#include "workstation/view_hand_offs.h"
 
 namespace lumora {
 
@@ -164,7 +164,7 @@ void TForm3::BitBtn1Click() {
 }
 
 void TForm3::BitBtn5Click() {
-  ShowEventHistory(MainLeft() + 80, MainTop() + 50, EditINDN.Text());
+  OpenEventHistory(MainLeft() + 80, MainTop() + 50, EditINDN.Text());
 }
 
 void TForm3::BitBtn4Click() {

@@ -21,10 +21,28 @@ TEST_F(MainWindowTest, StartTimerBuildsTheListsClearsTheTableAndSetsDisplayReady
   CellTable.fault_bits.fill(0x20);
   CellTable.voltage.fill(4100);
 
+  main_.SetLeft(30);
+  main_.SetTop(20);
+  int modal_runs = 0;
+  forms::Application().SetModalRunner([&](forms::TForm& form) {
+    ++modal_runs;
+    EXPECT_EQ(&form, &sql_);
+    EXPECT_EQ(sql_.Left(), 180);
+    EXPECT_EQ(sql_.Top(), 120);
+    EXPECT_EQ(DisplayReady, 1);
+    // The program's timers keep running while the connect window is open.
+    forms::Application().AdvanceTime(2000);
+    EXPECT_EQ(CellTable.link_age[0], 2);
+    EXPECT_EQ(DisplayLoop.DisplayTick, 4u);
+    form.Hide();
+  });
   forms::Application().AdvanceTime(399);
   EXPECT_EQ(DisplayReady, 0);
   EXPECT_EQ(overview_.LV1.Items().Count(), 0);
+  EXPECT_EQ(modal_runs, 0);
   forms::Application().AdvanceTime(1);
+  forms::Application().SetModalRunner(nullptr);
+  EXPECT_EQ(modal_runs, 1);
   EXPECT_FALSE(main_.TimerST.Enabled());
   EXPECT_EQ(DisplayReady, 1);
   EXPECT_EQ(overview_.LV1.Items().Count(), 100);
@@ -32,8 +50,7 @@ TEST_F(MainWindowTest, StartTimerBuildsTheListsClearsTheTableAndSetsDisplayReady
   EXPECT_EQ(station_.LV1B.Items().Count(), 27);
   for (std::size_t i : {std::size_t{0}, std::size_t{5999}}) {
     EXPECT_EQ(CellTable.state[i], 0xFFFFFFu);
-    EXPECT_EQ(CellTable.link_age[i], 0);
-    EXPECT_EQ(CellTable.no_link[i], 0);
+    EXPECT_EQ(CellTable.link_age[i], 2);
     EXPECT_EQ(CellTable.datagram_count[i], 0);
     EXPECT_EQ(CellTable.mode_error_bits[i], 0u);
     EXPECT_EQ(CellTable.fault_bits[i], 0u);
@@ -91,6 +108,14 @@ TEST_F(MainWindowTest, MenusAndToolBar) {
   for (const forms::TMenuItem* item : main_.MainMenu1.Items()) headings.push_back(item->Caption());
   EXPECT_EQ(headings, (std::vector<std::string>{"&Файл", "Подключение", "Инструменты", "Окно",
                                                 "&Help"}));
+
+  main_.SetLeft(10);
+  main_.SetTop(5);
+  main_.Conn.Click();
+  EXPECT_TRUE(sql_.Visible());
+  EXPECT_FALSE(sql_.Modal());
+  EXPECT_EQ(sql_.Left(), 160);
+  EXPECT_EQ(sql_.Top(), 155);
 
   main_.Number.Click();
   EXPECT_TRUE(num_.Visible());

@@ -11,9 +11,11 @@
 #include "workstation/about_box.h"
 #include "workstation/cell_table.h"
 #include "workstation/command_sender.h"
+#include "workstation/connect_window.h"
 #include "workstation/device_number_tool.h"
 #include "workstation/diagnostics_window.h"
 #include "workstation/display_loop.h"
+#include "workstation/event_history_window.h"
 #include "workstation/lamp_card.h"
 #include "workstation/lamp_room_overview.h"
 #include "workstation/live_events_window.h"
@@ -83,11 +85,13 @@ class ViewsTest : public ::testing::Test {
                                static_cast<forms::TForm*>(&overview_),
                                static_cast<forms::TForm*>(&station_),
                                static_cast<forms::TForm*>(&dbg_), static_cast<forms::TForm*>(&card_),
-                               static_cast<forms::TForm*>(&num_), static_cast<forms::TForm*>(&log_)}) {
+                               static_cast<forms::TForm*>(&sql_), static_cast<forms::TForm*>(&num_),
+                               static_cast<forms::TForm*>(&log_), static_cast<forms::TForm*>(&sob_)}) {
       form->AfterConstruction();
     }
     // Only the timers a test drives itself run.
-    for (forms::TTimer* timer : {&card_.Timer1, &card_.TimerST, &events_.Timer1}) {
+    for (forms::TTimer* timer : {&card_.Timer1, &card_.TimerST, &events_.Timer1, &sql_.Timer1,
+                                  &sql_.Timer2}) {
       timer->SetEnabled(false);
     }
     forms::Application().SetDialogService(&dialogs_);
@@ -131,8 +135,10 @@ class ViewsTest : public ::testing::Test {
   lumora::TForm3 station_;
   lumora::TFormDBG dbg_;
   lumora::TFormSVET card_;
+  lumora::TFormSQL sql_;
   lumora::TFormNUM num_;
   lumora::TFormLOG log_;
+  lumora::TFormSOB sob_;
 };
 
 }  // namespace views_test
