@@ -15,20 +15,25 @@ void PrepareCellRegistry() {
   }
 }
 
+void RestartCellExtremes(int row) {
+  if (row < 0 || row >= kMaxCells) return;
+  Cells.FLN[row] = 0;
+  Cells.U5VMIN[row] = kU5vMinStart;
+  Cells.U5VMAX[row] = 0;
+  Cells.UPWMIN[row] = kUpwMinStart;
+  Cells.UPWMAX[row] = 0;
+  Cells.UZRMIN[row] = kUzrMinStart;
+  Cells.UZRMAX[row] = 0;
+  Cells.GRMIN[row] = kGrMinStart;
+  Cells.GRMAX[row] = kGrMaxStart;
+}
+
 void InitCellStatistics() {
   for (int r = 0; r < kMaxCells; ++r) {
     Cells.RequestState[r] = 0;
     Cells.nnLOSS[r] = 0;
-    Cells.FLN[r] = 0;
     Cells.GR[r] = 0;
-    Cells.U5VMIN[r] = kU5vMinStart;
-    Cells.U5VMAX[r] = 0;
-    Cells.UPWMIN[r] = kUpwMinStart;
-    Cells.UPWMAX[r] = 0;
-    Cells.UZRMIN[r] = kUzrMinStart;
-    Cells.UZRMAX[r] = 0;
-    Cells.GRMIN[r] = kGrMinStart;
-    Cells.GRMAX[r] = kGrMaxStart;
+    RestartCellExtremes(r);
   }
 }
 

@@ -69,6 +69,10 @@ void PrepareCellRegistry();
 // of every row.
 void InitCellStatistics();
 
+// One row's FLN and eight measurement extremes back to their start values: part of the
+// start-up reset, and what a state row puts back after it is written.
+void RestartCellExtremes(int row);
+
 // First row r with start <= r < 6000 whose ST equals `station`; kNoWorkerRow when none
 // (also for a start outside 0..5999 from below: a negative start scans from row 0).
 int FindWorkerOfStation(int station, int start);
