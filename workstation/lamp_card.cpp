@@ -9,7 +9,6 @@ TFormSVET* FormSVET = nullptr;
 bool LampCardReloadFlag = false;
 bool CurrentControlFlag = false;
 bool BatteryControlFlag = false;
-LampCardLinks LampCardHooks;
 
 namespace {
 
@@ -169,6 +168,13 @@ void ClearLampCard() {
     edit->SetText("");
   }
   ClearBatteryFields();
+}
+
+void ReadLampCardWorker(std::string& station, std::string& section, std::string& brigade) {
+  if (FormSVET == nullptr) return;
+  station = FormSVET->EditZST.Text();
+  section = FormSVET->EditUCH.Text();
+  brigade = FormSVET->EditBR.Text();
 }
 
 void ReloadLampCard() {

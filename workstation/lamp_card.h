@@ -158,22 +158,11 @@ void ShowBatteryCapacity(std::int32_t current, std::int32_t minutes, std::int32_
 // A charge-data answer: charge count and the last charge in mA*h (-1: not reported).
 void ShowChargeCount(std::int32_t count, std::int32_t last);
 
-// The database reads and windows of other modules the card's re-read and buttons reach.
-// Each entry may be empty, in which case that step is skipped (a read then counts as "no
-// database"); the program's wiring fills them in.
-struct LampCardLinks {
-  std::int32_t (*LoadWorkerCard)(const char* number) = nullptr;
-  void (*LoadDischargeReport)(const char* number) = nullptr;
-  void (*LoadChargeReport)(const char* number) = nullptr;
-  void (*LoadShiftBattery)(const char* number) = nullptr;
-  std::int32_t (*LoadBatteryParams)(const char* number, lamp::ModeDisplayRecord& record) = nullptr;
-  void (*ShowModeOnBatteryForm)(const lamp::ModeDisplayRecord& record) = nullptr;
-  // Places the database connect window at the main window's left + 150, top + 150, shows it
-  // and empties its status field.
-  void (*ShowConnectWindow)() = nullptr;
-  // Places the battery editor at (left, top), shows it and gives it the number (UTF-8).
-  void (*ShowBatteryEditor)(int left, int top, const std::string& number) = nullptr;
-};
-extern LampCardLinks LampCardHooks;
+// Places the database connect window at the main window's left + 150, top + 150, shows it
+// and empties its status field (a re-read found no database).
+void ShowConnectWindowForCard();
+
+// What the battery editor reads of the card: EditZST, EditUCH and EditBR.
+void ReadLampCardWorker(std::string& station, std::string& section, std::string& brigade);
 
 }  // namespace lumora

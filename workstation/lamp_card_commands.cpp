@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "workstation/battery_editor.h"
 #include "workstation/command_sender.h"
 #include "workstation/lamp_card.h"
 
@@ -89,9 +90,7 @@ void TFormSVET::BitBtn6Click() {
 }
 
 void TFormSVET::BitBtn5Click() {
-  if (LampCardHooks.ShowBatteryEditor != nullptr) {
-    LampCardHooks.ShowBatteryEditor(Left() + 80, Top() + 60, EditTN.Text());
-  }
+  ShowBatteryEditor(Left() + 80, Top() + 60, EditTN.Text());
 }
 
 }  // namespace lumora

@@ -2,40 +2,43 @@
 // pending lamp command.
 #include <string>
 
+#include "workstation/battery_editor.h"
 #include "workstation/command_sender.h"
+#include "workstation/connect_window.h"
+#include "workstation/database_client.h"
 #include "workstation/lamp_card.h"
+#include "workstation/main_window.h"
 
 namespace lumora {
 
 namespace {
 
-// What LoadWorkerCard returns when there is no connection or its statement failed.
-constexpr std::int32_t kNoDatabase = -5;
-
 void ReadLampCard(const std::string& number) {
-  const std::int32_t worker_rows = LampCardHooks.LoadWorkerCard != nullptr
-                                       ? LampCardHooks.LoadWorkerCard(number.c_str())
-                                       : kNoDatabase;
-  if (worker_rows == kNoDatabase) {
-    if (LampCardHooks.ShowConnectWindow != nullptr) LampCardHooks.ShowConnectWindow();
+  if (LoadWorkerCard(number.c_str()) == kNoDatabase) {
+    ShowConnectWindowForCard();
     return;
   }
-  if (LampCardHooks.LoadDischargeReport != nullptr) {
-    LampCardHooks.LoadDischargeReport(number.c_str());
-  }
-  if (LampCardHooks.LoadChargeReport != nullptr) LampCardHooks.LoadChargeReport(number.c_str());
-  if (LampCardHooks.LoadShiftBattery != nullptr) LampCardHooks.LoadShiftBattery(number.c_str());
-  if (LampCardHooks.LoadBatteryParams == nullptr) return;
+  LoadDischargeReport(number.c_str());
+  LoadChargeReport(number.c_str());
+  LoadShiftBattery(number.c_str());
   lamp::ModeDisplayRecord record;
-  if (LampCardHooks.LoadBatteryParams(number.c_str(), record) != 0) {
+  if (LoadBatteryParams(number.c_str(), record) != 0) {
     ShowModeOnLampCard(record);
-    if (LampCardHooks.ShowModeOnBatteryForm != nullptr) {
-      LampCardHooks.ShowModeOnBatteryForm(record);
-    }
+    ShowModeOnBatteryForm(record);
   }
 }
 
 }  // namespace
+
+void ShowConnectWindowForCard() {
+  if (FormSQL == nullptr) return;
+  const int left = MainForm != nullptr ? MainForm->Left() : 0;
+  const int top = MainForm != nullptr ? MainForm->Top() : 0;
+  FormSQL->SetLeft(left + 150);
+  FormSQL->SetTop(top + 150);
+  FormSQL->Show();
+  FormSQL->Edit3.SetText("");
+}
 
 void TFormSVET::Timer1Timer() {
   if (LampCardReloadFlag) {
@@ -46,9 +49,8 @@ void TFormSVET::Timer1Timer() {
 }
 
 void TFormSVET::BitBtn7Click() {
-  if (LampCardHooks.LoadBatteryParams == nullptr) return;
   lamp::ModeDisplayRecord record;
-  LampCardHooks.LoadBatteryParams(kSampleModeNumber, record);
+  LoadBatteryParams(kSampleModeNumber, record);
   ShowModeOnLampCard(record);
 }
 

@@ -1,6 +1,7 @@
 // The lamp card: its command buttons through the pending lamp command (a peer plays the
 // server), the battery answers from the decoder, the database re-read through its hooks, the
-// parameter list's colours, its columns and closing.
+// parameter list's colours, its columns and closing. The reads against the database are in
+// lamp_card_db_test.
 #include "workstation/lamp_card.h"
 
 #include <string>
@@ -11,8 +12,12 @@
 #include "link/cp1251.h"
 #include "platform/forms/application.h"
 #include "tests/workstation/lamp_tools_link.h"
+#include "workstation/battery_editor.h"
 #include "workstation/command_sender.h"
+#include "workstation/connect_window.h"
+#include "workstation/database_client.h"
 #include "workstation/datagram_decoder.h"
+#include "workstation/main_window.h"
 
 namespace {
 
@@ -24,52 +29,16 @@ struct ManualClockFirst {
   ManualClockFirst() { forms::Application().UseManualClock(); }
 };
 
-// What the fake database reads and windows were asked, in order.
-std::vector<std::string> calls;
-std::int32_t worker_card_result = 1;
-std::int32_t battery_params_rows = 1;
-lamp::ModeDisplayRecord stored_record;
-
 class LampCardTest : public ::testing::Test {
  protected:
   LampCardTest() {
     card_.ConnectHandlers();
-    calls.clear();
-    worker_card_result = 1;
-    battery_params_rows = 1;
-    stored_record = lamp::ModeDisplayRecord{};
     LampCardReloadFlag = false;
-    LampCardHooks = LampCardLinks{};
-    LampCardHooks.LoadWorkerCard = [](const char* n) {
-      calls.push_back(std::string("worker ") + n);
-      return worker_card_result;
-    };
-    LampCardHooks.LoadDischargeReport = [](const char* n) {
-      calls.push_back(std::string("discharge ") + n);
-    };
-    LampCardHooks.LoadChargeReport = [](const char* n) {
-      calls.push_back(std::string("charge ") + n);
-    };
-    LampCardHooks.LoadShiftBattery = [](const char* n) {
-      calls.push_back(std::string("shift ") + n);
-    };
-    LampCardHooks.LoadBatteryParams = [](const char* n, lamp::ModeDisplayRecord& r) {
-      calls.push_back(std::string("params ") + n);
-      r = stored_record;
-      return battery_params_rows;
-    };
-    LampCardHooks.ShowModeOnBatteryForm = [](const lamp::ModeDisplayRecord&) {
-      calls.push_back("battery form");
-    };
-    LampCardHooks.ShowConnectWindow = [] { calls.push_back("connect window"); };
-    LampCardHooks.ShowBatteryEditor = [](int left, int top, const std::string& number) {
-      calls.push_back("editor " + std::to_string(left) + " " + std::to_string(top) + " " + number);
-    };
     card_.EditTN.SetText("101abc");
   }
   ~LampCardTest() override {
-    LampCardHooks = LampCardLinks{};
     DecoderHooks = DecoderHandOffs{};
+    BatteryEditorHooks = BatteryEditorLinks{};
     SetLampWaitField(nullptr);
   }
 
@@ -91,6 +60,9 @@ class LampCardTest : public ::testing::Test {
   ManualClockFirst clock_;
   ServerPeer server_;
   LinkToPeer link_{server_};
+  TMainForm main_;
+  TFormSQL connect_;
+  TFormBAT editor_;
   TFormSVET card_;
 };
 
@@ -243,62 +215,61 @@ TEST_F(LampCardTest, ChargeAnswerShowsTheCountAndTheLastChargeWhenReported) {
   EXPECT_TRUE(server_.Silent());  // no further request
 }
 
-TEST_F(LampCardTest, ReReadLoadsTheLampInOrderAndShowsItsParameters) {
-  stored_record[1] = 3;
-  card_.EditUCH.SetText("12");
-  card_.EditWTN.SetText("W77");
+TEST_F(LampCardTest, ReReadWithoutDatabaseOpensTheConnectWindowOnly) {
+  ASSERT_EQ(DbConnection, nullptr);
+  main_.SetBounds(10, 20, 800, 600);
+  connect_.Edit3.SetText("Ошибка");
   FillBatteryFields("x");
   card_.BitBtn6.Click();
-  EXPECT_EQ(card_.EditUCH.Text(), "");
-  EXPECT_EQ(card_.EditWTN.Text(), "W77");  // left for the read to overwrite
   for (forms::TEdit* e : BatteryFields()) EXPECT_EQ(e->Text(), "");
   EXPECT_TRUE(LampCardReloadFlag);
-  EXPECT_TRUE(calls.empty());
+  EXPECT_FALSE(connect_.Visible());
   Tick();
   EXPECT_FALSE(LampCardReloadFlag);
-  EXPECT_EQ(calls, (std::vector<std::string>{"worker 101abc", "discharge 101abc", "charge 101abc",
-                                             "shift 101abc", "params 101abc", "battery form"}));
-  ASSERT_EQ(card_.ListView1.Items().Count(), 15);
-  EXPECT_EQ(card_.ListView1.Items()[0]->SubItems()[0], "Li-Ion");
-  calls.clear();
-  Tick();
-  EXPECT_TRUE(calls.empty());  // one read per request
-}
-
-TEST_F(LampCardTest, ReReadWithoutDatabaseOpensTheConnectWindowOnly) {
-  worker_card_result = -5;
-  ReloadLampCard();
-  Tick();
-  EXPECT_EQ(calls, (std::vector<std::string>{"worker 101abc", "connect window"}));
+  EXPECT_TRUE(connect_.Visible());
+  EXPECT_EQ(connect_.Left(), 160);
+  EXPECT_EQ(connect_.Top(), 170);
+  EXPECT_EQ(connect_.Edit3.Text(), "");
   EXPECT_EQ(card_.ListView1.Items().Count(), 0);
-}
-
-TEST_F(LampCardTest, ReReadWithoutParameterRowLeavesTheListEmpty) {
-  battery_params_rows = 0;
-  worker_card_result = 0;  // no worker row is not "no database"
-  ShowModeOnLampCard(lamp::ModeDisplayRecord{});
-  ReloadLampCard();
+  connect_.Hide();
   Tick();
-  EXPECT_EQ(calls.back(), "params 101abc");
-  EXPECT_EQ(card_.ListView1.Items().Count(), 0);
+  EXPECT_FALSE(connect_.Visible());  // one read per request
 }
 
-TEST_F(LampCardTest, CyrillicNumberReachesReadsAndCommandsAsCp1251) {
+TEST_F(LampCardTest, CyrillicNumberTravelsAsCp1251) {
   card_.EditTN.SetText("01жк");
-  ReloadLampCard();
   card_.BitBtn1.Click();
   const auto sent = Tick();
-  const std::string cp = lamp::Utf8ToCp1251("01жк");
-  ASSERT_EQ(calls.size(), 6u);
-  EXPECT_EQ(calls[0], "worker " + cp);
   ASSERT_TRUE(sent.has_value());
-  EXPECT_EQ(sent->ind_num(), cp);
+  EXPECT_EQ(sent->ind_num(), lamp::Utf8ToCp1251("01жк"));
+  EXPECT_EQ(LampCardNumber(), lamp::Utf8ToCp1251("01жк"));
 }
 
 TEST_F(LampCardTest, BatteryEditorOpensBesideTheCardWithItsNumber) {
   card_.SetBounds(300, 100, 582, 533);
   card_.BitBtn5.Click();
-  EXPECT_EQ(calls, (std::vector<std::string>{"editor 380 160 101abc"}));
+  EXPECT_TRUE(editor_.Visible());
+  EXPECT_EQ(editor_.Left(), 380);
+  EXPECT_EQ(editor_.Top(), 160);
+  EXPECT_EQ(editor_.EditTN.Text(), "101abc");
+}
+
+TEST_F(LampCardTest, BatteryEditorReadsTheCardsWorkerFieldsAndShowsRecordsOnIt) {
+  card_.EditZST.SetText("3");
+  card_.EditUCH.SetText("12");
+  card_.EditBR.SetText("");
+  std::string station, section, brigade = "x";
+  ASSERT_NE(BatteryEditorHooks.ReadLampCardWorker, nullptr);
+  BatteryEditorHooks.ReadLampCardWorker(station, section, brigade);
+  EXPECT_EQ(station, "3");
+  EXPECT_EQ(section, "12");
+  EXPECT_EQ(brigade, "");
+  ASSERT_NE(BatteryEditorHooks.ShowModeOnLampCard, nullptr);
+  lamp::ModeDisplayRecord r;
+  r[1] = 4;
+  BatteryEditorHooks.ShowModeOnLampCard(r);
+  ASSERT_EQ(card_.ListView1.Items().Count(), 15);
+  EXPECT_EQ(card_.ListView1.Items()[0]->SubItems()[0], "Доливн");
 }
 
 TEST_F(LampCardTest, ColumnsAppearAfterTheFirstSecond) {
