@@ -199,11 +199,6 @@ std::uint16_t CellModel::state_code() const {
   return kStateFree;
 }
 
-void CellModel::SetSilence(double from, double until) {
-  silent_from_ = from;
-  silent_until_ = until;
-}
-
 void CellModel::AdvanceTo(double now) {
   const double limit = std::min(now, settings_->life_end);
   for (;;) {

@@ -119,6 +119,31 @@ class CellObserver {
 
 using ModeRecordWords = std::array<std::uint16_t, kModeRecordSize / 2>;
 
+// The stretches of simulated time in which a cell or a station gives no answer: a few fixed
+// windows; a new one takes the place of the one that ended first.
+class SilenceWindows {
+ public:
+  void Add(double from, double until) {
+    std::size_t slot = 0;
+    for (std::size_t i = 1; i < windows_.size(); ++i) {
+      if (windows_[i].until < windows_[slot].until) slot = i;
+    }
+    windows_[slot] = {from, until};
+  }
+  bool Contains(double now) const {
+    for (const Window& w : windows_) {
+      if (now >= w.from && now < w.until) return true;
+    }
+    return false;
+  }
+
+ private:
+  struct Window {
+    double from = 0, until = 0;
+  };
+  std::array<Window, 4> windows_{};
+};
+
 // The charge-mode record a cell starts with: a 6.6 A·h one-element lithium-ion lamp battery.
 ModeRecordWords DefaultModeRecord();
 // Mode-error bits of a record: one bit per value out of its permitted range.
@@ -153,9 +178,9 @@ class CellModel {
   // 0x7A: the caller matched it). Returns false when the cell gives no answer.
   bool Answer(const StationRequest& request, double now, StationAnswer& answer);
 
-  // Silence: the cell answers nothing while now lies in [from, until).
-  void SetSilence(double from, double until);
-  bool SilentAt(double now) const { return now >= silent_from_ && now < silent_until_; }
+  // Silence: the cell answers nothing while now lies in [from, until) of any of its windows.
+  void AddSilence(double from, double until) { silences_.Add(from, until); }
+  bool SilentAt(double now) const { return silences_.Contains(now); }
 
   const Address& address() const { return address_; }
   std::uint64_t fab_num() const { return fab_num_; }
@@ -259,8 +284,7 @@ class CellModel {
   std::size_t queue_count_ = 0;
   bool head_sent_ = false;
 
-  double silent_from_ = kNever;
-  double silent_until_ = kNever;
+  SilenceWindows silences_;
 
   friend class StationModel;
 };

@@ -113,14 +113,14 @@ void LampRoom::AdvanceTo(double now) {
   for (std::size_t s = 0; s < station_count_; ++s) {
     StationModel& station = stations_[s];
     if (now >= next_station_silence_[s]) {
-      station.SetSilence(next_station_silence_[s], next_station_silence_[s] + length);
+      station.AddSilence(next_station_silence_[s], next_station_silence_[s] + length);
       next_station_silence_[s] = next_station_silence_[s] + length +
                                  ExponentialWait(random_, options_.station_silences_per_hour);
     }
     for (std::size_t c = 0; c < station.cell_count(); ++c) {
       double& next = next_cell_silence_[s][c];
       if (now >= next) {
-        station.cell(c).SetSilence(next, next + length);
+        station.cell(c).AddSilence(next, next + length);
         next = next + length + ExponentialWait(random_, options_.cell_silences_per_hour);
       }
     }

@@ -224,7 +224,7 @@ bool ApplySilences(const Options& o, stationsim::LampRoom& room, std::string& er
       error = "--silence: no cell " + s.target;
       return false;
     }
-    cell->SetSilence(s.from, s.until);
+    cell->AddSilence(s.from, s.until);
   }
   for (const ScheduledSilence& s : o.station_silences) {
     stationsim::StationModel* station = room.FindStation(std::atoi(s.target.c_str()));
@@ -232,7 +232,7 @@ bool ApplySilences(const Options& o, stationsim::LampRoom& room, std::string& er
       error = "--station-silence: no station " + s.target;
       return false;
     }
-    station->SetSilence(s.from, s.until);
+    station->AddSilence(s.from, s.until);
   }
   return true;
 }

@@ -12,7 +12,7 @@ void StationModel::Setup(int number, const char* address_text, std::uint16_t por
   }
   port_ = port;
   cell_count_ = 0;
-  silent_from_ = silent_until_ = kNever;
+  silences_ = SilenceWindows();
 }
 
 bool StationModel::AddCell(const Address& address, std::uint64_t fab_num, std::uint64_t seed,
@@ -23,11 +23,6 @@ bool StationModel::AddCell(const Address& address, std::uint64_t fab_num, std::u
   cell.SetObserver(observer);
   ++cell_count_;
   return true;
-}
-
-void StationModel::SetSilence(double from, double until) {
-  silent_from_ = from;
-  silent_until_ = until;
 }
 
 void StationModel::AdvanceTo(double now) {

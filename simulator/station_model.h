@@ -25,9 +25,9 @@ class StationModel {
   // Answers one request; writes the answers into `answers` and returns how many.
   std::size_t Handle(const StationRequest& request, double now, std::span<StationAnswer> answers);
 
-  // The whole station is silent while now lies in [from, until).
-  void SetSilence(double from, double until);
-  bool SilentAt(double now) const { return now >= silent_from_ && now < silent_until_; }
+  // The whole station is silent while now lies in [from, until) of any of its windows.
+  void AddSilence(double from, double until) { silences_.Add(from, until); }
+  bool SilentAt(double now) const { return silences_.Contains(now); }
 
   void AdvanceTo(double now);
 
@@ -46,8 +46,7 @@ class StationModel {
   std::uint16_t port_ = 0;
   std::array<CellModel, kMaxCellsPerStation> cells_{};
   std::size_t cell_count_ = 0;
-  double silent_from_ = kNever;
-  double silent_until_ = kNever;
+  SilenceWindows silences_;
 };
 
 }  // namespace stationsim

@@ -236,7 +236,8 @@ TEST_F(CellTest, AChargeTimeoutLatchesItsFaultUntilTheOperatorResets) {
 }
 
 TEST_F(CellTest, ASilentCellAnswersNothingWhileItsSilenceLasts) {
-  cell.SetSilence(10, 20);
+  cell.AddSilence(10, 20);
+  cell.AddSilence(30, 40);
   auto held =
       simtest::Request(stationsim::kFramePoll, stationsim::kCmdStatusPoll, "001a01", {0, 0});
   StationAnswer answer;
@@ -244,6 +245,8 @@ TEST_F(CellTest, ASilentCellAnswersNothingWhileItsSilenceLasts) {
   EXPECT_FALSE(cell.Answer(held.request, 10, answer));
   EXPECT_FALSE(cell.Answer(held.request, 19.9, answer));
   EXPECT_TRUE(cell.Answer(held.request, 20, answer));
+  EXPECT_FALSE(cell.Answer(held.request, 35, answer));  // a second silence of its own
+  EXPECT_TRUE(cell.Answer(held.request, 40, answer));
 }
 
 TEST(ModeErrorBits, EachValueOutOfRangeSetsItsBitOnlyWhenItsStageIsOn) {

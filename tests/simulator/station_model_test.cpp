@@ -68,7 +68,7 @@ TEST_F(StationTest, RequestsForOtherCellsAndBrokenFramesGetNoAnswer) {
   broken[30] ^= 0x40;
   EXPECT_FALSE(Ask(broken));
   EXPECT_EQ(counts.bad_requests, 1u);
-  station.SetSilence(0, 10);
+  station.AddSilence(0, 10);
   EXPECT_FALSE(Ask(RequestDatagram(0xC1, 0x92, "007a01", {0, 0xFFFF}), 5));
   EXPECT_TRUE(Ask(RequestDatagram(0xC1, 0x92, "007a01", {0, 0xFFFF}), 10));
 }
