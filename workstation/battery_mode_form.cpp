@@ -80,8 +80,8 @@ struct SwitchBox {
   std::int32_t bit;
 };
 constexpr SwitchBox kSwitchBoxes[] = {
-    {&TFormBAT::CB1, 0x1},         {&TFormBAT::CB2, 0x2},       {&TFormBAT::CB3, 0x4},
-    {&TFormBAT::CB4, 0x8},         {&TFormBAT::CB5, 0x10},      {&TFormBAT::CheckAVAR1, 0x20},
+    {&TFormBAT::CB1, 0x1},         {&TFormBAT::CB2, 0x2},         {&TFormBAT::CB3, 0x4},
+    {&TFormBAT::CB4, 0x8},         {&TFormBAT::CB5, 0x10},        {&TFormBAT::CheckAVAR1, 0x20},
     {&TFormBAT::CheckKZAR, 0x100}, {&TFormBAT::CheckKRAZ, 0x200},
 };
 
@@ -256,8 +256,8 @@ void ClearModeForm() {
                              &f.EditP10, &f.EditP11, &f.EditP12, &f.EditP13, &f.EditPMT}) {
     edit->SetText("");
   }
-  for (forms::TCheckBox* box : {&f.CB1, &f.CB2, &f.CB3, &f.CB4, &f.CB5, &f.CheckAVAR1,
-                                &f.CheckKZAR, &f.CheckKRAZ, &f.CheckKBAT}) {
+  for (forms::TCheckBox* box : {&f.CB1, &f.CB2, &f.CB3, &f.CB4, &f.CB5, &f.CheckAVAR1, &f.CheckKZAR,
+                                &f.CheckKRAZ, &f.CheckKBAT}) {
     box->SetChecked(false);
   }
   f.RadioTIP.SetItemIndex(-1);

@@ -110,9 +110,8 @@ void SetLastAnswerCommand(std::int32_t command) {
 }
 
 void UnpackModeRecord(const std::uint8_t* bytes) {
-  const lamp::ModeDisplayRecord record =
-      lamp::UnpackModeRecord(std::span<const std::uint8_t, lamp::kModeRecordSize>(
-          bytes, lamp::kModeRecordSize));
+  const lamp::ModeDisplayRecord record = lamp::UnpackModeRecord(
+      std::span<const std::uint8_t, lamp::kModeRecordSize>(bytes, lamp::kModeRecordSize));
   if (BatteryEditorHooks.ShowModeOnLampCard != nullptr) {
     BatteryEditorHooks.ShowModeOnLampCard(record);
   }

@@ -16,8 +16,8 @@ constexpr const char* kBatteryParamsColumns =
 
 // The record indexes written after the number, in column order; NFLAG (-1) is bits 8-15 of
 // the type word.
-constexpr std::array<int, 20> kBatteryParamsIndexes = {1,  2,  0,  19, 4,  5,  6,  7,  8,  9,
-                                                       10, 11, 14, 15, 12, 13, 16, 3,  17, -1};
+constexpr std::array<int, 20> kBatteryParamsIndexes = {1,  2,  0,  19, 4,  5,  6,  7, 8,  9,
+                                                       10, 11, 14, 15, 12, 13, 16, 3, 17, -1};
 
 struct DateTimeTexts {
   std::array<char, lamp::kSqlDateTextSize> date{};
@@ -41,7 +41,6 @@ void AppendValue(lamp::SqlStatement& s, std::int32_t value) {
 std::string_view View(const char* text) {
   return text != nullptr ? std::string_view(text) : std::string_view();
 }
-
 
 std::int32_t RunCount(const lamp::SqlStatement& s) {
   std::int32_t count = 0;
@@ -106,8 +105,8 @@ void BuildShiftBatteryStatement(lamp::SqlStatement& s, std::string_view d, std::
   s.Append(");");
 }
 
-void BuildResetChargeReportStatement(lamp::SqlStatement& s, std::string_view d,
-                                     std::string_view t, std::string_view number) {
+void BuildResetChargeReportStatement(lamp::SqlStatement& s, std::string_view d, std::string_view t,
+                                     std::string_view number) {
   s.Clear();
   s.Append("UPDATE  BATTCHREP  SET DATE=");
   s.AppendQuoted(d);
@@ -133,8 +132,8 @@ void BuildCountDischargeReportsQuery(lamp::SqlStatement& s, std::string_view num
 }
 
 void BuildInsertBatteryTotalsStatement(lamp::SqlStatement& s, std::string_view d,
-                                       std::string_view t, std::string_view number,
-                                       std::int32_t st, std::int32_t uch, std::int32_t brig) {
+                                       std::string_view t, std::string_view number, std::int32_t st,
+                                       std::int32_t uch, std::int32_t brig) {
   s.Clear();
   s.Append("INSERT INTO ");
   s.Append("BATTALL");
@@ -155,9 +154,9 @@ void BuildInsertBatteryTotalsStatement(lamp::SqlStatement& s, std::string_view d
   s.Append(");");
 }
 
-void BuildResetBatteryTotalsStatement(lamp::SqlStatement& s, std::string_view d,
-                                      std::string_view t, std::string_view number,
-                                      std::int32_t st, std::int32_t uch, std::int32_t brig) {
+void BuildResetBatteryTotalsStatement(lamp::SqlStatement& s, std::string_view d, std::string_view t,
+                                      std::string_view number, std::int32_t st, std::int32_t uch,
+                                      std::int32_t brig) {
   s.Clear();
   s.Append("UPDATE BATTALL SET ");
   s.Append("DATE=");
@@ -251,8 +250,7 @@ std::int32_t CountBatteryTotals(const char* number) {
   return RunCount(s);
 }
 
-void InsertBatteryTotals(const char* number, std::int32_t st, std::int32_t uch,
-                         std::int32_t brig) {
+void InsertBatteryTotals(const char* number, std::int32_t st, std::int32_t uch, std::int32_t brig) {
   const DateTimeTexts now;
   std::array<char, kStatementBufferSize> buffer{};
   lamp::SqlStatement s(buffer);

@@ -22,12 +22,10 @@ void SaveShiftBattery(const char* number, const lamp::ModeDisplayRecord& r, std:
 void ResetChargeReport(const char* number);
 // Rows of the lamp in BATTALL / battdisrep; 0 without a connection or after an error.
 std::int32_t CountBatteryTotals(const char* number);
-void InsertBatteryTotals(const char* number, std::int32_t st, std::int32_t uch,
-                         std::int32_t brig);
+void InsertBatteryTotals(const char* number, std::int32_t st, std::int32_t uch, std::int32_t brig);
 void ResetBatteryTotals(const char* number, std::int32_t st, std::int32_t uch, std::int32_t brig);
 std::int32_t CountDischargeReports(const char* number);
-void ResetDischargeReport(const char* number, std::int32_t st, std::int32_t uch,
-                          std::int32_t brig);
+void ResetDischargeReport(const char* number, std::int32_t st, std::int32_t uch, std::int32_t brig);
 
 // The statement texts, given the date text d and time text t (pure; for the operations above
 // and their tests).
@@ -38,16 +36,16 @@ void BuildBatteryParamsStatement(lamp::SqlStatement& s, bool history, std::strin
 void BuildShiftBatteryStatement(lamp::SqlStatement& s, std::string_view d, std::string_view t,
                                 std::string_view number, const lamp::ModeDisplayRecord& r,
                                 std::int32_t st, std::int32_t uch, std::int32_t brig);
-void BuildResetChargeReportStatement(lamp::SqlStatement& s, std::string_view d,
-                                     std::string_view t, std::string_view number);
+void BuildResetChargeReportStatement(lamp::SqlStatement& s, std::string_view d, std::string_view t,
+                                     std::string_view number);
 void BuildCountBatteryTotalsQuery(lamp::SqlStatement& s, std::string_view number);
 void BuildCountDischargeReportsQuery(lamp::SqlStatement& s, std::string_view number);
 void BuildInsertBatteryTotalsStatement(lamp::SqlStatement& s, std::string_view d,
-                                       std::string_view t, std::string_view number,
-                                       std::int32_t st, std::int32_t uch, std::int32_t brig);
-void BuildResetBatteryTotalsStatement(lamp::SqlStatement& s, std::string_view d,
-                                      std::string_view t, std::string_view number,
-                                      std::int32_t st, std::int32_t uch, std::int32_t brig);
+                                       std::string_view t, std::string_view number, std::int32_t st,
+                                       std::int32_t uch, std::int32_t brig);
+void BuildResetBatteryTotalsStatement(lamp::SqlStatement& s, std::string_view d, std::string_view t,
+                                      std::string_view number, std::int32_t st, std::int32_t uch,
+                                      std::int32_t brig);
 void BuildResetDischargeReportStatement(lamp::SqlStatement& s, std::string_view d,
                                         std::string_view t, std::string_view number,
                                         std::int32_t st, std::int32_t uch, std::int32_t brig);

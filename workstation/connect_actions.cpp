@@ -26,8 +26,10 @@ void TFormSQL::BitBtn1Click() {
 
 void TFormSQL::Timer1Timer() {
   // Stops counting once the status text is gone, so the counter never runs over.
-  if (ConnectTick < kConnectTickClearStatus) ++ConnectTick;
-  else return;
+  if (ConnectTick < kConnectTickClearStatus)
+    ++ConnectTick;
+  else
+    return;
   if (ConnectTick == kConnectTickClose) Close();
   if (ConnectTick == kConnectTickClearStatus) Edit3.SetText("");
 }

@@ -28,7 +28,6 @@ TFormSQL::TFormSQL() : forms::TForm("FormSQL", "Подключение к баз
 
   Edit1.SetBounds(200, 116, 101, 24);
   Edit1.SetVisible(false);
-
 }
 
 TFormSQL::~TFormSQL() {

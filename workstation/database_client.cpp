@@ -200,8 +200,7 @@ std::int32_t LoadWorkerCard(const char* number) {
         ++rows;
         if (FormSVET == nullptr || columns.size() < 12) return;
         TFormSVET& card = *FormSVET;
-        card.EditFIO.SetText(columns[1].Utf8() + " " + columns[2].Utf8() + " " +
-                             columns[3].Utf8());
+        card.EditFIO.SetText(columns[1].Utf8() + " " + columns[2].Utf8() + " " + columns[3].Utf8());
         SetEditText(card.EditZST, columns[4]);
         SetEditText(card.EditUCH, columns[5]);
         SetEditText(card.EditBR, columns[6]);
@@ -228,7 +227,8 @@ void LoadChargeReport(const char* number) {
     const std::int32_t charge = columns[5].Int(-1);
     if (charge < 0) return;
     char text[32];
-    std::snprintf(text, sizeof text, "%1.3f", static_cast<double>(static_cast<float>(charge) * 0.001f));
+    std::snprintf(text, sizeof text, "%1.3f",
+                  static_cast<double>(static_cast<float>(charge) * 0.001f));
     card.EditCNAK.SetText(text);
   });
 }
@@ -273,8 +273,8 @@ void LoadShiftBattery(const char* number) {
 std::int32_t LoadBatteryParams(const char* number, lamp::ModeDisplayRecord& record) {
   // The record index of each BATTPARM column from column 3 (TIP) on; NFLAG (-2) replaces
   // bits 8-15 of the type word.
-  static constexpr int kIndexOfColumn[] = {1,  2,  0,  19, 4,  5,  6,  7,  8,  9, 10,
-                                           11, 14, 15, 12, 13, 16, 3,  17, -2, 20};
+  static constexpr int kIndexOfColumn[] = {1,  2,  0,  19, 4,  5,  6, 7,  8,  9, 10,
+                                           11, 14, 15, 12, 13, 16, 3, 17, -2, 20};
   constexpr std::size_t kFirstRecordColumn = 3;
   constexpr std::size_t kCommentColumn = 24;
   record[lamp::kModeCircuitResistance] = 0;

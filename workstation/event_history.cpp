@@ -19,7 +19,7 @@ struct ColumnSpec {
   const char* caption;
   int width;
 };
-constexpr ColumnSpec kColumns[] = {{"Инд.номер", 50}, {"Дата", 80},   {"Время", 80},
+constexpr ColumnSpec kColumns[] = {{"Инд.номер", 50},   {"Дата", 80},   {"Время", 80},
                                    {"Код События", 60}, {"Текст", 240}, {"Примечание", 180}};
 
 // Column of the code; the note follows the last parameter column.
@@ -205,8 +205,7 @@ std::int32_t LoadEventHistory(const char* number, std::int32_t n) {
         case 3: {
           params.code = column.Int(0);
           char code_text[16];
-          std::snprintf(code_text, sizeof code_text, "%4.4X",
-                        static_cast<unsigned>(params.code));
+          std::snprintf(code_text, sizeof code_text, "%4.4X", static_cast<unsigned>(params.code));
           AddEventHistoryCell(code_text);
           AddEventHistoryCell(std::string(lamp::EventCodeText(params.code)));
           break;

@@ -29,8 +29,7 @@ bool BuildEventNote(const EventParams& params, std::string& note);
 forms::TColor EventCodeBackground(std::int32_t code);
 
 // The statement text for `number` (cp1251) and n rows.
-void BuildEventHistoryQuery(lamp::SqlStatement& statement, std::string_view number,
-                            std::int32_t n);
+void BuildEventHistoryQuery(lamp::SqlStatement& statement, std::string_view number, std::int32_t n);
 
 // Fills the event history with the last n (at most 5000) events of number (cp1251); returns
 // the rows shown.

@@ -1,0 +1,238 @@
+// The connect window and every read of the database client, against the real MariaDB server.
+#include "workstation/database_client.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "link/cp1251.h"
+#include "platform/forms/application.h"
+#include "tests/support/test_database.h"
+#include "tests/workstation/link_peer.h"
+#include "workstation/battery_editor.h"
+#include "workstation/cell_table.h"
+#include "workstation/connect_window.h"
+#include "workstation/lamp_card.h"
+
+namespace {
+
+using namespace lumora;
+
+class DatabaseClientDb : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(db_.connected()) << db_.last_error();
+    ASSERT_TRUE(db_.EmptyAllTables()) << db_.last_error();
+    forms::Application().SetDialogService(&dialogs_);
+    WorkerList = WorkerListTable{};
+    ConnectTick = kConnectTickStart;
+    connect_.ConnectHandlers();
+    SetStatementObserver([this](std::string_view s) { sent_.emplace_back(s); });
+  }
+  void TearDown() override {
+    SetStatementObserver({});
+    CloseDbConnection();
+    forms::Application().SetDialogService(nullptr);
+  }
+
+  // Statement text in UTF-8, run as the programs' cp1251.
+  void Exec(const std::string& utf8) {
+    ASSERT_TRUE(db_.Execute(lamp::Utf8ToCp1251(utf8))) << db_.last_error();
+  }
+
+  void Connect(const char* password = "q758") {
+    connect_.EditU.SetText("root");
+    connect_.EditP.SetText(password);
+    connect_.BitBtn1.Click();
+  }
+
+  link_test::ManualClockFirst clock_;
+  lamptest::TestDatabase db_;
+  forms::ScriptedDialogService dialogs_;
+  std::vector<std::string> sent_;
+  TFormSQL connect_;
+  TFormSVET card_;
+  TFormBAT editor_;
+};
+
+TEST_F(DatabaseClientDb, ConnectLoadsWorkerListInNumberOrder) {
+  Exec("INSERT INTO WORKER (TABNUM, ST) VALUES ('010aaa', 10), ('003aaa', 3), ('12345678', 7)");
+  Connect();
+  ASSERT_NE(DbConnection, nullptr);
+  EXPECT_EQ(connect_.Edit3.Text(), "Подключено");
+  EXPECT_EQ(connect_.Edit1.Text(), "3");
+  EXPECT_EQ(ConnectTick, 0);
+  EXPECT_TRUE(dialogs_.shown.empty());
+  ASSERT_EQ(WorkerList.count, 3);
+  EXPECT_STREQ(WorkerList.number[0].data(), "003aaa");
+  EXPECT_EQ(WorkerList.station[0], 3);
+  EXPECT_STREQ(WorkerList.number[1].data(), "010aaa");
+  EXPECT_STREQ(WorkerList.number[2].data(), "123456");  // cut to six characters
+  EXPECT_EQ(WorkerList.station[2], 7);
+}
+
+TEST_F(DatabaseClientDb, WrongPasswordKeepsListAndLeavesNoConnection) {
+  Exec("INSERT INTO WORKER (TABNUM, ST) VALUES ('003aaa', 3)");
+  Connect();
+  ASSERT_EQ(WorkerList.count, 1);
+  Connect("wrong");
+  EXPECT_EQ(DbConnection, nullptr);
+  EXPECT_EQ(connect_.Edit3.Text(), "Ошибка");
+  ASSERT_EQ(dialogs_.shown.size(), 1u);
+  EXPECT_EQ(dialogs_.shown[0].text, "Can not connect.");
+  EXPECT_EQ(WorkerList.count, 1);
+  EXPECT_STREQ(WorkerList.number[0].data(), "003aaa");
+  EXPECT_EQ(LoadWorkerCard("003aaa"), kNoDatabase);
+}
+
+TEST_F(DatabaseClientDb, ReconnectWithFewerRowsKeepsOldStations) {
+  Exec("INSERT INTO WORKER (TABNUM, ST) VALUES ('001aaa', 1), ('002aaa', 2), ('003aaa', 3)");
+  Connect();
+  Exec("DELETE FROM WORKER WHERE TABNUM <> '001aaa'");
+  Connect();
+  EXPECT_EQ(connect_.Edit1.Text(), "1");
+  EXPECT_EQ(WorkerList.count, 1);
+  EXPECT_EQ(WorkerList.number[1][0], '\0');
+  EXPECT_EQ(WorkerList.station[1], 2);
+  EXPECT_EQ(WorkerList.station[2], 3);
+}
+
+TEST_F(DatabaseClientDb, EmptyWorkerTable) {
+  Connect();
+  EXPECT_EQ(connect_.Edit3.Text(), "Подключено");
+  EXPECT_EQ(connect_.Edit1.Text(), "0");
+  EXPECT_EQ(WorkerList.count, 0);
+}
+
+TEST_F(DatabaseClientDb, WorkerCardLastRowStands) {
+  Exec(
+      "INSERT INTO WORKER (TABNUM, FAMILE, NAME, PATRON, ST, UCH, BRIG, WTEL, WTBNUM, NUMFIND, "
+      "NUMCALL, COMMENT) VALUES "
+      "('010aaa', 'Первый', 'Иван', 'Ильич', 1, 2, 3, '11', 4, '5', '6', 'раз'), "
+      "('010aaa', 'Петров', 'Пётр', 'Петрович', 10, 20, 30, '22-33', 1234, '77', '88', 'два')");
+  Connect();
+  sent_.clear();
+  EXPECT_EQ(LoadWorkerCard("010aaa"), 2);
+  ASSERT_EQ(sent_.size(), 1u);
+  EXPECT_EQ(card_.EditFIO.Text(), "Петров Пётр Петрович");
+  EXPECT_EQ(card_.EditZST.Text(), "10");
+  EXPECT_EQ(card_.EditUCH.Text(), "20");
+  EXPECT_EQ(card_.EditBR.Text(), "30");
+  EXPECT_EQ(card_.EditWTEL.Text(), "22-33");
+  EXPECT_EQ(card_.EditWTN.Text(), "1234");
+  EXPECT_EQ(card_.EditNFIND.Text(), "77");
+  EXPECT_EQ(card_.EditNCALL.Text(), "88");
+  EXPECT_EQ(card_.MemoCM.Lines().Get(0), "два");
+  EXPECT_EQ(LoadWorkerCard("999zzz"), 0);
+  // A number holding a quote is escaped and simply finds nothing.
+  EXPECT_EQ(LoadWorkerCard("0\"1"), 0);
+  EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+TEST_F(DatabaseClientDb, ChargeReportReceivedCharge) {
+  Connect();
+  struct Case {
+    int cnak;
+    const char* shown;
+  };
+  for (const Case& c : {Case{-1, "before"}, Case{0, "0.000"}, Case{12345, "12.345"}}) {
+    SCOPED_TRACE(c.cnak);
+    Exec("DELETE FROM battchrep");
+    Exec(
+        "INSERT INTO battchrep (Date, Time, TabNum, KZR, CNAK) VALUES ('2026-12-01', "
+        "'10:00:00', '010aaa', 17, " +
+        std::to_string(c.cnak) + ")");
+    card_.EditCNAK.SetText("before");
+    LoadChargeReport("010aaa");
+    EXPECT_EQ(card_.EditDAT2.Text(), "2026-12-01");
+    EXPECT_EQ(card_.EditKK.Text(), "17");
+    EXPECT_EQ(card_.EditCNAK.Text(), c.shown);
+  }
+}
+
+TEST_F(DatabaseClientDb, DischargeReportCapacityAndPercentColours) {
+  Connect();
+  struct Case {
+    int proc;
+    const char* text;
+    forms::TColor colour;
+  };
+  for (const Case& c : {Case{80, "80%", forms::clRed}, Case{81, "81%", forms::clGreen},
+                        Case{-1, "before", forms::clBlue}}) {
+    SCOPED_TRACE(c.proc);
+    Exec("DELETE FROM battdisrep");
+    Exec(
+        "INSERT INTO battdisrep (Date, Time, TabNum, Cacc, Proc) VALUES ('2026-12-02', "
+        "'11:00:00', '010aaa', 1500, " +
+        std::to_string(c.proc) + ")");
+    card_.EditPROC.SetText("before");
+    card_.EditPROC.SetFontColor(forms::clGreen);
+    LoadDischargeReport("010aaa");
+    EXPECT_EQ(card_.EditDAT1.Text(), "2026-12-02");
+    EXPECT_EQ(card_.EditCBATX.Text(), "1.50");
+    EXPECT_EQ(card_.EditPROC.Text(), c.text);
+    EXPECT_EQ(card_.EditPROC.FontColor(), c.colour);
+  }
+}
+
+TEST_F(DatabaseClientDb, ShiftBatteryDateAndTime) {
+  Exec("INSERT INTO SMENABATT (Date, Time, TabNum) VALUES ('2026-11-30', '09:08:07', '010aaa')");
+  Connect();
+  LoadShiftBattery("010aaa");
+  EXPECT_EQ(card_.EditSMBATT.Text(), "2026-11-30");
+  EXPECT_EQ(card_.EditSMTIME.Text(), "09:08:07");
+}
+
+TEST_F(DatabaseClientDb, BatteryParamsFillRecordAndNflagReplacesHighBits) {
+  Exec(
+      "INSERT INTO BATTPARM (Date, Time, TabNum, Tip, CELL, CNOM, VNOM, IDISD, VMIND, ICH1, "
+      "VMAXCH1, TIMCH1, ICH2, VMAXCH2, TIMCH2, ICHPOD, VMAXCHPOD, IDISCNT, VMINCNT, DELTA, "
+      "IMINCH, PFLAG, NFLAG, R_NET, COMMENT) VALUES ('2026-12-03', '12:13:14', '010aaa', 3, 2, "
+      "200, 3600, 400, 3000, 200, 4950, 720, 201, 4951, 721, 6, 4952, 202, 3001, 300, 90, "
+      "0x2009, 2, 950, 'Комментарий')");
+  Exec("INSERT INTO BATTPARM (TabNum, Tip, NFLAG) VALUES ('020aaa', 0x203, 0)");
+  Connect();
+  lamp::ModeDisplayRecord r;
+  r[18] = 55;
+  r[20] = 1;
+  EXPECT_EQ(LoadBatteryParams("010aaa", r), 1);
+  const lamp::ModeDisplayRecord expected{{200,  0x203, 2,   90,     400, 3000, 200,
+                                          4950, 720,   201, 4951,   721, 202,  3001,
+                                          6,    4952,  300, 0x2009, 55,  3600, 950}};
+  EXPECT_EQ(r, expected);
+  EXPECT_EQ(card_.EditDATIZM.Text(), "2026-12-03");
+  EXPECT_EQ(card_.EditTIMIZM.Text(), "12:13:14");
+  EXPECT_EQ(editor_.EditCOMT.Text(), "Комментарий");
+
+  EXPECT_EQ(LoadBatteryParams("020aaa", r), 1);
+  EXPECT_EQ(r[1], 3);
+
+  r[0] = 123;
+  r[20] = 9;
+  EXPECT_EQ(LoadBatteryParams("999zzz", r), 0);
+  EXPECT_EQ(r[0], 123);
+  EXPECT_EQ(r[20], 0);
+}
+
+TEST_F(DatabaseClientDb, FailedStatementShowsItsErrorAndChangesNothing) {
+  Connect();
+  ASSERT_TRUE(db_.Execute("RENAME TABLE SMENABATT TO SMENABATT_AWAY"));
+  card_.EditSMBATT.SetText("kept");
+  LoadShiftBattery("010aaa");
+  ASSERT_TRUE(db_.Execute("RENAME TABLE SMENABATT_AWAY TO SMENABATT"));
+  ASSERT_EQ(dialogs_.shown.size(), 1u);
+  EXPECT_TRUE(dialogs_.shown[0].text.starts_with("Error #: 1146\rMessage: Table "))
+      << dialogs_.shown[0].text;
+  EXPECT_EQ(card_.EditSMBATT.Text(), "kept");
+}
+
+TEST_F(DatabaseClientDb, PingKeepsTheConnection) {
+  Connect();
+  forms::Application().AdvanceTime(10000);
+  EXPECT_NE(DbConnection, nullptr);
+  EXPECT_EQ(LoadWorkerList(), 0);
+  EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+}  // namespace
