@@ -40,7 +40,7 @@ TForm3::TForm3() : forms::TForm("Form3", "Form3") {
 
   Panel1.SetBounds(5, 515, 605, 132);
   Panel1.SetColor(0xB9C5C3);
-  Label6.SetBounds(200, 4, 160, 16);
+  Label6.SetBounds(140, 4, 150, 16);
   Label6.SetFontColor(forms::clMaroon);
   Label6.SetFontBold(true);
   LabIND.SetBounds(100, 4, 20, 16);
