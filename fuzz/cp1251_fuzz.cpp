@@ -13,33 +13,23 @@
 
 namespace {
 
-// Shortest-form UTF-8 of code points up to U+FFFF without surrogates: all that cp1251 needs.
+// Well-formed UTF-8 by the byte ranges of the Unicode standard, limited to the one- to
+// three-byte forms (cp1251 has nothing beyond U+FFFF): no overlong form, no surrogate.
 bool IsWellFormedUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
+  for (std::size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
+    const std::size_t length = lead < 0x80                    ? 1
+                               : lead >= 0xC2 && lead <= 0xDF ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                                                              : 0;
+    if (length == 0 || length > text.size() - i) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
     }
-    std::size_t extra;
-    char32_t cp;
-    char32_t smallest;
-    if ((lead & 0xE0) == 0xC0) {
-      extra = 1, cp = lead & 0x1F, smallest = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      extra = 2, cp = lead & 0x0F, smallest = 0x800;
-    } else {
-      return false;
-    }
-    if (i + extra >= text.size()) return false;
-    for (std::size_t k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (next & 0x3F);
-    }
-    if (cp < smallest || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += extra + 1;
+    const auto second = length > 1 ? static_cast<unsigned char>(text[i + 1]) : 0;
+    if (lead == 0xE0 && second < 0xA0) return false;  // overlong
+    if (lead == 0xED && second > 0x9F) return false;  // surrogate
+    i += length;
   }
   return true;
 }
