@@ -200,6 +200,8 @@ class QtTrayHost : public sys::TrayHost {
   std::vector<std::unique_ptr<Shown>> icons_;
 };
 
+constexpr int kLongestWaitMs = 10;
+
 struct ModalLoop {
   forms::TForm* form;
   QEventLoop* loop;
@@ -219,18 +221,24 @@ struct QtApplicationRunner::Impl {
   // One pass of the program's loop: due timers, the end-request flag, widget updates.
   void Tick() {
     forms::TApplication& application = forms::Application();
+    // Armed first: a handler may open a message box or a dialog, whose nested loop must go
+    // on ticking (timers, the signal flag, widget updates) until it closes.
+    tick.start(kLongestWaitMs);
     std::int64_t wait = application.FireDueTimers();
     sys::PollEndRequest();
     MapNewForms();
     host.Flush();
     EndFinishedModalLoops();
     if (application.Terminated()) {
+      tick.stop();
       for (ModalLoop& modal : modal_loops) modal.loop->quit();
-      app->quit();
+      // exit, not quit: quit would first ask every window to close, and the forms refuse
+      // (their close box only asks the model).
+      QCoreApplication::exit(0);
       return;
     }
     // Short waits keep the signal flag and widget updates prompt.
-    if (wait < 0 || wait > 10) wait = 10;
+    if (wait < 0 || wait > kLongestWaitMs) wait = kLongestWaitMs;
     tick.start(static_cast<int>(wait));
   }
 

@@ -715,7 +715,12 @@ class FormWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override {
-    // The model decides: it asks OnCloseQuery and hides the form (or not).
+    // The model decides: it asks OnCloseQuery and hides the form (or not). Once the program
+    // is ending, windows just close.
+    if (Application().Terminated()) {
+      event->accept();
+      return;
+    }
     event->ignore();
     if (TForm* form = model_()) form->Close();
   }

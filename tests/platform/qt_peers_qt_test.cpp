@@ -19,6 +19,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QTreeWidget>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -26,6 +27,7 @@
 
 #include "platform/forms/controls.h"
 #include "platform/qt/qt_application.h"
+#include "platform/sys/session_end.h"
 #include "platform/sys/tray_icon.h"
 
 namespace {
@@ -369,6 +371,51 @@ TEST_F(QtPeers, ModalFormAndMessageBoxKeepTimersRunning) {
   });
   EXPECT_EQ(Application().MessageBox("Вы уверены?", "Выход", MB_YESNO), IDNO);
   EXPECT_GT(background_ticks, before);
+  Application().UseManualClock(0);
+}
+
+// The program's loop: a message box opened by a timer handler keeps the other timers
+// running, and an end request from SIGTERM ends the loop although the forms refuse to close.
+TEST_F(QtPeers, LoopTicksThroughMessageBoxesAndEndsOnSignal) {
+  Application().UseRealClock();
+  sys::InstallEndSignalHandlers();
+  sys::SetEndRequestHandler([] { Application().Terminate(); });
+  TForm form("Form1", "QVK-server");
+  form.OnCloseQuery = [&](bool& can_close) {
+    can_close = false;
+    form.Hide();
+  };
+  form.Show();
+  int ticks = 0;
+  TTimer background(nullptr, "TimerINTERVAL", 10);
+  background.OnTimer = [&] { ++ticks; };
+  int answer = 0, ticks_while_open = 0;
+  TTimer asker(nullptr, "BitBtn4", 20);
+  asker.OnTimer = [&] {
+    asker.SetEnabled(false);
+    QTimer::singleShot(150, [] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        box->button(QMessageBox::No)->click();
+      }
+    });
+    const int before = ticks;
+    answer = Application().MessageBox("Вы уверены?", "Выход", MB_YESNO);
+    ticks_while_open = ticks - before;
+    raise(SIGTERM);
+  };
+  QTimer guard;  // a loop that never ended would fail here instead of hanging
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+  guard.start(10'000);
+  EXPECT_EQ(runner_->Run(), 0);
+  EXPECT_EQ(answer, IDNO);
+  EXPECT_GE(ticks_while_open, 3);
+  EXPECT_TRUE(Application().Terminated());
+  sys::SetEndRequestHandler(nullptr);
+  Application().ResetTerminated();
+  form.OnCloseQuery = nullptr;
+  form.Hide();
+  Settle();
   Application().UseManualClock(0);
 }
 
