@@ -139,19 +139,13 @@ void SendStationFrame(int type, const std::uint8_t* payload, int n) {
   BuildFrameHeader(static_cast<std::uint8_t>(type), static_cast<std::uint8_t>(n + 2));
 
   std::uint8_t frame[kFrameBufferSize];
-  frame[0] = 0xFF;
-  frame[1] = 0xFF;
-  frame[2] = 0xFF;
-  frame[3] = 0xF7;
-  std::memcpy(frame + kFrameHeaderOffset, FrameHeader, kFrameHeaderSize);
-  if (n > 0) std::memcpy(frame + kFramePayloadOffset, payload, static_cast<std::size_t>(n));
+  const std::size_t size =
+      WriteStationFrame(std::span<const std::uint8_t, kFrameHeaderSize>(FrameHeader),
+                        std::span<const std::uint8_t>(payload, static_cast<std::size_t>(n)), frame);
+  const int length = static_cast<int>(size);
+  // The shared register ends as it would after running over header and payload.
   const std::size_t crc_at = kFramePayloadOffset + static_cast<std::size_t>(n);
-  CrcRegister = 0xFFFF;
-  for (std::size_t i = kFrameHeaderOffset; i < crc_at; ++i) UpdateCrc16(frame[i]);
-  frame[crc_at] = static_cast<std::uint8_t>(CrcRegister & 0xFF);
-  frame[crc_at + 1] = static_cast<std::uint8_t>(CrcRegister >> 8);
-  frame[crc_at + 2] = 0xFF;
-  const int length = static_cast<int>(kFrameOverhead) + n;
+  CrcRegister = static_cast<std::uint16_t>(frame[crc_at] | frame[crc_at + 1] << 8);
 
   if (TargetHost != kAllHosts) {
     const int slot = FindHostByNumber(TargetHost);
