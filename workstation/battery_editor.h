@@ -16,9 +16,9 @@
 
 namespace lumora {
 
-inline constexpr const char* kNoAnswerText = "Нет ответа";
+inline constexpr const char* kModeNoAnswerText = "Нет ответа";
 inline constexpr forms::TColor kModeWriteWaitColor = 0xFFFF;  // yellow
-inline constexpr forms::TColor kNoAnswerColor = 255;          // red
+inline constexpr forms::TColor kModeNoAnswerColor = 255;      // red
 
 // ModeWritePending when a write is requested.
 inline constexpr std::int32_t kModeWriteRequested = 5;

@@ -202,8 +202,8 @@ void TFormBAT::Timer1Timer() {
   if (ModeWriteWindow > 0) --ModeWriteWindow;
   if (ModeWriteWindow == 1) {
     if (ModeWriteState != kModeWriteStored) {
-      Edit1.SetFontColor(kNoAnswerColor);
-      Edit1.SetText(kNoAnswerText);
+      Edit1.SetFontColor(kModeNoAnswerColor);
+      Edit1.SetText(kModeNoAnswerText);
     }
     CheckSMB.SetChecked(false);
   }
