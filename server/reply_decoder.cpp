@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "link/little_endian.h"
 #include "server/cell_registry.h"
 #include "server/database_writer.h"
 #include "server/host_table.h"
@@ -56,9 +57,7 @@ bool IsDischargeState(std::int32_t state) {
 }
 
 std::uint64_t FactoryNumberOf(const std::uint8_t* header) {
-  std::uint64_t value = 0;
-  for (int i = 7; i >= 0; --i) value = value << 8 | header[kHeaderFabNum + i];
-  return value;
+  return lamp::ReadU64(std::span<const std::uint8_t>(header, kFrameHeaderSize), kHeaderFabNum);
 }
 
 std::int32_t StationNumberOfSlot(std::int32_t slot) {

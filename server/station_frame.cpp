@@ -3,6 +3,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "link/little_endian.h"
 #include "platform/forms/application.h"
 #include "platform/net/winsock.h"
 #include "server/host_table.h"
@@ -55,9 +56,9 @@ void CopyAddressText(char (&out)[32], const char* text) {
   out[i] = '\0';
 }
 
+// The low 16 bits of a word, little-endian.
 void PutWord(std::uint8_t* at, int word) {
-  at[0] = static_cast<std::uint8_t>(word & 0xFF);
-  at[1] = static_cast<std::uint8_t>((word >> 8) & 0xFF);
+  lamp::WriteU16(std::span<std::uint8_t>(at, 2), 0, static_cast<std::uint16_t>(word));
 }
 
 }  // namespace
