@@ -108,7 +108,8 @@ class TApplication {
 
   // Manual clock (tests): time stands still until AdvanceTime moves it.
   void UseManualClock(std::int64_t start_ms = 0);
-  // Real clock (programs): steady_clock milliseconds.
+  // Real clock (programs): steady_clock milliseconds. Choose the clock before timers are
+  // made: a switch does not move the timers already running.
   void UseRealClock();
   std::int64_t NowMs() const;
 
