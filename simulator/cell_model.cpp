@@ -661,7 +661,8 @@ void CellModel::BuildStatus(const StationRequest& request, double now, StationAn
       215 + static_cast<int>(random_.IntBetween(-15, 15)) + (phase_ == Phase::Charge ? 40 : 0);
   answer.SetWord(35, static_cast<std::uint16_t>(static_cast<std::int16_t>(temperature)));
   if (event) {
-    const double age = std::min(kMaxAge, std::floor(std::max(0.0, now - event->at) / 10.0));
+    const double real_seconds = std::max(0.0, now - event->at) / settings_->time_scale;
+    const double age = std::min(kMaxAge, std::floor(real_seconds / 10.0));
     answer.SetWord(37, static_cast<std::uint16_t>(age));
     answer.SetWord(39, event->parameter1);
     answer.SetWord(41, event->parameter2);

@@ -94,6 +94,9 @@ struct LifeSettings {
   // Cells stop living (no more phase changes or alarms) from this moment on; they still
   // answer, so the event queues drain.
   double life_end = kNever;
+  // Simulated seconds per real second. The age word of an event counts real time, the time
+  // of the server's clock that back-dates the event by it.
+  double time_scale = 1;
 };
 
 struct CellEvent {

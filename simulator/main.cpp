@@ -146,6 +146,7 @@ std::string ParseOptions(int argc, char** argv, Options& o) {
     } else if (name == "--time-scale") {
       error = need_number(0.001, 100000);
       o.time_scale = number;
+      o.room.life.time_scale = number;
     } else if (name == "--life-end") {
       error = need_number(0, 1e12);
       o.room.life.life_end = number;

@@ -117,6 +117,11 @@ TEST_F(CellTest, StatusAnswerCarriesTheAgeAndParametersOfItsEvent) {
   EXPECT_EQ(Word(none, 37), 0xFFFF);
   EXPECT_EQ(Word(none, 39), 0xFFFF);
   EXPECT_EQ(Word(none, 41), 0xFFFF);
+
+  // At sixty simulated seconds per real one, the age counts the real seconds.
+  life.time_scale = 60;
+  Send(stationsim::kFrameCellCommand, stationsim::kCmdCycleMode, {0, 0, 0}, 1100);
+  EXPECT_EQ(Word(Poll(0, 1700), 37), 1);  // 600 simulated seconds: 10 real seconds
 }
 
 TEST_F(CellTest, ALampLivesThroughChargeTrickleReadyAndIsTakenAgain) {
