@@ -7,12 +7,12 @@
 
 #include "link/code_tables.h"
 #include "link/cp1251.h"
-#include "workstation/diagnostics_window.h"
-#include "workstation/lamp_room_overview.h"
-#include "workstation/main_window.h"
 #include "workstation/command_sender.h"
+#include "workstation/diagnostics_window.h"
 #include "workstation/lamp_card.h"
+#include "workstation/lamp_room_overview.h"
 #include "workstation/live_events_window.h"
+#include "workstation/main_window.h"
 
 namespace lumora {
 
@@ -65,12 +65,23 @@ void CountLinkedSlot(std::size_t slot, StationCounts& counts, LampRoomCounts& ro
     room.any_battery_fault = true;
   }
   switch (state & 0xFF) {
-    case 1: ++counts.connected; break;
-    case 2: ++counts.discharge; break;
-    case 4: ++counts.charge; break;
-    case 6: ++counts.trickle_charge; break;
-    case 9: ++counts.ready; break;
-    default: break;
+    case 1:
+      ++counts.connected;
+      break;
+    case 2:
+      ++counts.discharge;
+      break;
+    case 4:
+      ++counts.charge;
+      break;
+    case 6:
+      ++counts.trickle_charge;
+      break;
+    case 9:
+      ++counts.ready;
+      break;
+    default:
+      break;
   }
   if (state == kStateFree) ++counts.free;
 }
@@ -78,8 +89,8 @@ void CountLinkedSlot(std::size_t slot, StationCounts& counts, LampRoomCounts& ro
 void WriteStationRow(forms::TListView& list, std::int32_t station, const StationCounts& c) {
   forms::TListItem* row = list.Items().Item(station - 1);
   if (row == nullptr) return;
-  const std::int32_t values[10] = {c.numbered,       c.connected, c.free,       c.discharge,
-                                   c.charge,         c.trickle_charge, c.ready, c.cell_fault,
+  const std::int32_t values[10] = {c.numbered,      c.connected,      c.free,  c.discharge,
+                                   c.charge,        c.trickle_charge, c.ready, c.cell_fault,
                                    c.battery_fault, c.no_link};
   forms::TStrings& cells = row->SubItems();
   for (int i = 0; i < 10; ++i) {
@@ -202,7 +213,8 @@ void TrimLiveEvents() {
   forms::TListView* list = &Form1->LV1;
   if (list->Items().Count() <= kLiveEventsRowLimit) return;
   list->Items().BeginUpdate();
-  while (list->Items().Count() > kLiveEventsRowsKept) list->Items().Delete(list->Items().Count() - 1);
+  while (list->Items().Count() > kLiveEventsRowsKept)
+    list->Items().Delete(list->Items().Count() - 1);
   list->Items().EndUpdate();
 }
 
@@ -215,8 +227,8 @@ void LampCardPass() {
   const std::int32_t slot = FindDeviceSlot(LampCardNumber().c_str());
   bool changed = slot != cache.slot || DisplayLoop.DisplayTick == kLampCardRefreshTick;
   const auto i = static_cast<std::size_t>(slot);
-  if (IsSlotIndex(slot) && (CellTable.state[i] != cache.state ||
-                            CellTable.cycle_mode[i] != cache.cycle_mode)) {
+  if (IsSlotIndex(slot) &&
+      (CellTable.state[i] != cache.state || CellTable.cycle_mode[i] != cache.cycle_mode)) {
     changed = true;
   }
   if (changed) {
@@ -257,9 +269,12 @@ void CellCardPass(TForm3& view) {
   if (no_link) {
     for (int p = 1; p <= 4; ++p) view.StatusBar.SetPanelText(p, "");
   } else {
-    view.StatusBar.SetPanelText(1, Format("%2.1f", static_cast<std::uint32_t>(CellTable.Pow[i]) * 0.001f));
-    view.StatusBar.SetPanelText(2, Format("%2.1f", static_cast<std::uint32_t>(CellTable.uCH[i]) * 0.001f));
-    view.StatusBar.SetPanelText(3, Format("%2.2f", static_cast<std::uint32_t>(CellTable.u5V[i]) * 0.001f));
+    view.StatusBar.SetPanelText(
+        1, Format("%2.1f", static_cast<std::uint32_t>(CellTable.Pow[i]) * 0.001f));
+    view.StatusBar.SetPanelText(
+        2, Format("%2.1f", static_cast<std::uint32_t>(CellTable.uCH[i]) * 0.001f));
+    view.StatusBar.SetPanelText(
+        3, Format("%2.2f", static_cast<std::uint32_t>(CellTable.u5V[i]) * 0.001f));
     view.StatusBar.SetPanelText(4, std::to_string(CellTable.fourth_supply[i]));
   }
   if (CellTable.datagram_count[i] != DisplayLoop.CellCardCache.datagram_count) {
@@ -276,8 +291,10 @@ void CellCardPass(TForm3& view) {
   }
   const std::uint32_t state = CellTable.state[i];
   view.EditSTAT.SetText(std::string(lamp::CellStateText(state)));
-  view.EditMD.SetText(std::string(lamp::CycleModeText(static_cast<std::uint32_t>(CellTable.cycle_mode[i]))));
-  view.EditCK.SetText(Format("N=%d  всего %d", CellTable.first_counter[i], CellTable.second_counter[i]));
+  view.EditMD.SetText(
+      std::string(lamp::CycleModeText(static_cast<std::uint32_t>(CellTable.cycle_mode[i]))));
+  view.EditCK.SetText(
+      Format("N=%d  всего %d", CellTable.first_counter[i], CellTable.second_counter[i]));
   view.EditUACC.SetText(VoltageText(CellTable.voltage[i]));
   view.EditIACC.SetText(CurrentText(CellTable.current[i], state));
   view.EditTIM.SetText(ChargeTimeText(CellTable.charge_time[i]));

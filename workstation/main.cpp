@@ -7,7 +7,6 @@
 #include "platform/qt/qt_application.h"
 #include "workstation/about_box.h"
 #include "workstation/battery_editor.h"
-#include "workstation/battery_writes.h"
 #include "workstation/connect_window.h"
 #include "workstation/device_number_tool.h"
 #include "workstation/diagnostics_window.h"
@@ -23,14 +22,6 @@
 namespace {
 
 using namespace lumora;
-
-// What the diagnostics window reads of the other windows and the database.
-void ConnectDiagnostics() {
-  DiagnosticsHooks.MainWindow = [] { return static_cast<forms::TForm*>(MainForm); };
-  DiagnosticsHooks.OverviewWindow = [] { return static_cast<forms::TForm*>(Form2); };
-  DiagnosticsHooks.StationWindow = [] { return static_cast<forms::TForm*>(Form3); };
-  DiagnosticsHooks.CountBatteryTotals = &CountBatteryTotals;
-}
 
 int RunWorkstation(qtpeers::QtApplicationRunner& runner) {
   // The order of creation is the program's: the first window is the main window.
@@ -49,9 +40,9 @@ int RunWorkstation(qtpeers::QtApplicationRunner& runner) {
   TFormLOG measurement_log;
   TFormSOB event_history;
   forms::Application().SetMainForm(&main_window);
-  for (forms::TForm* child : {static_cast<forms::TForm*>(&live_events),
-                              static_cast<forms::TForm*>(&overview),
-                              static_cast<forms::TForm*>(&station_view)}) {
+  for (forms::TForm* child :
+       {static_cast<forms::TForm*>(&live_events), static_cast<forms::TForm*>(&overview),
+        static_cast<forms::TForm*>(&station_view)}) {
     child->SetMdiParent(&main_window);
   }
 
@@ -68,7 +59,6 @@ int RunWorkstation(qtpeers::QtApplicationRunner& runner) {
   device_numbers.ConnectHandlers();
   measurement_log.ConnectHandlers();
   event_history.ConnectHandlers();
-  ConnectDiagnostics();
   // Handlers first, so each window's create handler (the MDI children drop their caption
   // bars there) runs.
   for (forms::TForm* form :
@@ -78,8 +68,7 @@ int RunWorkstation(qtpeers::QtApplicationRunner& runner) {
         static_cast<forms::TForm*>(&traffic), static_cast<forms::TForm*>(&lamp_card),
         static_cast<forms::TForm*>(&battery_editor), static_cast<forms::TForm*>(&connect_window),
         static_cast<forms::TForm*>(&error_box), static_cast<forms::TForm*>(&device_numbers),
-        static_cast<forms::TForm*>(&measurement_log),
-        static_cast<forms::TForm*>(&event_history)}) {
+        static_cast<forms::TForm*>(&measurement_log), static_cast<forms::TForm*>(&event_history)}) {
     form->AfterConstruction();
   }
 

@@ -199,7 +199,7 @@ TEST_F(DisplayLoopTest, ChangesOfTheRightListUseTheHighBitsAndSlotsPast54AreNotS
     ViewsTest::AddLamp(slot, "n" + std::to_string(10 + slot), 1, 0);
   }
   RunDisplayTick();
-  EXPECT_EQ(Row(1)[0], "60");  // all counted
+  EXPECT_EQ(Row(1)[0], "60");                    // all counted
   EXPECT_EQ(Cell(station_.LV1B, 26, 0), "n63");  // position 53
   RunDisplayTick();
   CellTable.state[30] = 4;
@@ -278,8 +278,8 @@ TEST_F(DisplayLoopTest, CellCardOfAnUnknownNumberShowsOnlyTheLookupResult) {
   ViewsTest::AddLamp(0, "001aaa", 1, 9);
   station_.EditINDN.SetText("001aaa");
   RunDisplayTick();
-  for (const auto& [number, code] : {std::pair{"0010aaa", "-2"}, std::pair{"999zzz", "-3"},
-                                     std::pair{"01", "-4"}}) {
+  for (const auto& [number, code] :
+       {std::pair{"0010aaa", "-2"}, std::pair{"999zzz", "-3"}, std::pair{"01", "-4"}}) {
     station_.EditINDN.SetText(number);
     RunDisplayTick();
     EXPECT_EQ(station_.StatusBar.Panel(0).text, code);

@@ -16,8 +16,8 @@ class LampRoomOverviewTest : public ViewsTest {
 
 TEST_F(LampRoomOverviewTest, ListHasElevenColumnsAndOneRowPerStation) {
   const std::pair<const char*, int> columns[] = {
-      {"Зар.станц.", 70}, {"Кол", 25},      {"Подкл", 50},      {"Своб", 45},
-      {"Разряд", 50},     {"Заряд", 45},    {"Подзаряд", 65},   {"Заряжено ", 60},
+      {"Зар.станц.", 70}, {"Кол", 25},      {"Подкл", 50},    {"Своб", 45},
+      {"Разряд", 50},     {"Заряд", 45},    {"Подзаряд", 65}, {"Заряжено ", 60},
       {"НСП Зар.Яч", 70}, {"НСП Батт", 65}, {"Нет связи", 75}};
   const forms::TListView& list = overview_.LV1;
   ASSERT_EQ(list.Columns().Count(), 11);
@@ -79,8 +79,8 @@ TEST_F(LampRoomOverviewTest, CountCellsAreColouredOnlyWhenNotZero) {
 TEST_F(LampRoomOverviewTest, ShiftReleaseInTheTopLeftCornerShowsTheDiagnosticsWindow) {
   overview_.SetLeft(40);
   overview_.SetTop(12);
-  for (const auto& [shift, x, y] :
-       {std::tuple{forms::ssShift, 30, 5}, std::tuple{forms::ssShift, 5, 30}, std::tuple{0, 29, 29}}) {
+  for (const auto& [shift, x, y] : {std::tuple{forms::ssShift, 30, 5},
+                                    std::tuple{forms::ssShift, 5, 30}, std::tuple{0, 29, 29}}) {
     overview_.MouseUp(forms::TMouseButton::mbLeft, shift, x, y);
     EXPECT_FALSE(dbg_.Visible()) << x << " " << y;
   }

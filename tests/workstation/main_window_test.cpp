@@ -106,8 +106,8 @@ TEST_F(MainWindowTest, MenusAndToolBar) {
   ASSERT_EQ(main_.Menu(), &main_.MainMenu1);
   std::vector<std::string> headings;
   for (const forms::TMenuItem* item : main_.MainMenu1.Items()) headings.push_back(item->Caption());
-  EXPECT_EQ(headings, (std::vector<std::string>{"&Файл", "Подключение", "Инструменты", "Окно",
-                                                "&Help"}));
+  EXPECT_EQ(headings,
+            (std::vector<std::string>{"&Файл", "Подключение", "Инструменты", "Окно", "&Help"}));
 
   main_.SetLeft(10);
   main_.SetTop(5);
@@ -136,9 +136,9 @@ TEST_F(MainWindowTest, MenusAndToolBar) {
   // The window buttons arrange the three children; New and Open do nothing.
   main_.WindowCascadeItem.Click();
   main_.ToolButton9.Click();
-  for (const forms::TForm* child : {static_cast<forms::TForm*>(&events_),
-                                    static_cast<forms::TForm*>(&overview_),
-                                    static_cast<forms::TForm*>(&station_)}) {
+  for (const forms::TForm* child :
+       {static_cast<forms::TForm*>(&events_), static_cast<forms::TForm*>(&overview_),
+        static_cast<forms::TForm*>(&station_)}) {
     EXPECT_EQ(child->Left(), 0);
     EXPECT_EQ(child->Width(), overview_.Width());
   }

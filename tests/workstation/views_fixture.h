@@ -75,23 +75,23 @@ class ViewsTest : public ::testing::Test {
     station_.ConnectHandlers();
     dbg_.ConnectHandlers();
     card_.ConnectHandlers();
-    for (forms::TForm* child : {static_cast<forms::TForm*>(&events_),
-                                static_cast<forms::TForm*>(&overview_),
-                                static_cast<forms::TForm*>(&station_)}) {
+    for (forms::TForm* child :
+         {static_cast<forms::TForm*>(&events_), static_cast<forms::TForm*>(&overview_),
+          static_cast<forms::TForm*>(&station_)}) {
       child->SetMdiParent(&main_);
     }
-    for (forms::TForm* form : {static_cast<forms::TForm*>(&main_), static_cast<forms::TForm*>(&about_),
-                               static_cast<forms::TForm*>(&events_),
-                               static_cast<forms::TForm*>(&overview_),
-                               static_cast<forms::TForm*>(&station_),
-                               static_cast<forms::TForm*>(&dbg_), static_cast<forms::TForm*>(&card_),
-                               static_cast<forms::TForm*>(&sql_), static_cast<forms::TForm*>(&num_),
-                               static_cast<forms::TForm*>(&log_), static_cast<forms::TForm*>(&sob_)}) {
+    for (forms::TForm* form :
+         {static_cast<forms::TForm*>(&main_), static_cast<forms::TForm*>(&about_),
+          static_cast<forms::TForm*>(&events_), static_cast<forms::TForm*>(&overview_),
+          static_cast<forms::TForm*>(&station_), static_cast<forms::TForm*>(&dbg_),
+          static_cast<forms::TForm*>(&card_), static_cast<forms::TForm*>(&sql_),
+          static_cast<forms::TForm*>(&num_), static_cast<forms::TForm*>(&log_),
+          static_cast<forms::TForm*>(&sob_)}) {
       form->AfterConstruction();
     }
     // Only the timers a test drives itself run.
-    for (forms::TTimer* timer : {&card_.Timer1, &card_.TimerST, &events_.Timer1, &sql_.Timer1,
-                                  &sql_.Timer2}) {
+    for (forms::TTimer* timer :
+         {&card_.Timer1, &card_.TimerST, &events_.Timer1, &sql_.Timer1, &sql_.Timer2}) {
       timer->SetEnabled(false);
     }
     forms::Application().SetDialogService(&dialogs_);

@@ -21,7 +21,8 @@ std::vector<std::uint8_t> FileBytes(const char* path) {
 
 void WriteBytes(const char* path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 WindowLayout Numbered() {
