@@ -186,6 +186,7 @@ void SetCell(forms::TListItem& row, int sub_item, std::string_view text) {
 
 void StationViewSecondPass(std::int32_t station) {
   int position = 0;
+  int shown = 0;
   for (std::size_t slot = 0; slot < static_cast<std::size_t>(kSlotCount); ++slot) {
     if (WorkerList.station[slot] != station) continue;
     const std::uint32_t state = CellTable.state[slot];
@@ -205,6 +206,15 @@ void StationViewSecondPass(std::int32_t station) {
       }
     }
     if (position < kCellColorPositions - 1) ++position;
+    ++shown;
+  }
+  // Rows past the station's cells are empty: after a new worker list the station may have
+  // fewer cells than the rows still show.
+  for (int p = shown; p < kStationPositions; ++p) {
+    SetCellColorState(kCellColorPlain, p);
+    if (forms::TListItem* row = StationRow(p)) {
+      for (int k = 0; k < 3; ++k) SetCell(*row, k, "");
+    }
   }
 }
 

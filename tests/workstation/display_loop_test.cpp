@@ -209,6 +209,22 @@ TEST_F(DisplayLoopTest, ChangesOfTheRightListUseTheHighBitsAndSlotsPast54AreNotS
   EXPECT_EQ(Cell(station_.LV1B, 3, 1), "ЗАРЯД");
 }
 
+TEST_F(DisplayLoopTest, RowsOfCellsThatLeftTheStationAreEmptiedAtTheNextRedraw) {
+  ViewsTest::AddLamp(0, "001aaa", 1, 1);
+  ViewsTest::AddLamp(1, "002aaa", 1, 1);
+  ViewsTest::AddLamp(2, "003aaa", 1, 1);
+  RunDisplayTick();
+  EXPECT_EQ(Cell(station_.LV1A, 2, 0), "003aaa");
+  EXPECT_EQ(CellColorCodes[2], kCellColorConnected);
+  // A new worker list without the third lamp at this station.
+  WorkerList.station[2] = 4;
+  while (DisplayLoop.DisplayTick != kStationViewRedrawTick) RunDisplayTick();
+  EXPECT_EQ(Cell(station_.LV1A, 1, 0), "002aaa");
+  EXPECT_EQ(Cell(station_.LV1A, 2, 0), "");
+  EXPECT_EQ(Cell(station_.LV1A, 2, 1), "");
+  EXPECT_EQ(CellColorCodes[2], kCellColorPlain);
+}
+
 TEST_F(DisplayLoopTest, NothingButTheCardsIsServedBeforeStartUp) {
   DisplayReady = 0;
   ViewsTest::AddLamp(0, "001aaa", 1, 9);
