@@ -313,6 +313,18 @@ inline std::size_t Count(const std::vector<SimLine>& lines, char kind) {
   return n;
 }
 
+// Whether a UDP port can be bound at that address now (the server needs 4001 and 4010).
+inline bool PortFree(const char* address, int port) {
+  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_port = htons(static_cast<std::uint16_t>(port));
+  inet_pton(AF_INET, address, &local.sin_addr);
+  const bool free = bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0;
+  close(fd);
+  return free;
+}
+
 // A whole lamp room run: its lamps in WORKER, the stations, the server and the workstation
 // peer. Every test builds one with the lamps and the station-sim options it needs.
 class LampRoomRun {
@@ -353,6 +365,14 @@ class LampRoomRun {
     fs::copy_file(programs.tolvex, tolvex_path_, fs::copy_options::overwrite_existing);
     fs::permissions(tolvex_path_, fs::perms::owner_all, fs::perm_options::add);
 
+    for (const auto& [address, port] : {std::pair<const char*, int>{"0.0.0.0", 4001},
+                                        std::pair<const char*, int>{"127.0.0.1", 4010}}) {
+      if (!PortFree(address, port)) {
+        error = "UDP port " + std::to_string(port) +
+                " is taken by another program (a server left running?)";
+        return false;
+      }
+    }
     if (!peer_.Open()) {
       error = "cannot bind the workstation's port 127.0.0.1:4011 (another lamp room running?)";
       return false;
