@@ -6,9 +6,13 @@
 #include <cstring>
 
 #include "link/datagrams.h"
+#include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
 #include "workstation/datagram_decoder.h"
+#include "workstation/device_number_tool.h"
+#include "workstation/lamp_card.h"
 #include "workstation/live_events_window.h"
+#include "workstation/measurement_log.h"
 #include "workstation/traffic_window.h"
 
 namespace {
@@ -20,9 +24,17 @@ struct Windows {
     lumora::StoreWorkerRow(1, "", 2);
     traffic.CheckLOG.SetChecked(true);
     events.Timer1Timer();
+    measurement_log.Check1.SetChecked(true);
+    measurement_log.Edit1.SetText("010aaa");
+    lumora::ModeReadWindow = 1000000;
   }
+  // Every window the decoder hands on to, so their handling of arbitrary fields runs too.
   lumora::TFormSV traffic;
   lumora::TForm1 events;
+  lumora::TFormSVET lamp_card;
+  lumora::TFormNUM number_tool;
+  lumora::TFormLOG measurement_log;
+  lumora::TFormBAT battery_editor;
 };
 
 constexpr std::uint32_t kIds[] = {lamp::IdCellStatus, lamp::IdPing,         lamp::IdCommandAnswer,
@@ -47,6 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Feed(static_cast<std::int32_t>(lamp::StatusDatagram::kSize), data, size, id);
   Feed(static_cast<std::int32_t>(lamp::BatteryDatagram::kSize), data, size, id);
   if (windows.events.LV1.Items().Count() > 200) windows.events.LV1.Items().Clear();
+  if (windows.number_tool.ListBox1.Items().Count() > 200) {
+    windows.number_tool.ListBox1.Items().Clear();
+  }
   for (std::int32_t slot = 0; slot < 2; ++slot) {
     if (lumora::CellTable.datagram_count[static_cast<std::size_t>(slot)] < 0) __builtin_trap();
   }

@@ -3,9 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
 #include "workstation/command_sender.h"
+#include "workstation/device_number_tool.h"
+#include "workstation/lamp_card.h"
 #include "workstation/live_events.h"
+#include "workstation/measurement_log.h"
 #include "workstation/traffic_window.h"
 
 namespace lumora {
@@ -30,26 +34,16 @@ void AppendText(char* line, const char* text) {
   std::snprintf(line + used, kLineBytes - used, "%s", text);
 }
 
-void SetLastAnswerCommand(std::uint32_t command) {
-  if (DecoderHooks.SetLastAnswerCommand != nullptr) {
-    DecoderHooks.SetLastAnswerCommand(static_cast<std::int32_t>(command));
-  }
-}
-
 void HandleCommandAnswer() {
   const std::uint32_t frame_type = StatusBuffer.answer_frame_type() & 0xFF;
   const std::uint32_t command = StatusBuffer.answer_command();
   if (frame_type == kFrameCellCommand) {
     if (command == 0xA1 || command == 0xA0 || command == 0xA3) ConfirmLampCommand();
-    SetLastAnswerCommand(command);
+    SetLastAnswerCommand(static_cast<std::int32_t>(command));
   } else if (frame_type == kFrameNumberCommand) {
-    if (command == 1 && DecoderHooks.ShowDeviceInfo != nullptr) {
-      DecoderHooks.ShowDeviceInfo(StatusBuffer.bytes.data());
-    }
-    if (DecoderHooks.LatchNumberAnswer != nullptr) {
-      DecoderHooks.LatchNumberAnswer(StatusBuffer.bytes.data());
-    }
-    SetLastAnswerCommand(command);
+    if (command == 1) ShowDeviceInfo(StatusBuffer.bytes.data());
+    LatchNumberAnswer(StatusBuffer.bytes.data());
+    SetLastAnswerCommand(static_cast<std::int32_t>(command));
   }
 }
 
@@ -58,11 +52,9 @@ void HandleCellStatus(const char* number) {
   if (slot < 0) return;
   const lamp::StatusDatagram& d = StatusBuffer;
   const bool has_event = d.event_code() != 0;
-  if (DecoderHooks.LogLampMeasurement != nullptr) {
-    DecoderHooks.LogLampMeasurement(
-        number, static_cast<std::int32_t>(d.state()), static_cast<std::int32_t>(d.fault_bits()),
-        static_cast<std::int32_t>(d.voltage()), static_cast<std::int32_t>(d.current()));
-  }
+  LogLampMeasurement(
+      number, static_cast<std::int32_t>(d.state()), static_cast<std::int32_t>(d.fault_bits()),
+      static_cast<std::int32_t>(d.voltage()), static_cast<std::int32_t>(d.current()));
   const auto i = static_cast<std::size_t>(slot);
   CellTable.state[i] = d.state();
   CellTable.mode_error_bits[i] = d.mode_error_bits();
@@ -125,11 +117,9 @@ void HandleBatteryDatagram(const char* length_line, const std::uint8_t* bytes) {
   if (id == IdCapacityData) {
     ConfirmLampCommand();
     ShowWaitFieldWhite();
-    if (DecoderHooks.ShowBatteryCapacity != nullptr) {
-      DecoderHooks.ShowBatteryCapacity(d.data_u16(lamp::BatteryDatagram::kCapacityDischargeCurrent),
-                                       d.data_u16(lamp::BatteryDatagram::kCapacityDischargeTime),
-                                       d.data_u16(lamp::BatteryDatagram::kCapacityNominalCapacity));
-    }
+    ShowBatteryCapacity(d.data_u16(lamp::BatteryDatagram::kCapacityDischargeCurrent),
+                        d.data_u16(lamp::BatteryDatagram::kCapacityDischargeTime),
+                        d.data_u16(lamp::BatteryDatagram::kCapacityNominalCapacity));
     tag = " Cx BATT ";
   } else if (id == IdChargeData) {
     ConfirmLampCommand();
@@ -137,9 +127,7 @@ void HandleBatteryDatagram(const char* length_line, const std::uint8_t* bytes) {
     const std::int32_t last = d.data()[lamp::BatteryDatagram::kChargeReportByte] == 5
                                   ? d.data_u16(lamp::BatteryDatagram::kChargeReportWord)
                                   : -1;
-    if (DecoderHooks.ShowChargeCount != nullptr) {
-      DecoderHooks.ShowChargeCount(d.data_u16(lamp::BatteryDatagram::kChargeCount), last);
-    }
+    ShowChargeCount(d.data_u16(lamp::BatteryDatagram::kChargeCount), last);
     tag = " KK BATT ";
   } else if (id == IdModeRecord) {
     ConfirmLampCommand();
@@ -151,10 +139,10 @@ void HandleBatteryDatagram(const char* length_line, const std::uint8_t* bytes) {
   char line[kLineBytes];
   std::snprintf(line, sizeof line, "%s%s%s", length_line, number, tag);
   LogTraffic(line, kTrafficBattery);
-  if (id == IdModeRecord && DecoderHooks.HandleModeRecordReply != nullptr) {
+  if (id == IdModeRecord) {
     const std::int32_t slot = FindWorkerIndex(
         reinterpret_cast<const char*>(BatteryBuffer.bytes.data()) + lamp::kIndNumOffset);
-    DecoderHooks.HandleModeRecordReply(slot, d.data().data());
+    HandleModeRecordReply(slot, d.data().data());
   }
 }
 

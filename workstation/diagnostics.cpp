@@ -6,9 +6,13 @@
 #include <string>
 
 #include "link/cp1251.h"
+#include "workstation/battery_writes.h"
 #include "workstation/cell_table.h"
 #include "workstation/diagnostics_window.h"
+#include "workstation/lamp_room_overview.h"
 #include "workstation/live_events_window.h"
+#include "workstation/main_window.h"
+#include "workstation/station_view.h"
 
 namespace lumora {
 
@@ -48,10 +52,6 @@ std::string SlotNumberText(const NumberText& number) {
   return lamp::Cp1251ToUtf8(std::string_view(number.data(), strnlen(number.data(), number.size())));
 }
 
-forms::TForm* Window(forms::TForm* (*hook)()) {
-  return hook != nullptr ? hook() : nullptr;
-}
-
 // The buttons that read one slot show nothing for an index outside the tables.
 bool SlotFromEdit2(TFormDBG& form, std::size_t& slot) {
   const std::int32_t index = ReadSlotIndex(form.Edit2);
@@ -63,14 +63,14 @@ bool SlotFromEdit2(TFormDBG& form, std::size_t& slot) {
 }  // namespace
 
 void TFormDBG::BitBtn1Click() {
-  const forms::TForm* main_window = Window(DiagnosticsHooks.MainWindow);
+  const forms::TForm* main_window = MainForm;
   ListBox1.Items().Add("MainForm W - H ");
   ListBox1.Items().Add(main_window == nullptr
                            ? std::string()
                            : Format("%d  %d  ", main_window->Width(), main_window->Height()));
   AddPosition(ListBox1, "Form1-- L T W H", Form1);
-  AddPosition(ListBox1, "Form2-- L T W H", Window(DiagnosticsHooks.OverviewWindow));
-  AddPosition(ListBox1, "Form3-- L T W H", Window(DiagnosticsHooks.StationWindow));
+  AddPosition(ListBox1, "Form2-- L T W H", Form2);
+  AddPosition(ListBox1, "Form3-- L T W H", Form3);
 }
 
 void TFormDBG::BitBtn2Click() {
@@ -117,10 +117,7 @@ void TFormDBG::BitBtn9Click() {
 }
 
 void TFormDBG::BitBtn7Click() {
-  const std::int32_t count = DiagnosticsHooks.CountBatteryTotals != nullptr
-                                 ? DiagnosticsHooks.CountBatteryTotals(Edit7.Text().c_str())
-                                 : 0;
-  Edit6.SetText(std::to_string(count));
+  Edit6.SetText(std::to_string(CountBatteryTotals(lamp::Utf8ToCp1251(Edit7.Text()).c_str())));
 }
 
 void TFormDBG::BitBtn8Click() {

@@ -53,8 +53,8 @@ extern TFormDBG* FormDBG;
 // The display loop's station-view change count and mask, shown while "IZM3F" is checked.
 void ShowMeasureDebug(std::int32_t count, std::int32_t mask);
 
-// What the diagnostics window reads from other windows and the database; empty entries
-// show nothing (forms) or 0 (the count).
+// Not read by the diagnostics window, which reads the main window, the overview, the station
+// view and the battery totals directly; the program's wiring may still fill it.
 struct DiagnosticsHandOffs {
   forms::TForm* (*MainWindow)() = nullptr;
   forms::TForm* (*OverviewWindow)() = nullptr;

@@ -67,7 +67,7 @@ void AddLiveEventRow(forms::TListView& list, const char* number, std::uint32_t t
     char fault[16];
     std::snprintf(fault, sizeof fault, "%X", f);
     cells.Set(3, fault);
-    if ((f & lamp::kFaultNoAnswer) != 0) cells.Set(4, std::string(kNoAnswerText));
+    if ((f & lamp::kFaultNoAnswer) != 0) cells.Set(4, std::string(kLiveEventNoAnswerText));
   }
 }
 

@@ -13,7 +13,7 @@ using lamp::GetEventCodeText;
 
 // Shift-releases at an X below this show the traffic window.
 inline constexpr int kTrafficWindowHotZone = 50;
-inline constexpr std::string_view kNoAnswerText = "НЕТ  ОТВЕТА";
+inline constexpr std::string_view kLiveEventNoAnswerText = "НЕТ  ОТВЕТА";
 
 // Grid lines, report view and the six columns of the list.
 void InitEventsList(forms::TListView& list);

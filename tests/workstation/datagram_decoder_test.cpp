@@ -9,11 +9,16 @@
 
 #include <gtest/gtest.h>
 
+#include "link/mode_record.h"
 #include "platform/forms/application.h"
 #include "tests/workstation/link_peer.h"
+#include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
 #include "workstation/command_sender.h"
+#include "workstation/device_number_tool.h"
+#include "workstation/lamp_card.h"
 #include "workstation/live_events_window.h"
+#include "workstation/measurement_log.h"
 #include "workstation/receive_socket.h"
 #include "workstation/traffic_window.h"
 
@@ -22,40 +27,6 @@ namespace {
 using namespace lumora;
 using link_test::Bytes;
 using link_test::U32;
-
-// What the decoder handed on, in order.
-std::vector<std::string> calls;
-std::vector<std::int32_t> call_values;
-
-void RecordCapacity(std::int32_t current, std::int32_t minutes, std::int32_t nominal) {
-  calls.push_back("ShowBatteryCapacity");
-  call_values.insert(call_values.end(), {current, minutes, nominal});
-}
-void RecordChargeCount(std::int32_t count, std::int32_t last) {
-  calls.push_back("ShowChargeCount");
-  call_values.insert(call_values.end(), {count, last});
-}
-void RecordDeviceInfo(const std::uint8_t* d) {
-  calls.push_back("ShowDeviceInfo");
-  call_values.push_back(static_cast<std::int32_t>(d[76]));
-}
-void RecordLatch(const std::uint8_t* d) {
-  calls.push_back("LatchNumberAnswer");
-  call_values.push_back(static_cast<std::int32_t>(d[76]));
-}
-void RecordMeasurement(const char* number, std::int32_t state, std::int32_t fault_bits,
-                       std::int32_t voltage, std::int32_t current) {
-  calls.push_back(std::string("LogLampMeasurement ") + number);
-  call_values.insert(call_values.end(), {state, fault_bits, voltage, current});
-}
-void RecordModeRecord(std::int32_t slot, const std::uint8_t* data) {
-  calls.push_back("HandleModeRecordReply");
-  call_values.insert(call_values.end(), {slot, data[0], data[47]});
-}
-void RecordLastAnswer(std::int32_t command) {
-  calls.push_back("LastAnswerCommand");
-  call_values.push_back(command);
-}
 
 lamp::StatusDatagram Status(std::uint32_t id, const char* number) {
   lamp::StatusDatagram d;
@@ -79,11 +50,6 @@ void Handle(const Datagram& d) {
 class DatagramDecoderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    calls.clear();
-    call_values.clear();
-    DecoderHooks =
-        DecoderHandOffs{RecordCapacity,    RecordChargeCount, RecordDeviceInfo, RecordLatch,
-                        RecordMeasurement, RecordModeRecord,  RecordLastAnswer};
     WorkerList = WorkerListTable{};
     CellTable = CellTableColumns{};
     SetCellTableStartValues();
@@ -91,17 +57,23 @@ class DatagramDecoderTest : public ::testing::Test {
     StoreWorkerRow(0, "001aaa", 1);
     StoreWorkerRow(1, "010aaa", 2);
     CommandBuffer = lamp::CommandDatagram{};
+    PendingCommand = PendingLampCommand{};
     LampCommandTries = 0;
     LampCommandWait = 0;
+    LampMessageHold = 0;
+    LastAnswerCommand = 0;
+    NumberAnswerLatch = kLatchNone;
+    ModeReadWindow = 0;
+    ModeFormRecord = lamp::ModeDisplayRecord{};
     events_.Timer1Timer();  // builds the columns
-    SetLampWaitField(&card_.edit_wait);
+    SetLampWaitField(&card_.EditWAIT);
+    card_.EditTN.SetText("010aaa");
     ReceiveEndpoints = LinkEndpoints{"127.0.0.1", 0, "127.0.0.1", server_.port()};
     OpenReceiveSocket();
     ASSERT_EQ(ReceiveSocketState, kSocketBound);
   }
 
   void TearDown() override {
-    DecoderHooks = DecoderHandOffs{};
     SetLampWaitField(nullptr);
     wsock::closesocket(ReceiveSocket);
     ReceiveSocket = wsock::INVALID_SOCKET;
@@ -110,15 +82,13 @@ class DatagramDecoderTest : public ::testing::Test {
 
   std::vector<std::string> TrafficLines() const { return traffic_.ListBox1.Items().Items(); }
 
-  struct Card : forms::TForm {
-    Card() : forms::TForm("Card") {}
-    forms::TEdit edit_wait{this, "EditWAIT"};
-  };
-
   link_test::ManualClockFirst clock_;
   TFormSV traffic_;
   TForm1 events_;
-  Card card_;
+  TFormSVET card_;
+  TFormNUM number_tool_;
+  TFormLOG measurement_log_;
+  TFormBAT battery_editor_;
   link_test::UdpPeer server_;
 };
 
@@ -156,8 +126,6 @@ TEST_F(DatagramDecoderTest, CellStatusFillsEveryColumnOfItsSlot) {
   EXPECT_EQ(CellTable.link_age[1], 0);
   EXPECT_EQ(CellTable.datagram_count[1], 5);
   EXPECT_EQ(CellTable.state[0], kStateNeverReported);
-  EXPECT_EQ(calls, (std::vector<std::string>{"LogLampMeasurement 010aaa"}));
-  EXPECT_EQ(call_values, (std::vector<std::int32_t>{4, 0x20, 4100, 750}));
   EXPECT_EQ(events_.LV1.Items().Count(), 0);  // event code 0: no row
 }
 
@@ -197,7 +165,21 @@ TEST_F(DatagramDecoderTest, ACyrillicNumberIsMatchedAsBytesAndShownAsText) {
   EXPECT_EQ(TrafficLines(), (std::vector<std::string>{"id= A5B6  inum=абв001 k92 "}));
 }
 
+TEST_F(DatagramDecoderTest, AKnownLampsStateReachesTheMeasurementLog) {
+  measurement_log_.Check1.SetChecked(true);
+  measurement_log_.Edit1.SetText("010aaa");
+  lamp::StatusDatagram d = Status(IdCellStatus, "010aaa");
+  d.set_state(4);
+  d.set_voltage(4100);
+  Handle(d);
+  ASSERT_EQ(measurement_log_.ListBoxL1.Items().Count(), 1);
+  EXPECT_EQ(measurement_log_.ListBoxL1.Items()[0].rfind("010aaa", 0), 0u);
+  EXPECT_EQ(MeasurementLogs[0].last_voltage, 4100);
+}
+
 TEST_F(DatagramDecoderTest, UnknownNumberChangesNothingButIsListed) {
+  measurement_log_.Check1.SetChecked(true);
+  measurement_log_.Edit1.SetText("777zzz");
   traffic_.Check2.SetChecked(true);
   lamp::StatusDatagram d = Status(IdCellStatus, "777zzz");
   d.set_state(4);
@@ -208,7 +190,7 @@ TEST_F(DatagramDecoderTest, UnknownNumberChangesNothingButIsListed) {
     EXPECT_EQ(CellTable.datagram_count[slot], 0);
   }
   EXPECT_EQ(events_.LV1.Items().Count(), 0);
-  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(measurement_log_.ListBoxL1.Items().Count(), 0);
   EXPECT_EQ(TrafficLines(), (std::vector<std::string>{"id= A5B6  inum=777zzz k92 "}));
 }
 
@@ -216,30 +198,33 @@ TEST_F(DatagramDecoderTest, CommandAnswersConfirmHandOnAndSetTheLastCommand) {
   struct Case {
     std::uint32_t frame_type, command;
     bool confirms;
-    std::vector<std::string> calls;
+    std::int32_t last_answer;  // 0: not set
+    std::int32_t latch;
+    int device_lines;
   };
   const Case cases[] = {
-      {0x79, 0xA1, true, {"LastAnswerCommand"}},
-      {0x79, 0xA0, true, {"LastAnswerCommand"}},
-      {0x79, 0xA3, true, {"LastAnswerCommand"}},
-      {0x79, 0xA6, false, {"LastAnswerCommand"}},
-      {0x79, 0x9F, false, {"LastAnswerCommand"}},
-      {0x179, 0xA1, true, {"LastAnswerCommand"}},  // only the low byte of the type counts
-      {0x7A, 0x9C, false, {"LatchNumberAnswer", "LastAnswerCommand"}},
-      {0x7A, 1, false, {"ShowDeviceInfo", "LatchNumberAnswer", "LastAnswerCommand"}},
-      {0x7B, 0xA1, false, {}},
+      {0x79, 0xA1, true, 0xA1, kLatchNone, 0},
+      {0x79, 0xA0, true, 0xA0, kLatchNone, 0},
+      {0x79, 0xA3, true, 0xA3, kLatchNone, 0},
+      {0x79, 0xA6, false, 0xA6, kLatchNone, 0},
+      {0x79, 0x9F, false, 0x9F, kLatchNone, 0},
+      {0x179, 0xA1, true, 0xA1, kLatchNone, 0},  // only the low byte of the type counts
+      {0x7A, 0x9C, false, 0x9C, kLatchWriteAnswer, 0},
+      {0x7A, 1, false, 1, kLatchFindAnswer, 5},
+      {0x7B, 0xA1, false, 0, kLatchNone, 0},
   };
   for (const Case& c : cases) {
-    calls.clear();
     LampCommandTries = 2;
     LampCommandWait = 3;
+    LastAnswerCommand = 0;
+    NumberAnswerLatch = kLatchNone;
+    number_tool_.ListBox1.Items().Clear();
     Handle(Answer(c.frame_type, c.command));
-    EXPECT_EQ(calls, c.calls) << std::hex << c.frame_type << " " << c.command;
-    EXPECT_EQ(LampCommandTries == 0 && LampCommandWait == 0, c.confirms)
-        << std::hex << c.frame_type << " " << c.command;
-    if (!c.calls.empty()) {
-      EXPECT_EQ(call_values.back(), static_cast<std::int32_t>(c.command));
-    }
+    const std::string label = std::to_string(c.frame_type) + "/" + std::to_string(c.command);
+    EXPECT_EQ(LampCommandTries == 0 && LampCommandWait == 0, c.confirms) << label;
+    EXPECT_EQ(LastAnswerCommand, c.last_answer) << label;
+    EXPECT_EQ(NumberAnswerLatch, c.latch) << label;
+    EXPECT_EQ(number_tool_.ListBox1.Items().Count(), c.device_lines) << label;
   }
 }
 
@@ -263,26 +248,29 @@ TEST_F(DatagramDecoderTest, CapacityDataConfirmsWhateverIsPendingAndShowsItsWord
   traffic_.Check4.SetChecked(true);
   LampCommandTries = 1;
   LampCommandWait = 2;
-  card_.edit_wait.SetColor(forms::clYellow);
+  card_.EditWAIT.SetColor(forms::clYellow);
   lamp::BatteryDatagram d;
   d.set_id(IdCapacityData);
   d.set_ind_num_text("010aaa");
   lamp::WriteU16(d.data(), 2, 1500);
   lamp::WriteU16(d.data(), 4, 480);
   lamp::WriteU16(d.data(), 6, 65000);
+  card_.EditWAIT.SetText("old");
   Handle(d);
-  EXPECT_EQ(LampCommandTries, 0);
+  // The pending command is confirmed, then the card asks for the charge report.
   EXPECT_EQ(LampCommandWait, 0);
-  EXPECT_EQ(card_.edit_wait.Color(), forms::clWhite);
-  EXPECT_EQ(calls, (std::vector<std::string>{"ShowBatteryCapacity"}));
-  EXPECT_EQ(call_values, (std::vector<std::int32_t>{1500, 480, 65000}));
+  EXPECT_EQ(PendingCommand.command, CmdReadChargeReport);
+  EXPECT_EQ(LampCommandTries, 3);
+  EXPECT_EQ(card_.EditCBATX.Text(), "12.00");  // 1500 mA for 480 min
+  EXPECT_EQ(card_.EditPROC.Text(), "1%");
   EXPECT_EQ(TrafficLines(), (std::vector<std::string>{"nn= 92 010aaa Cx BATT "}));
 }
 
 TEST_F(DatagramDecoderTest, ChargeDataPassesTheLastChargeOnlyWhenByte19IsFive) {
+  LampCommandTries = 1;
+  card_.EditWAIT.SetColor(forms::clYellow);
   for (const std::uint8_t marker : {std::uint8_t{5}, std::uint8_t{4}}) {
-    calls.clear();
-    call_values.clear();
+    card_.EditCNAK.SetText("kept");
     lamp::BatteryDatagram d;
     d.set_id(IdChargeData);
     d.set_ind_num_text("010aaa");
@@ -290,23 +278,29 @@ TEST_F(DatagramDecoderTest, ChargeDataPassesTheLastChargeOnlyWhenByte19IsFive) {
     d.data()[19] = marker;
     lamp::WriteU16(d.data(), 20, 3456);
     Handle(d);
-    EXPECT_EQ(calls, (std::vector<std::string>{"ShowChargeCount"}));
-    EXPECT_EQ(call_values, (std::vector<std::int32_t>{812, marker == 5 ? 3456 : -1}));
+    EXPECT_EQ(card_.EditKK.Text(), "812");
+    EXPECT_EQ(card_.EditCNAK.Text(), marker == 5 ? "3.456" : "kept");
   }
+  EXPECT_EQ(LampCommandTries, 0);
+  EXPECT_EQ(card_.EditWAIT.Color(), forms::clWhite);
 }
 
 TEST_F(DatagramDecoderTest, ModeRecordIsHandedOnAlsoForAnUnknownNumber) {
   traffic_.Check4.SetChecked(true);
-  lamp::BatteryDatagram d;
-  d.set_id(IdModeRecord);
-  d.set_ind_num_text("010aaa");
-  d.data()[0] = 0x11;
-  d.data()[47] = 0x47;
-  Handle(d);
-  d.set_ind_num_text("777zzz");
-  Handle(d);
-  EXPECT_EQ(calls, (std::vector<std::string>{"HandleModeRecordReply", "HandleModeRecordReply"}));
-  EXPECT_EQ(call_values, (std::vector<std::int32_t>{1, 0x11, 0x47, -1, 0x11, 0x47}));
+  for (const char* number : {"010aaa", "777zzz"}) {
+    ModeFormRecord = lamp::ModeDisplayRecord{};
+    ModeReadWindow = 3;
+    lamp::BatteryDatagram d;
+    d.set_id(IdModeRecord);
+    d.set_ind_num_text(number);
+    for (int i = 0; i < 48; ++i)
+      d.data()[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 5 + 1);
+    Handle(d);
+    EXPECT_EQ(ModeFormRecord,
+              lamp::UnpackModeRecord(std::span<const std::uint8_t, lamp::kModeRecordSize>(
+                  d.data().data(), lamp::kModeRecordSize)))
+        << number;
+  }
   EXPECT_EQ(TrafficLines(),
             (std::vector<std::string>{"nn= 92 010aaa par BATT ", "nn= 92 777zzz par BATT "}));
 }
@@ -322,7 +316,7 @@ TEST_F(DatagramDecoderTest, OtherLengthsAndIdsOnlyBringTheirTrafficLines) {
   odd_battery.set_id(0xA5B0);
   Handle(odd_battery);
   EXPECT_EQ(TrafficLines(), (std::vector<std::string>{"nn= 100 ", "nn= 220 ", "nn= 92 "}));
-  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(LastAnswerCommand, 0);
   EXPECT_EQ(LampCommandTries, 3);
   EXPECT_TRUE(server_.Silent());
 }

@@ -8,14 +8,15 @@
 
 #include "tests/workstation/link_peer.h"
 #include "workstation/cell_table.h"
+#include "workstation/database_client.h"
+#include "workstation/lamp_room_overview.h"
 #include "workstation/live_events_window.h"
+#include "workstation/main_window.h"
+#include "workstation/station_view.h"
 
 namespace {
 
 using namespace lumora;
-
-forms::TForm* main_window = nullptr;
-std::string counted_number;
 
 class DiagnosticsWindowTest : public ::testing::Test {
  protected:
@@ -28,9 +29,7 @@ class DiagnosticsWindowTest : public ::testing::Test {
     StoreWorkerRow(1, "010aaa", 10);
     StoreWorkerRow(2, "02bb", 2);
     dbg_.ConnectHandlers();
-    DiagnosticsHooks = DiagnosticsHandOffs{};
   }
-  void TearDown() override { DiagnosticsHooks = DiagnosticsHandOffs{}; }
 
   std::vector<std::string> Lines() const { return dbg_.ListBox1.Items().Items(); }
 
@@ -112,34 +111,25 @@ TEST_F(DiagnosticsWindowTest, NumberTextAndLengthOfASlot) {
   EXPECT_EQ(dbg_.Edit9.Text(), "4");
 }
 
-TEST_F(DiagnosticsWindowTest, CntAllShowsTheCountOrZero) {
+TEST_F(DiagnosticsWindowTest, CntAllShowsZeroWithoutADatabase) {
+  ASSERT_EQ(DbConnection, nullptr);
   dbg_.BitBtn7.Click();
   EXPECT_EQ(dbg_.Edit6.Text(), "0");
-  DiagnosticsHooks.CountBatteryTotals = [](const char* number) {
-    counted_number = number;
-    return 2;
-  };
-  dbg_.BitBtn7.Click();
-  EXPECT_EQ(dbg_.Edit6.Text(), "2");
-  EXPECT_EQ(counted_number, "003aaa");
 }
 
 TEST_F(DiagnosticsWindowTest, PosFListsTheWindowPositions) {
-  forms::TForm main("MainForm");
+  TMainForm main;
   main.SetBounds(0, 0, 1024, 768);
-  main_window = &main;
   TForm1 events;
   events.SetBounds(5, 400, 700, 250);
-  DiagnosticsHooks.MainWindow = [] { return main_window; };
+  TForm2 overview;
+  overview.SetBounds(1, 2, 3, 4);
+  TForm3 station;
+  station.SetBounds(650, 0, 620, 695);
   dbg_.BitBtn1.Click();
-  const std::vector<std::string> lines = Lines();
-  ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(lines[0], "MainForm W - H ");
-  EXPECT_EQ(lines[1], "1024  768  ");
-  EXPECT_EQ(lines[2], "Form1-- L T W H");
-  EXPECT_EQ(lines[3], "5  400   700 250");
-  EXPECT_EQ(lines[4], "Form2-- L T W H");
-  EXPECT_EQ(lines[6], "Form3-- L T W H");
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"MainForm W - H ", "1024  768  ", "Form1-- L T W H",
+                                               "5  400   700 250", "Form2-- L T W H", "1  2   3 4",
+                                               "Form3-- L T W H", "650  0   620 695"}));
 }
 
 TEST_F(DiagnosticsWindowTest, MeasureDebugOnlyWhileIzm3fIsChecked) {

@@ -9,27 +9,26 @@
 
 #include <gtest/gtest.h>
 
+#include "link/mode_record.h"
 #include "server/station_frame.h"
 #include "server/workstation_link.h"
 #include "server/workstation_socket.h"
 #include "tests/workstation/link_peer.h"
+#include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
 #include "workstation/command_sender.h"
 #include "workstation/datagram_decoder.h"
+#include "workstation/device_number_tool.h"
+#include "workstation/lamp_card.h"
 #include "workstation/live_events_window.h"
 #include "workstation/receive_socket.h"
 #include "workstation/traffic_window.h"
 
 namespace {
 
-std::vector<std::int32_t> handed_on;
-std::vector<std::uint8_t> handed_bytes;
-
 class ServerLinkTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    handed_on.clear();
-    handed_bytes.clear();
     lumora::WorkerList = lumora::WorkerListTable{};
     lumora::CellTable = lumora::CellTableColumns{};
     lumora::SetCellTableStartValues();
@@ -39,7 +38,8 @@ class ServerLinkTest : public ::testing::Test {
     lumora::CommandBuffer = lamp::CommandDatagram{};
     lumora::PendingCommand = lumora::PendingLampCommand{};
     lumora::LampCommandTries = lumora::LampCommandWait = lumora::LampMessageHold = 0;
-    lumora::DecoderHooks = lumora::DecoderHandOffs{};
+    lumora::ModeReadWindow = 0;
+    lumora::NumberAnswerLatch = lumora::kLatchNone;
     events_.Timer1Timer();
 
     lumora::ReceiveEndpoints = lumora::LinkEndpoints{"127.0.0.1", 0, "127.0.0.1", 0};
@@ -55,7 +55,6 @@ class ServerLinkTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    lumora::DecoderHooks = lumora::DecoderHandOffs{};
     wsock::closesocket(lumora::ReceiveSocket);
     lumora::ReceiveSocket = wsock::INVALID_SOCKET;
     lumora::ReceiveSocketState = lumora::kSocketNotBound;
@@ -81,6 +80,9 @@ class ServerLinkTest : public ::testing::Test {
   link_test::ManualClockFirst clock_;
   lumora::TFormSV traffic_;
   lumora::TForm1 events_;
+  lumora::TFormSVET card_;
+  lumora::TFormNUM number_tool_;
+  lumora::TFormBAT battery_editor_;
 };
 
 TEST_F(ServerLinkTest, AStatusReportReachesTheCellTableAndTheEventsList) {
@@ -159,54 +161,52 @@ TEST_F(ServerLinkTest, AModeRecordWriteArrivesAsItsFortyEightBytes) {
   EXPECT_EQ(tolvex::PendingStationCommand.payload[46], 0x17);
 }
 
-TEST_F(ServerLinkTest, BatteryAnswersReachTheLampCardsHandOffs) {
-  lumora::DecoderHooks.ShowBatteryCapacity = [](std::int32_t a, std::int32_t b, std::int32_t c) {
-    handed_on.insert(handed_on.end(), {a, b, c});
-  };
-  lumora::DecoderHooks.ShowChargeCount = [](std::int32_t count, std::int32_t last) {
-    handed_on.insert(handed_on.end(), {count, last});
-  };
-  lumora::DecoderHooks.HandleModeRecordReply = [](std::int32_t slot, const std::uint8_t* data) {
-    handed_on.push_back(slot);
-    handed_bytes.assign(data, data + 48);
-  };
+TEST_F(ServerLinkTest, BatteryAnswersReachTheLampCardAndTheEditor) {
   // Payload bytes from byte 5 on, as the station's answer carries them.
   std::uint8_t capacity[16] = {};
   capacity[2] = 0xDC;  // 1500 mA
   capacity[3] = 0x05;
   capacity[4] = 0xE0;  // 480 min
   capacity[5] = 0x01;
-  capacity[6] = 0x10;  // 10000
-  capacity[7] = 0x27;
+  capacity[6] = 0xD0;  // 2000: 20 A*h
+  capacity[7] = 0x07;
   tolvex::SendCapacityData(0, "010aaa", capacity);
   WorkstationTick();
+  EXPECT_EQ(card_.EditCBATX.Text(), "12.00");
+  EXPECT_EQ(card_.EditPROC.Text(), "60%");
+
   std::uint8_t charge[32] = {};
   charge[2] = 7;
   charge[19] = 5;
-  charge[20] = 0x39;
+  charge[20] = 0x39;  // 12345 mA*h
   charge[21] = 0x30;
   tolvex::SendChargeData(0, "010aaa", charge);
   WorkstationTick();
+  EXPECT_EQ(card_.EditKK.Text(), "7");
+  EXPECT_EQ(card_.EditCNAK.Text(), "12.345");
+
   std::uint8_t record[48];
   for (int i = 0; i < 48; ++i) record[i] = static_cast<std::uint8_t>(i + 1);
+  lumora::ModeReadWindow = 2;
   tolvex::SendBatteryParameters(0, "010aaa", record);
   WorkstationTick();
-  EXPECT_EQ(handed_on, (std::vector<std::int32_t>{1500, 480, 10000, 7, 0x3039, 1}));
-  EXPECT_EQ(handed_bytes, std::vector<std::uint8_t>(record, record + 48));
+  EXPECT_EQ(lumora::ModeFormRecord,
+            lamp::UnpackModeRecord(std::span<const std::uint8_t, 48>(record, 48)));
 }
 
 TEST_F(ServerLinkTest, ADeviceAnswerReachesTheNumberToolWhole) {
-  lumora::DecoderHooks.ShowDeviceInfo = [](const std::uint8_t* d) {
-    handed_bytes.assign(d, d + 220);
-  };
   const std::uint8_t fab[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   tolvex::SendCommandAnswerRecord(0x7A, 1, "020bbb", fab, 12, 0x101, 0x202);
   WorkstationTick();
-  ASSERT_EQ(handed_bytes.size(), 220u);
-  EXPECT_EQ(0, std::memcmp(&handed_bytes[12], fab, 8));
-  EXPECT_EQ(link_test::U32(handed_bytes, 24), 12u);
-  EXPECT_EQ(link_test::U32(handed_bytes, 84), 0x101u);
-  EXPECT_EQ(link_test::U32(handed_bytes, 88), 0x202u);
+  const lamp::StatusDatagram& d = lumora::StatusBuffer;
+  EXPECT_EQ(d.fab_num(), 0x0807060504030201u);
+  EXPECT_EQ(d.station_number(), 12u);
+  EXPECT_EQ(d.first_version_word(), 0x101u);
+  EXPECT_EQ(d.second_version_word(), 0x202u);
+  EXPECT_EQ(lumora::NumberAnswerLatch, lumora::kLatchFindAnswer);
+  const auto lines = lumora::DeviceInfoLines(std::span<const std::uint8_t, 220>(d.bytes));
+  ASSERT_EQ(number_tool_.ListBox1.Items().Count(), 5);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(number_tool_.ListBox1.Items()[i], lines[i]) << i;
 }
 
 }  // namespace
