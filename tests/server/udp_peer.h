@@ -78,7 +78,11 @@ Datagram As(const Bytes& d) {
   std::memcpy(datagram.bytes.data(), d.data(), std::min(d.size(), datagram.bytes.size()));
   return datagram;
 }
-inline lamp::StatusDatagram AsStatus(const Bytes& d) { return As<lamp::StatusDatagram>(d); }
-inline lamp::BatteryDatagram AsBattery(const Bytes& d) { return As<lamp::BatteryDatagram>(d); }
+inline lamp::StatusDatagram AsStatus(const Bytes& d) {
+  return As<lamp::StatusDatagram>(d);
+}
+inline lamp::BatteryDatagram AsBattery(const Bytes& d) {
+  return As<lamp::BatteryDatagram>(d);
+}
 
 }  // namespace server_test
