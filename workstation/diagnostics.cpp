@@ -16,8 +16,6 @@
 
 namespace lumora {
 
-DiagnosticsHandOffs DiagnosticsHooks;
-
 namespace {
 
 std::string Format(const char* format, auto... values) {

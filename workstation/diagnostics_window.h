@@ -53,14 +53,4 @@ extern TFormDBG* FormDBG;
 // The display loop's station-view change count and mask, shown while "IZM3F" is checked.
 void ShowMeasureDebug(std::int32_t count, std::int32_t mask);
 
-// Not read by the diagnostics window, which reads the main window, the overview, the station
-// view and the battery totals directly; the program's wiring may still fill it.
-struct DiagnosticsHandOffs {
-  forms::TForm* (*MainWindow)() = nullptr;
-  forms::TForm* (*OverviewWindow)() = nullptr;
-  forms::TForm* (*StationWindow)() = nullptr;
-  std::int32_t (*CountBatteryTotals)(const char* number) = nullptr;
-};
-extern DiagnosticsHandOffs DiagnosticsHooks;
-
 }  // namespace lumora
