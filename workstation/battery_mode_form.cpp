@@ -3,6 +3,7 @@
 // device's own tables are.
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "workstation/battery_editor.h"
 
@@ -58,10 +59,21 @@ float ReadFloat(const forms::TEdit& edit) {
   return value;
 }
 
+// A single-precision value truncated toward zero. Typed numbers are not checked, so values
+// beyond the 32-bit range saturate (and "nan" gives 0) instead of converting undefined.
+std::int32_t Truncated(float value) {
+  constexpr float kBelowMin = -2147483648.0f;
+  constexpr float kAboveMax = 2147483648.0f;
+  if (!(value == value)) return 0;
+  if (value <= kBelowMin) return std::numeric_limits<std::int32_t>::min();
+  if (value >= kAboveMax) return std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(value);
+}
+
 // The field's value times scale, rounded to single precision, then truncated toward zero.
 std::int32_t Scaled(const forms::TEdit& edit, float scale) {
   const float product = ReadFloat(edit) * scale;
-  return static_cast<std::int32_t>(product);
+  return Truncated(product);
 }
 
 void SetFloat(forms::TEdit& edit, const char* format, float value) {
@@ -170,7 +182,7 @@ int CollectModeForm() {
   if (f.RadioCELL.ItemIndex() < 0) return kModeNoCellCount;
 
   lamp::ModeDisplayRecord& r = ModeFormRecord;
-  r[lamp::kModeCapacity] = static_cast<std::int32_t>(ReadFloat(f.EditACC) * 100.0f + 0.5f);
+  r[lamp::kModeCapacity] = Truncated(ReadFloat(f.EditACC) * 100.0f + 0.5f);
   std::int32_t type_word = (f.RadioTIP.ItemIndex() & 3) + 1;
   if (f.CheckKBAT.Checked()) type_word += kTypeBatteryOff;
   if (f.CheckCNTOK.Checked()) type_word += kTypeCurrentOn;

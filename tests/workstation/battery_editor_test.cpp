@@ -303,6 +303,18 @@ TEST_F(BatteryEditorTest, CollectScalesTruncatesAndFlags) {
   }
 }
 
+TEST_F(BatteryEditorTest, CollectSaturatesNumbersBeyondTheValueRange) {
+  editor_.EditACC.SetText("1e30");
+  editor_.EditP1.SetText("-1e30");
+  editor_.EditP2.SetText("nan");
+  editor_.EditP3.SetText("abc");
+  ASSERT_EQ(CollectModeForm(), kModeFormOk);
+  EXPECT_EQ(ModeFormRecord[0], 2147483647);
+  EXPECT_EQ(ModeFormRecord[4], -2147483647 - 1);
+  EXPECT_EQ(ModeFormRecord[5], 0);
+  EXPECT_EQ(ModeFormRecord[6], 0);
+}
+
 TEST_F(BatteryEditorTest, ShowRecord) {
   lamp::ModeDisplayRecord r{{250, 0x300 | 5, 6,   90,   400,  3000,
                              200, 4950,      750, 201,  4951, 45,
