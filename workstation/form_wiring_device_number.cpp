@@ -1,6 +1,4 @@
-// Connects the device-number tool's buttons, list and timer to its sequence module, and hands
-// the decoder the number answers.
-#include "workstation/datagram_decoder.h"
+// Connects the device-number tool's buttons, list and timer to its sequence module.
 #include "workstation/device_number_tool.h"
 
 namespace lumora {
@@ -12,9 +10,6 @@ void TFormNUM::ConnectHandlers() {
   BitBtn5.OnClick = [this] { BitBtn5Click(); };
   ListBox1.OnDblClick = [this] { ListBox1DblClick(); };
   Timer1.OnTimer = [this] { Timer1Timer(); };
-
-  DecoderHooks.ShowDeviceInfo = &ShowDeviceInfo;
-  DecoderHooks.LatchNumberAnswer = &LatchNumberAnswer;
 }
 
 }  // namespace lumora

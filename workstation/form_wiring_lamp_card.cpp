@@ -1,9 +1,8 @@
 // Connects the lamp card's buttons, timers and list drawing to the modules that own them,
-// gives the pending lamp command its wait field, hands the decoder the battery answers and
-// the battery editor the card's parameter list and worker fields.
+// gives the pending lamp command its wait field, and gives the battery editor the card's
+// parameter list and worker fields.
 #include "workstation/battery_editor.h"
 #include "workstation/command_sender.h"
-#include "workstation/datagram_decoder.h"
 #include "workstation/lamp_card.h"
 
 namespace lumora {
@@ -34,8 +33,6 @@ void TFormSVET::ConnectHandlers() {
       };
 
   SetLampWaitField(&EditWAIT);
-  DecoderHooks.ShowBatteryCapacity = &ShowBatteryCapacity;
-  DecoderHooks.ShowChargeCount = &ShowChargeCount;
   BatteryEditorHooks.ShowModeOnLampCard = &ShowModeOnLampCard;
   BatteryEditorHooks.ReadLampCardWorker = &ReadLampCardWorker;
 }

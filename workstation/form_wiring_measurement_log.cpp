@@ -1,6 +1,4 @@
-// Connects the measurement log's buttons, timer and resizing to its module, and hands the
-// decoder every cell state of a known lamp.
-#include "workstation/datagram_decoder.h"
+// Connects the measurement log's buttons, timer and resizing to its module.
 #include "workstation/measurement_log.h"
 
 namespace lumora {
@@ -10,8 +8,6 @@ void TFormLOG::ConnectHandlers() {
   BitBtn1.OnClick = [this] { BitBtn1Click(); };
   BitBtn2.OnClick = [this] { BitBtn2Click(); };
   OnResize = [this] { FormResize(); };
-
-  DecoderHooks.LogLampMeasurement = &LogLampMeasurement;
 }
 
 }  // namespace lumora

@@ -81,7 +81,6 @@ class DeviceNumberToolTest : public ::testing::Test {
     RenumberState = kRenumberIdle;
     RenumberTicks = 0;
   }
-  ~DeviceNumberToolTest() override { DecoderHooks = DecoderHandOffs{}; }
 
   void Tick() { forms::Application().AdvanceTime(110); }
 

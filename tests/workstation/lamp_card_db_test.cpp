@@ -32,7 +32,6 @@ class LampCardDbTest : public ::testing::Test {
   }
   ~LampCardDbTest() override {
     CloseDbConnection();
-    DecoderHooks = DecoderHandOffs{};
     BatteryEditorHooks = BatteryEditorLinks{};
     SetLampWaitField(nullptr);
   }

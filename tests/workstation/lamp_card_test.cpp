@@ -37,7 +37,6 @@ class LampCardTest : public ::testing::Test {
     card_.EditTN.SetText("101abc");
   }
   ~LampCardTest() override {
-    DecoderHooks = DecoderHandOffs{};
     BatteryEditorHooks = BatteryEditorLinks{};
     SetLampWaitField(nullptr);
   }

@@ -72,10 +72,7 @@ class MeasurementLogTest : public ::testing::Test {
     MeasurementLogs[0] = MeasurementLogState{};
     MeasurementLogs[1] = MeasurementLogState{};
   }
-  ~MeasurementLogTest() override {
-    DecoderHooks = DecoderHandOffs{};
-    forms::Application().SetDialogService(nullptr);
-  }
+  ~MeasurementLogTest() override { forms::Application().SetDialogService(nullptr); }
 
   const forms::TStrings& L1() const { return form_.ListBoxL1.Items(); }
   const forms::TStrings& L2() const { return form_.ListBoxL2.Items(); }
