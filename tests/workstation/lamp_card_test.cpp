@@ -340,6 +340,25 @@ TEST_F(LampCardTest, ClosingHidesTheCardAndWhitensItsFields) {
   EXPECT_EQ(card_.EditKC.Color(), forms::clWhite);
 }
 
+TEST_F(LampCardTest, CellAnswerEndsTheCommandAndTheHoldRunsDown) {
+  card_.BitBtn2.Click();
+  ASSERT_TRUE(Tick());
+  lamp::StatusDatagram answer;
+  answer.set_id(lamp::IdCommandAnswer);
+  answer.set_answer_frame_type(0x79);
+  answer.set_answer_command(0xA1);
+  HandleDatagram(220, answer.bytes.data());
+  EXPECT_EQ(card_.EditWAIT.Color(), forms::clWhite);
+  EXPECT_EQ(card_.EditWAIT.Text(), "");
+  for (int tick = 0; tick < 9; ++tick) EXPECT_FALSE(Tick()) << tick;
+  EXPECT_EQ(card_.EditWAIT.Text(), "");  // no "Нет связи"
+  ShowLampStateText("ЗАРЯД");
+  EXPECT_EQ(card_.EditWAIT.Text(), "");  // the button's hold has one tick left
+  Tick();
+  ShowLampStateText("ЗАРЯД");
+  EXPECT_EQ(card_.EditWAIT.Text(), "ЗАРЯД");
+}
+
 TEST_F(LampCardTest, UnansweredCommandEndsInNoLinkOnTheCard) {
   card_.BitBtn1.Click();
   int sends = 0;
