@@ -245,7 +245,7 @@ void LampCardPass() {
     if (!IsSlotIndex(slot)) {
       ShowLampStateText("");
     } else if (CellTable.no_link[i] == 1) {
-      ShowLampStateText(std::string(kLampCardNoLinkText).c_str());
+      ShowLampStateText(std::string(kNoLinkText).c_str());
     } else {
       ShowLampStateText(std::string(lamp::CellStateText(CellTable.state[i])).c_str());
       FormSVET->EditCIK.SetText(

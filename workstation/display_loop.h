@@ -34,7 +34,6 @@ inline constexpr std::uint32_t kChangedStation = 0x10000;
 inline constexpr std::string_view kNoLinkStatusText = "Нет Связи";
 inline constexpr std::string_view kBatteryFaultStatusText = "Батарея неиспр.";
 inline constexpr std::string_view kCellFaultStatusText = "Зар. ячейка неиспр.";
-inline constexpr std::string_view kLampCardNoLinkText = "Нет связи";
 
 // Counts of one station on one tick.
 struct StationCounts {
