@@ -391,7 +391,7 @@ class ListBoxPeer : public ControlPeer<TListBox, QListWidget> {
       QListWidgetItem* item = widget_->item(i);
       const QString text = ToQt(m.Items()[i]);
       if (item->text() != text) item->setText(text);
-      item->setSelected(m.Selected(i));
+      if (item->isSelected() != m.Selected(i)) item->setSelected(m.Selected(i));
     }
     if (m.ItemIndex() >= 0) {
       widget_->setCurrentRow(m.ItemIndex(), QItemSelectionModel::NoUpdate);
