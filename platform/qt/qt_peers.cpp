@@ -142,6 +142,10 @@ class ControlPeer : public Peer {
     QSignalBlocker blocker(widget_);
     if (placed_) widget_->setGeometry(m->Left(), m->Top(), m->Width(), m->Height());
     widget_->setEnabled(m->Enabled());
+    // Without a popup menu of its own a control keeps the window system's (an edit's
+    // clipboard menu).
+    widget_->setContextMenuPolicy(m->PopupMenu() != nullptr ? Qt::CustomContextMenu
+                                                            : Qt::DefaultContextMenu);
     widget_->setToolTip(ToQt(m->Hint()));
     widget_->setStatusTip(ToQt(m->Hint()));
     QFont font = widget_->font();
