@@ -10,7 +10,7 @@ TFormSOB::TFormSOB() : forms::TForm("FormSOB", "СОБЫТИЯ") {
   ListView1.SetBounds(4, 4, 700, 385);
   ListView1.SetViewStyle(forms::TViewStyle::vsReport);
   BitBtn1.SetBounds(16, 404, 90, 28);
-  RadioNSTR.SetBounds(140, 400, 160, 40);
+  RadioNSTR.SetBounds(140, 400, 180, 56);
   RadioNSTR.SetColumns(2);
   RadioNSTR.Items().Add("100");
   RadioNSTR.Items().Add("500");
