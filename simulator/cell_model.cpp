@@ -277,12 +277,9 @@ void CellModel::EnterPhase(Phase phase, double now) {
       phase_end_ = std::max(take_at_, now + 60);
       return;
     default:
-      break;
+      // The other phases come only out of the life itself.
+      return;
   }
-  // The remaining phases come only out of the life itself; entering one directly starts
-  // from the phase before it.
-  phase_end_ = now;
-  Transition(now);
 }
 
 void CellModel::Transition(double t) {

@@ -202,7 +202,9 @@ class CellModel {
   bool has_charge_report() const { return charge_report_.valid; }
   bool has_discharge_report() const { return discharge_report_.valid; }
 
-  // Forces a phase now (tests, and the commands): queues the phase's own entry event.
+  // Starts a phase now, with its entry event, the way the commands do: Away (the lamp is
+  // taken), Charge, ControlDischarge or Stopped. The other phases come only out of the life
+  // itself; asking for one changes nothing.
   void EnterPhase(Phase phase, double now);
 
  private:

@@ -1,6 +1,7 @@
 #include "simulator/lamp_room.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
