@@ -27,7 +27,7 @@ BatteryEditorLinks BatteryEditorHooks;
 
 namespace {
 
-// P1 of the record read, and the target of a battery change.
+// P1 of the record read: the bytes asked for.
 constexpr std::int32_t kModeReadLength = 64;
 
 // An edit's text as the 8-bit text the device and the database take, cut to max_length.

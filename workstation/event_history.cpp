@@ -15,12 +15,12 @@ namespace {
 // The row being filled.
 forms::TListItem* current_row = nullptr;
 
-struct ColumnSpec {
+struct ColumnLayout {
   const char* caption;
   int width;
 };
-constexpr ColumnSpec kColumns[] = {{"Инд.номер", 50},   {"Дата", 80},   {"Время", 80},
-                                   {"Код События", 60}, {"Текст", 240}, {"Примечание", 180}};
+constexpr ColumnLayout kColumns[] = {{"Инд.номер", 50},   {"Дата", 80},   {"Время", 80},
+                                     {"Код События", 60}, {"Текст", 240}, {"Примечание", 180}};
 
 // Column of the code; the note follows the last parameter column.
 constexpr int kCodeColumn = 3;
@@ -164,10 +164,10 @@ void InitEventHistoryColumns() {
   forms::TListView& list = FormSOB->ListView1;
   list.SetGridLines(true);
   list.SetViewStyle(forms::TViewStyle::vsReport);
-  for (const ColumnSpec& spec : kColumns) {
+  for (const ColumnLayout& layout : kColumns) {
     forms::TListColumn* column = list.Columns().Add();
-    column->SetCaption(spec.caption);
-    column->SetWidth(spec.width);
+    column->SetCaption(layout.caption);
+    column->SetWidth(layout.width);
   }
 }
 
