@@ -1,6 +1,7 @@
 // The connect window and every read of the database client, against the real MariaDB server.
 #include "workstation/database_client.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,21 @@ TEST_F(DatabaseClientDb, ReconnectWithFewerRowsKeepsOldStations) {
   EXPECT_EQ(WorkerList.number[1][0], '\0');
   EXPECT_EQ(WorkerList.station[1], 2);
   EXPECT_EQ(WorkerList.station[2], 3);
+}
+
+TEST_F(DatabaseClientDb, RowsPastTheLastSlotAreLeftOut) {
+  std::string values;
+  for (int i = 0; i < kSlotCount + 5; ++i) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%06d", i);
+    if (!values.empty()) values += ",";
+    values += "('" + std::string(number) + "', 1)";
+  }
+  Exec("INSERT INTO WORKER (TABNUM, ST) VALUES " + values);
+  Connect();
+  EXPECT_EQ(connect_.Edit1.Text(), std::to_string(kSlotCount));
+  EXPECT_EQ(WorkerList.count, kSlotCount);
+  EXPECT_STREQ(WorkerList.number[kSlotCount - 1].data(), "005999");
 }
 
 TEST_F(DatabaseClientDb, EmptyWorkerTable) {
