@@ -34,6 +34,7 @@ pid_t Launch(const std::vector<std::string>& argv, const fs::path& directory, co
   const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   dup2(out, 1);
   dup2(out, 2);
+  for (int fd = 3; fd < 1024; ++fd) close(fd);
   if (chdir(directory.c_str()) != 0) _exit(126);
   putenv(const_cast<char*>("QT_QPA_PLATFORM=offscreen"));
   std::vector<char*> args;
