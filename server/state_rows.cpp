@@ -29,18 +29,6 @@ bool CellAnswers(int cell) {
   return static_cast<std::uint32_t>(Cells.kZAPR[cell]) < 3;
 }
 
-void ResetCellExtremes(int cell) {
-  Cells.FLN[cell] = 0;
-  Cells.U5VMIN[cell] = kU5vMinStart;
-  Cells.U5VMAX[cell] = 0;
-  Cells.UPWMIN[cell] = kUpwMinStart;
-  Cells.UPWMAX[cell] = 0;
-  Cells.UZRMIN[cell] = kUzrMinStart;
-  Cells.UZRMAX[cell] = 0;
-  Cells.GRMIN[cell] = kGrMinStart;
-  Cells.GRMAX[cell] = kGrMaxStart;
-}
-
 int LoadedCells() {
   // Never past the registry, whatever the worker table reported.
   return CellCount < kMaxCells ? CellCount : kMaxCells;
@@ -58,7 +46,7 @@ void WriteStatcellRows() {
             static_cast<std::int32_t>(Cells.UZRMAX[i]), static_cast<std::int32_t>(Cells.U5VMIN[i]),
             static_cast<std::int32_t>(Cells.U5VMAX[i]), Cells.GRMIN[i], Cells.GRMAX[i],
             Cells.FLN[i]);
-    ResetCellExtremes(i);
+    RestartCellExtremes(i);
   }
 }
 
