@@ -12,6 +12,7 @@ TForm1* Form1 = nullptr;
 TForm1::TForm1() : forms::TForm("Form1", "QVK-server  (14.06.14) ") {
   Form1 = this;
   SetBounds(270, 420, 338, 303);
+  SetBorderIcons(forms::biSystemMenu);
   for (int width : {60, 50, 70, 70, 60, 50, 70, 70, 70}) StatusBar1.AddPanel(width);
   BitBtn2.SetVisible(false);
   PopupMenu1.Add(&N1);

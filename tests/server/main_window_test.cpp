@@ -84,6 +84,7 @@ TEST_F(MainWindowTest, ComponentsAsTheWindowIsCreated) {
   EXPECT_EQ(main_.Top(), 420);
   EXPECT_EQ(main_.Width(), 338);
   EXPECT_EQ(main_.Height(), 303);
+  EXPECT_EQ(main_.BorderIcons(), forms::biSystemMenu);
   ASSERT_EQ(main_.StatusBar1.PanelCount(), 9);
   const int widths[] = {60, 50, 70, 70, 60, 50, 70, 70, 70};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(main_.StatusBar1.Panel(i).width, widths[i]);
