@@ -47,7 +47,9 @@ void TForm1::BitBtn2Click() {
 void TForm1::BitBtn3Click() {
   int minutes = 0;
   if (std::sscanf(Edit3.Text().c_str(), "%d", &minutes) != 1) return;
-  SetPollingPause(static_cast<unsigned>(minutes * 60));
+  // Multiplied unsigned: a huge or negative number wraps instead of overflowing, and the poll
+  // cycle caps what it gets.
+  SetPollingPause(static_cast<unsigned>(minutes) * 60u);
 }
 
 void TForm1::BitBtn4Click() {

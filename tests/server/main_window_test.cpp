@@ -226,6 +226,13 @@ TEST_F(MainWindowTest, OperatorControls) {
   main_.Edit3.SetText("x");
   main_.BitBtn3.Click();
   EXPECT_EQ(tolvex::PollingPause, 120u);
+  // Numbers whose seconds leave the 32-bit range wrap; the poll cycle caps the pause.
+  main_.Edit3.SetText("99999999");
+  main_.BitBtn3.Click();
+  EXPECT_EQ(tolvex::PollingPause, 99999999u * 60u);
+  main_.Edit3.SetText("-1");
+  main_.BitBtn3.Click();
+  EXPECT_EQ(tolvex::PollingPause, 0u - 60u);
   tolvex::SetPollingPause(0);
 
   main_.BitBtn5.Click();
