@@ -16,7 +16,6 @@ namespace lumora {
 
 lamp::StatusDatagram StatusBuffer;
 lamp::BatteryDatagram BatteryBuffer;
-DecoderHandOffs DecoderHooks;
 
 namespace {
 

@@ -31,17 +31,4 @@ extern lamp::BatteryDatagram BatteryBuffer;
 // Decodes one received datagram of length n (n bytes readable at bytes).
 void HandleDatagram(std::int32_t n, const std::uint8_t* bytes);
 
-// Not read by the decoder, which calls the lamp card, the device-number tool, the
-// measurement log and the battery editor directly; windows' wiring may still fill it.
-struct DecoderHandOffs {
-  void (*ShowBatteryCapacity)(std::int32_t current, std::int32_t minutes,
-                              std::int32_t nominal) = nullptr;
-  void (*ShowChargeCount)(std::int32_t count, std::int32_t last) = nullptr;
-  void (*ShowDeviceInfo)(const std::uint8_t* datagram) = nullptr;
-  void (*LatchNumberAnswer)(const std::uint8_t* datagram) = nullptr;
-  void (*LogLampMeasurement)(const char* number, std::int32_t state, std::int32_t fault_bits,
-                             std::int32_t voltage, std::int32_t current) = nullptr;
-};
-extern DecoderHandOffs DecoderHooks;
-
 }  // namespace lumora
