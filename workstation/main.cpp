@@ -11,6 +11,7 @@ namespace {
 
 int RunWorkstation(qtpeers::QtApplicationRunner& runner) {
   lumora::ProgramWindows windows;
+  lumora::InstallWorkstationEndHandlers();
   runner.MapForms();
   windows.main_window.Show();
   try {

@@ -75,6 +75,10 @@ class TMainForm : public forms::TForm {
   void FormCloseQuery(bool& can_close);
 };
 
+// SIGTERM and SIGINT end the program on the user-interface thread. Nobody is there to answer
+// the close question, so the program ends as on "No": the saved layout stays as it is.
+void InstallWorkstationEndHandlers();
+
 // The program's main window (null when none exists).
 extern TMainForm* MainForm;
 

@@ -1,5 +1,6 @@
 // The main window's menus, tool bar, hidden diagnostics gesture and close question.
 #include "platform/forms/application.h"
+#include "platform/sys/session_end.h"
 #include "workstation/about_box.h"
 #include "workstation/connect_window.h"
 #include "workstation/device_number_tool.h"
@@ -53,6 +54,11 @@ void TMainForm::FormCloseQuery(bool& can_close) {
   } else {
     can_close = answer == forms::IDNO;
   }
+}
+
+void InstallWorkstationEndHandlers() {
+  sys::SetEndRequestHandler([] { forms::Application().Terminate(); });
+  sys::InstallEndSignalHandlers();
 }
 
 }  // namespace lumora

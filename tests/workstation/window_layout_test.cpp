@@ -2,10 +2,13 @@
 // timer at start and the save on a confirmed close.
 #include "workstation/window_layout.h"
 
+#include <signal.h>
+
 #include <fstream>
 #include <iterator>
 #include <vector>
 
+#include "platform/sys/session_end.h"
 #include "tests/workstation/views_fixture.h"
 
 namespace {
@@ -145,6 +148,19 @@ TEST_F(WindowLayoutTest, NoClosesWithoutSavingAndCancelKeepsEverythingRunning) {
   main_.Close();
   EXPECT_TRUE(forms::Application().Terminated());
   EXPECT_EQ(FileBytes(kWindowLayoutFile), before);
+}
+
+TEST_F(WindowLayoutTest, EndSignalEndsWithoutTheCloseQuestionAndLeavesTheLayoutFile) {
+  const std::vector<std::uint8_t> before(56, 9);
+  WriteBytes(kWindowLayoutFile, before);
+  InstallWorkstationEndHandlers();
+  ASSERT_EQ(raise(SIGTERM), 0);
+  EXPECT_FALSE(forms::Application().Terminated());  // delivered by the loop, not the signal
+  EXPECT_TRUE(sys::PollEndRequest());
+  EXPECT_TRUE(forms::Application().Terminated());
+  EXPECT_TRUE(dialogs_.shown.empty());
+  EXPECT_EQ(FileBytes(kWindowLayoutFile), before);
+  sys::SetEndRequestHandler(nullptr);
 }
 
 TEST_F(WindowLayoutTest, SaveIntoAnUnwritablePlaceReportsNothing) {
