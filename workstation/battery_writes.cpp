@@ -42,7 +42,23 @@ std::string_view View(const char* text) {
   return text != nullptr ? std::string_view(text) : std::string_view();
 }
 
-std::int32_t RunCount(const lamp::SqlStatement& s) {
+// Builds a write statement with one date and time text taken now, and runs it.
+template <typename Build>
+void RunDatedWrite(const Build& build) {
+  const DateTimeTexts now;
+  std::array<char, kStatementBufferSize> buffer{};
+  lamp::SqlStatement s(buffer);
+  build(s, now.d(), now.t());
+  RunStatement(s);
+}
+
+// Builds a count query in its small buffer and runs it: the first column of every row read
+// with "%d", 0 when nothing comes back.
+template <typename Build>
+std::int32_t RunCount(const Build& build) {
+  std::array<char, kCountStatementBufferSize> buffer{};
+  lamp::SqlStatement s(buffer);
+  build(s);
   std::int32_t count = 0;
   RunStatement(s, [&count](const std::vector<ColumnText>& columns) {
     if (!columns.empty()) count = columns[0].Int(count);
@@ -208,78 +224,56 @@ void BuildResetDischargeReportStatement(lamp::SqlStatement& s, std::string_view 
 
 void SaveBatteryParams(const char* number, const lamp::ModeDisplayRecord& r, std::int32_t st,
                        std::int32_t uch, std::int32_t brig, const char* comment) {
-  const DateTimeTexts now;
-  std::array<char, kStatementBufferSize> buffer{};
-  lamp::SqlStatement s(buffer);
-  BuildBatteryParamsStatement(s, false, now.d(), now.t(), View(number), r, st, uch, brig,
-                              View(comment));
-  RunStatement(s);
+  RunDatedWrite([&](lamp::SqlStatement& s, std::string_view d, std::string_view t) {
+    BuildBatteryParamsStatement(s, false, d, t, View(number), r, st, uch, brig, View(comment));
+  });
 }
 
 void LogBatteryParams(const char* number, const lamp::ModeDisplayRecord& r, std::int32_t st,
                       std::int32_t uch, std::int32_t brig, const char* comment) {
-  const DateTimeTexts now;
-  std::array<char, kStatementBufferSize> buffer{};
-  lamp::SqlStatement s(buffer);
-  BuildBatteryParamsStatement(s, true, now.d(), now.t(), View(number), r, st, uch, brig,
-                              View(comment));
-  RunStatement(s);
+  RunDatedWrite([&](lamp::SqlStatement& s, std::string_view d, std::string_view t) {
+    BuildBatteryParamsStatement(s, true, d, t, View(number), r, st, uch, brig, View(comment));
+  });
 }
 
 void SaveShiftBattery(const char* number, const lamp::ModeDisplayRecord& r, std::int32_t st,
                       std::int32_t uch, std::int32_t brig) {
-  const DateTimeTexts now;
-  std::array<char, kStatementBufferSize> buffer{};
-  lamp::SqlStatement s(buffer);
-  BuildShiftBatteryStatement(s, now.d(), now.t(), View(number), r, st, uch, brig);
-  RunStatement(s);
+  RunDatedWrite([&](lamp::SqlStatement& s, std::string_view d, std::string_view t) {
+    BuildShiftBatteryStatement(s, d, t, View(number), r, st, uch, brig);
+  });
 }
 
 void ResetChargeReport(const char* number) {
-  const DateTimeTexts now;
-  std::array<char, kStatementBufferSize> buffer{};
-  lamp::SqlStatement s(buffer);
-  BuildResetChargeReportStatement(s, now.d(), now.t(), View(number));
-  RunStatement(s);
+  RunDatedWrite([&](lamp::SqlStatement& s, std::string_view d, std::string_view t) {
+    BuildResetChargeReportStatement(s, d, t, View(number));
+  });
 }
 
 std::int32_t CountBatteryTotals(const char* number) {
-  std::array<char, kCountStatementBufferSize> buffer{};
-  lamp::SqlStatement s(buffer);
-  BuildCountBatteryTotalsQuery(s, View(number));
-  return RunCount(s);
+  return RunCount([&](lamp::SqlStatement& s) { BuildCountBatteryTotalsQuery(s, View(number)); });
 }
 
 void InsertBatteryTotals(const char* number, std::int32_t st, std::int32_t uch, std::int32_t brig) {
-  const DateTimeTexts now;
-  std::array<char, kStatementBufferSize> buffer{};
-  lamp::SqlStatement s(buffer);
-  BuildInsertBatteryTotalsStatement(s, now.d(), now.t(), View(number), st, uch, brig);
-  RunStatement(s);
+  RunDatedWrite([&](lamp::SqlStatement& s, std::string_view d, std::string_view t) {
+    BuildInsertBatteryTotalsStatement(s, d, t, View(number), st, uch, brig);
+  });
 }
 
 void ResetBatteryTotals(const char* number, std::int32_t st, std::int32_t uch, std::int32_t brig) {
-  const DateTimeTexts now;
-  std::array<char, kStatementBufferSize> buffer{};
-  lamp::SqlStatement s(buffer);
-  BuildResetBatteryTotalsStatement(s, now.d(), now.t(), View(number), st, uch, brig);
-  RunStatement(s);
+  RunDatedWrite([&](lamp::SqlStatement& s, std::string_view d, std::string_view t) {
+    BuildResetBatteryTotalsStatement(s, d, t, View(number), st, uch, brig);
+  });
 }
 
 std::int32_t CountDischargeReports(const char* number) {
-  std::array<char, kCountStatementBufferSize> buffer{};
-  lamp::SqlStatement s(buffer);
-  BuildCountDischargeReportsQuery(s, View(number));
-  return RunCount(s);
+  return RunCount([&](lamp::SqlStatement& s) { BuildCountDischargeReportsQuery(s, View(number)); });
 }
 
 void ResetDischargeReport(const char* number, std::int32_t st, std::int32_t uch,
                           std::int32_t brig) {
-  const DateTimeTexts now;
-  std::array<char, kStatementBufferSize> buffer{};
-  lamp::SqlStatement s(buffer);
-  BuildResetDischargeReportStatement(s, now.d(), now.t(), View(number), st, uch, brig);
-  RunStatement(s);
+  RunDatedWrite([&](lamp::SqlStatement& s, std::string_view d, std::string_view t) {
+    BuildResetDischargeReportStatement(s, d, t, View(number), st, uch, brig);
+  });
 }
 
 }  // namespace lumora
