@@ -5,18 +5,14 @@
 
 #include "workstation/diagnostics_window.h"
 #include "workstation/lamp_room_overview.h"
+#include "workstation/main_window_lists.h"
 #include "workstation/station_view.h"
 
 namespace lumora {
 
 namespace {
 
-struct ColumnSpec {
-  const char* caption;
-  int width;
-};
-
-constexpr ColumnSpec kLampRoomColumnSpecs[kLampRoomColumns] = {
+constexpr ReportColumn kLampRoomColumnSpecs[kLampRoomColumns] = {
     {"Зар.станц.", 70}, {"Кол", 25},      {"Подкл", 50},     {"Своб", 45},
     {"Разряд", 50},     {"Заряд", 45},    {"Подзаряд", 65},  {"Заряжено ", 60},
     {"НСП Зар.Яч", 70}, {"НСП Батт", 65}, {"Нет связи", 75},
@@ -29,23 +25,16 @@ unsigned ReadHexCount(const std::string& text) {
   return value;
 }
 
+// Row r shows station r + 1.
+std::string StationCaption(int row) {
+  return std::to_string(row + 1);
+}
+
 }  // namespace
 
 void InitLampRoomList(forms::TListView& list) {
-  list.SetGridLines(true);
-  list.SetViewStyle(forms::TViewStyle::vsReport);
-  for (const ColumnSpec& spec : kLampRoomColumnSpecs) {
-    forms::TListColumn* column = list.Columns().Add();
-    column->SetWidth(spec.width);
-    column->SetCaption(spec.caption);
-  }
-  list.Items().BeginUpdate();
-  for (int station = 1; station <= kLampRoomStations; ++station) {
-    forms::TListItem* row = list.Items().Add();
-    row->SetCaption(std::to_string(station));
-    for (int i = 0; i < kLampRoomColumns - 1; ++i) row->SubItems().Add("");
-  }
-  list.Items().EndUpdate();
+  InitReportList(list, kLampRoomColumnSpecs, kLampRoomStations, kLampRoomColumns - 1,
+                 StationCaption);
 }
 
 void InitLampRoomList() {

@@ -5,6 +5,7 @@
 #include "workstation/event_history.h"
 #include "workstation/lamp_card.h"
 #include "workstation/main_window.h"
+#include "workstation/main_window_lists.h"
 #include "workstation/measurement_log.h"
 #include "workstation/station_view.h"
 
@@ -14,17 +15,14 @@ std::array<std::int32_t, kCellColorPositions> CellColorCodes{};
 
 namespace {
 
-struct ColumnSpec {
-  const char* caption;
-  int width;
-};
-
-constexpr ColumnSpec kStationColumnSpecs[kStationListColumns] = {
+constexpr ReportColumn kStationColumnSpecs[kStationListColumns] = {
     {"", 5}, {"Инд.номер", 60}, {"Состояние", 85}, {"Неиспр.", 100}, {"", 10}};
 
 constexpr int kStateColumn = 2;
 constexpr int kStatusColumn = 3;
 constexpr int kNumberSubItem = 0;
+// Number, state text, status text.
+constexpr int kStationListSubItems = 3;
 
 // After a click the selection stays for a while, then goes; the counter counts the ticks.
 void DeselectAfter(forms::TListView& list, int& counter) {
@@ -70,19 +68,7 @@ void SetCellColorState(std::int32_t code, std::int32_t position) {
 }
 
 void InitStationList(forms::TListView& list) {
-  list.SetGridLines(true);
-  list.SetViewStyle(forms::TViewStyle::vsReport);
-  for (const ColumnSpec& spec : kStationColumnSpecs) {
-    forms::TListColumn* column = list.Columns().Add();
-    column->SetWidth(spec.width);
-    column->SetCaption(spec.caption);
-  }
-  list.Items().BeginUpdate();
-  for (int i = 0; i < kStationListRows; ++i) {
-    forms::TListItem* row = list.Items().Add();
-    for (int k = 0; k < 3; ++k) row->SubItems().Add("");
-  }
-  list.Items().EndUpdate();
+  InitReportList(list, kStationColumnSpecs, kStationListRows, kStationListSubItems);
 }
 
 void InitStationListA() {
