@@ -9,8 +9,8 @@
 
 #include "link/cp1251.h"
 #include "platform/forms/application.h"
-#include "tests/support/test_database.h"
 #include "tests/workstation/link_peer.h"
+#include "tests/workstation/workstation_db_fixture.h"
 #include "workstation/command_sender.h"
 #include "workstation/database_client.h"
 #include "workstation/receive_socket.h"
@@ -18,7 +18,7 @@
 namespace {
 
 using namespace lumora;
-using Rows = std::vector<lamptest::TestDatabase::Row>;
+using workstation_db_test::Rows;
 
 void CardWorker(std::string& station, std::string& section, std::string& brigade) {
   station = "3";
@@ -26,14 +26,11 @@ void CardWorker(std::string& station, std::string& section, std::string& brigade
   brigade = "12";
 }
 
-class BatteryEditorDb : public ::testing::Test {
+class BatteryEditorDb : public workstation_db_test::DatabaseTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(db_.connected()) << db_.last_error();
-    ASSERT_TRUE(db_.EmptyAllTables()) << db_.last_error();
-    forms::Application().SetDialogService(&dialogs_);
-    ASSERT_TRUE(ConnectDbConnection("root", "q758"));
-    SetStatementObserver([this](std::string_view s) { sent_.emplace_back(s); });
+    DatabaseTest::SetUp();
+    if (HasFatalFailure()) return;
     ModeWritePending = ModeReadWindow = ModeWriteWindow = ModeWriteState = 0;
     LastAnswerCommand = 0;
     BatteryEditorHooks = BatteryEditorLinks{};
@@ -52,18 +49,9 @@ class BatteryEditorDb : public ::testing::Test {
     ReceiveSocket = wsock::INVALID_SOCKET;
     ReceiveSocketState = kSocketNotBound;
     BatteryEditorHooks = BatteryEditorLinks{};
-    SetStatementObserver({});
-    CloseDbConnection();
-    forms::Application().SetDialogService(nullptr);
+    DatabaseTest::TearDown();
   }
 
-  Rows Query(const std::string& statement) {
-    Rows rows = db_.Query(statement);
-    for (auto& row : rows) {
-      for (auto& cell : row) cell = lamp::Cp1251ToUtf8(cell);
-    }
-    return rows;
-  }
   void Tick() { forms::Application().AdvanceTime(150); }
   bool SentStarting(std::string_view start) const {
     for (const std::string& s : sent_) {
@@ -72,10 +60,6 @@ class BatteryEditorDb : public ::testing::Test {
     return false;
   }
 
-  link_test::ManualClockFirst clock_;
-  lamptest::TestDatabase db_;
-  forms::ScriptedDialogService dialogs_;
-  std::vector<std::string> sent_;
   link_test::UdpPeer server_;
   TFormBAT editor_;
 };

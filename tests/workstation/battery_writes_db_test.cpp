@@ -7,14 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "link/cp1251.h"
-#include "platform/forms/application.h"
-#include "tests/support/test_database.h"
+#include "tests/workstation/workstation_db_fixture.h"
 #include "workstation/database_client.h"
 
 namespace {
 
 using namespace lumora;
-using Rows = std::vector<lamptest::TestDatabase::Row>;
+using workstation_db_test::Rows;
 
 lamp::ModeDisplayRecord Record(std::int32_t capacity) {
   return lamp::ModeDisplayRecord{{capacity, 0x401, 3,   90,   400, 3000, 200,
@@ -22,34 +21,7 @@ lamp::ModeDisplayRecord Record(std::int32_t capacity) {
                                   6,        4950,  300, 0x1D, 0,   3600, 0}};
 }
 
-class BatteryWritesDb : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(db_.connected()) << db_.last_error();
-    ASSERT_TRUE(db_.EmptyAllTables()) << db_.last_error();
-    forms::Application().SetDialogService(&dialogs_);
-    ASSERT_TRUE(ConnectDbConnection("root", "q758"));
-    SetStatementObserver([this](std::string_view s) { sent_.emplace_back(s); });
-  }
-  void TearDown() override {
-    SetStatementObserver({});
-    CloseDbConnection();
-    forms::Application().SetDialogService(nullptr);
-  }
-
-  // A query's rows with their texts as UTF-8.
-  Rows Query(const std::string& statement) {
-    Rows rows = db_.Query(statement);
-    for (auto& row : rows) {
-      for (auto& cell : row) cell = lamp::Cp1251ToUtf8(cell);
-    }
-    return rows;
-  }
-
-  lamptest::TestDatabase db_;
-  forms::ScriptedDialogService dialogs_;
-  std::vector<std::string> sent_;
-};
+class BatteryWritesDb : public workstation_db_test::DatabaseTest {};
 
 TEST_F(BatteryWritesDb, ParameterSetReplacesAndItsHistoryGrows) {
   SaveBatteryParams("010aaa", Record(200), 3, 4, 5, "first");

@@ -9,8 +9,7 @@
 
 #include "link/cp1251.h"
 #include "platform/forms/application.h"
-#include "tests/support/test_database.h"
-#include "tests/workstation/link_peer.h"
+#include "tests/workstation/workstation_db_fixture.h"
 #include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
 #include "workstation/connect_window.h"
@@ -20,26 +19,13 @@ namespace {
 
 using namespace lumora;
 
-class DatabaseClientDb : public ::testing::Test {
+// Connects by itself, through the connect window.
+class DatabaseClientDb : public workstation_db_test::DatabaseTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(db_.connected()) << db_.last_error();
-    ASSERT_TRUE(db_.EmptyAllTables()) << db_.last_error();
-    forms::Application().SetDialogService(&dialogs_);
+  DatabaseClientDb() : DatabaseTest(false) {
     WorkerList = WorkerListTable{};
     ConnectTick = kConnectTickStart;
     connect_.ConnectHandlers();
-    SetStatementObserver([this](std::string_view s) { sent_.emplace_back(s); });
-  }
-  void TearDown() override {
-    SetStatementObserver({});
-    CloseDbConnection();
-    forms::Application().SetDialogService(nullptr);
-  }
-
-  // Statement text in UTF-8, run as the programs' cp1251.
-  void Exec(const std::string& utf8) {
-    ASSERT_TRUE(db_.Execute(lamp::Utf8ToCp1251(utf8))) << db_.last_error();
   }
 
   void Connect(const char* password = "q758") {
@@ -48,10 +34,6 @@ class DatabaseClientDb : public ::testing::Test {
     connect_.BitBtn1.Click();
   }
 
-  link_test::ManualClockFirst clock_;
-  lamptest::TestDatabase db_;
-  forms::ScriptedDialogService dialogs_;
-  std::vector<std::string> sent_;
   TFormSQL connect_;
   TFormSVET card_;
   TFormBAT editor_;

@@ -10,6 +10,7 @@
 
 #include "platform/forms/application.h"
 #include "tests/workstation/lamp_tools_link.h"
+#include "tests/workstation/link_peer.h"
 #include "workstation/command_sender.h"
 #include "workstation/datagram_decoder.h"
 
@@ -19,9 +20,7 @@ using namespace lumora;
 using lamp_tools_test::LinkToPeer;
 using lamp_tools_test::ServerPeer;
 
-struct ManualClockFirst {
-  ManualClockFirst() { forms::Application().UseManualClock(); }
-};
+using link_test::ManualClockFirst;
 
 lamp::StatusDatagram NumberAnswer(std::uint32_t command) {
   lamp::StatusDatagram d;

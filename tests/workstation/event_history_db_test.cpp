@@ -9,8 +9,7 @@
 #include "link/code_tables.h"
 #include "link/cp1251.h"
 #include "platform/forms/application.h"
-#include "tests/support/test_database.h"
-#include "tests/workstation/link_peer.h"
+#include "tests/workstation/workstation_db_fixture.h"
 #include "workstation/database_client.h"
 #include "workstation/event_history_window.h"
 
@@ -18,21 +17,9 @@ namespace {
 
 using namespace lumora;
 
-class EventHistoryDb : public ::testing::Test {
+class EventHistoryDb : public workstation_db_test::DatabaseTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(db_.connected()) << db_.last_error();
-    ASSERT_TRUE(db_.EmptyAllTables()) << db_.last_error();
-    forms::Application().SetDialogService(&dialogs_);
-    window_.ConnectHandlers();
-    ASSERT_TRUE(ConnectDbConnection("root", "q758"));
-    SetStatementObserver([this](std::string_view s) { sent_.emplace_back(s); });
-  }
-  void TearDown() override {
-    SetStatementObserver({});
-    CloseDbConnection();
-    forms::Application().SetDialogService(nullptr);
-  }
+  EventHistoryDb() { window_.ConnectHandlers(); }
 
   void AddEvents(const std::string& number, int count, int code = 0x3010) {
     std::string values;
@@ -51,10 +38,6 @@ class EventHistoryDb : public ::testing::Test {
     return cells;
   }
 
-  link_test::ManualClockFirst clock_;
-  lamptest::TestDatabase db_;
-  forms::ScriptedDialogService dialogs_;
-  std::vector<std::string> sent_;
   TFormSOB window_;
 };
 

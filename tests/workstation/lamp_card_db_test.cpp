@@ -7,7 +7,7 @@
 
 #include "link/cp1251.h"
 #include "platform/forms/application.h"
-#include "tests/support/test_database.h"
+#include "tests/workstation/workstation_db_fixture.h"
 #include "workstation/battery_editor.h"
 #include "workstation/command_sender.h"
 #include "workstation/connect_window.h"
@@ -20,31 +20,15 @@ namespace {
 
 using namespace lumora;
 
-struct ManualClockFirst {
-  ManualClockFirst() { forms::Application().UseManualClock(); }
-};
-
-class LampCardDbTest : public ::testing::Test {
+class LampCardDbTest : public workstation_db_test::DatabaseTest {
  protected:
   LampCardDbTest() {
     card_.ConnectHandlers();
     LampCardReloadFlag = false;
   }
   ~LampCardDbTest() override {
-    CloseDbConnection();
     BatteryEditorHooks = BatteryEditorLinks{};
     SetLampWaitField(nullptr);
-  }
-
-  void SetUp() override {
-    ASSERT_TRUE(db_.connected()) << db_.last_error();
-    ASSERT_TRUE(db_.EmptyTables({"WORKER", "battchrep", "battdisrep", "SMENABATT", "BATTPARM"}))
-        << db_.last_error();
-    ASSERT_TRUE(ConnectDbConnection("root", "q758"));
-  }
-
-  void Exec(const std::string& utf8) {
-    ASSERT_TRUE(db_.Execute(lamp::Utf8ToCp1251(utf8))) << db_.last_error() << "\n" << utf8;
   }
 
   void Reread(const char* number) {
@@ -53,8 +37,6 @@ class LampCardDbTest : public ::testing::Test {
     forms::Application().AdvanceTime(100);
   }
 
-  ManualClockFirst clock_;
-  lamptest::TestDatabase db_;
   TMainForm main_;
   TFormSQL connect_;
   TFormBAT editor_;

@@ -12,6 +12,7 @@
 #include "link/cp1251.h"
 #include "platform/forms/application.h"
 #include "tests/workstation/lamp_tools_link.h"
+#include "tests/workstation/link_peer.h"
 #include "workstation/battery_editor.h"
 #include "workstation/command_sender.h"
 #include "workstation/connect_window.h"
@@ -25,9 +26,7 @@ using namespace lumora;
 using lamp_tools_test::LinkToPeer;
 using lamp_tools_test::ServerPeer;
 
-struct ManualClockFirst {
-  ManualClockFirst() { forms::Application().UseManualClock(); }
-};
+using link_test::ManualClockFirst;
 
 class LampCardTest : public ::testing::Test {
  protected:

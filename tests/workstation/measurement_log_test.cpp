@@ -13,6 +13,7 @@
 
 #include "link/cp1251.h"
 #include "platform/forms/application.h"
+#include "tests/workstation/link_peer.h"
 #include "workstation/cell_table.h"
 #include "workstation/datagram_decoder.h"
 
@@ -20,9 +21,7 @@ namespace {
 
 using namespace lumora;
 
-struct ManualClockFirst {
-  ManualClockFirst() { forms::Application().UseManualClock(); }
-};
+using link_test::ManualClockFirst;
 
 TEST(MeasurementLogRules, LineIsDueOnChangeStepOrTime) {
   const MeasurementSteps steps{5, 10, 60};
