@@ -2,42 +2,20 @@
 // their handlers and runs the window system's loop; the start-up sequencer of the main window
 // does the rest.
 #include <exception>
-#include <string>
 
 #include "platform/forms/application.h"
 #include "platform/qt/qt_application.h"
-#include "server/config_window.h"
-#include "server/error_window.h"
-#include "server/frame_receiver.h"
-#include "server/main_window.h"
-#include "server/service_window.h"
+#include "server/form_wiring_program.h"
 #include "server/shutdown_sequence.h"
-#include "server/sql_test_window.h"
-#include "server/workstation_link.h"
 
 namespace {
 
 int RunServer(qtpeers::QtApplicationRunner& runner) {
-  tolvex::TForm1 main_window;
-  tolvex::TFormSV service_window;
-  tolvex::TFormCFG config_window;
-  tolvex::TFormSQL sql_window;
-  tolvex::TFormERR error_window;
-  for (forms::TForm* form :
-       {static_cast<forms::TForm*>(&main_window), static_cast<forms::TForm*>(&service_window),
-        static_cast<forms::TForm*>(&config_window), static_cast<forms::TForm*>(&sql_window),
-        static_cast<forms::TForm*>(&error_window)}) {
-    form->AfterConstruction();
-  }
-  main_window.ConnectHandlers();
-  service_window.ConnectHandlers();
-  config_window.ConnectHandlers();
-  sql_window.ConnectHandlers();
-  tolvex::SetWorkstationDatagramHandler(tolvex::ParseCommandDatagram);
+  tolvex::ServerWindows windows;
   tolvex::InstallSessionEndHandlers();
 
   runner.MapForms();
-  main_window.Show();
+  windows.main_window.Show();
   try {
     runner.Run();
   } catch (const std::exception& error) {
