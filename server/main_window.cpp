@@ -39,6 +39,12 @@ TForm1::~TForm1() {
   if (Form1 == this) Form1 = nullptr;
 }
 
+void ShowFormAt(forms::TForm& form, int left, int top) {
+  form.SetLeft(left);
+  form.SetTop(top);
+  form.Show();
+}
+
 void EndProgram() {
   for (forms::TForm* form : forms::Application().Forms()) form->Hide();
   forms::Application().Terminate();

@@ -72,6 +72,9 @@ class TForm1 : public forms::TForm {
 
 extern TForm1* Form1;
 
+// Moves a form to the given position, then shows it.
+void ShowFormAt(forms::TForm& form, int left, int top);
+
 // Ends the program: every form is hidden, so no window of the window system can hold the end
 // up, and the application loop is told to stop.
 void EndProgram();

@@ -38,10 +38,7 @@ void TForm1::BitBtn1Click() {
 }
 
 void TForm1::BitBtn2Click() {
-  if (FormSV == nullptr) return;
-  FormSV->SetLeft(Left() + 240);
-  FormSV->SetTop(Top() + 100);
-  FormSV->Show();
+  if (FormSV != nullptr) ShowFormAt(*FormSV, Left() + 240, Top() + 100);
 }
 
 void TForm1::BitBtn3Click() {
@@ -94,9 +91,7 @@ void TForm1::FormCloseQuery(bool& can_close) {
 
 void TForm1::FormMouseUp(forms::TMouseButton /*button*/, int shift, int x, int y) {
   if ((shift & forms::ssShift) == 0 || x >= 50 || y >= 50 || FormSV == nullptr) return;
-  FormSV->SetLeft(Left() + 20);
-  FormSV->SetTop(Top() + 10);
-  FormSV->Show();
+  ShowFormAt(*FormSV, Left() + 20, Top() + 10);
 }
 
 }  // namespace tolvex

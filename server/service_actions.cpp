@@ -13,6 +13,7 @@
 #include "server/cell_registry.h"
 #include "server/database_connection.h"
 #include "server/host_table.h"
+#include "server/main_window.h"
 #include "server/service_window.h"
 #include "server/sql_test_window.h"
 #include "server/state_rows.h"
@@ -129,10 +130,7 @@ void TFormSV::BitBtn11Click() {
 }
 
 void TFormSV::BitBtn2Click() {
-  if (FormSQL == nullptr) return;
-  FormSQL->SetLeft(Left() + 60);
-  FormSQL->SetTop(Top() + 40);
-  FormSQL->Show();
+  if (FormSQL != nullptr) ShowFormAt(*FormSQL, Left() + 60, Top() + 40);
 }
 
 void TFormSV::BitBtn12Click() {

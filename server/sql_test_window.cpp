@@ -1,5 +1,6 @@
 #include "server/sql_test_window.h"
 
+#include <initializer_list>
 #include <string>
 
 #include "link/cp1251.h"
@@ -14,6 +15,10 @@ namespace {
 // The number every button writes for, as the database receives it.
 std::string NumberText(const forms::TEdit& edit) {
   return lamp::Utf8ToCp1251(edit.Text());
+}
+
+void AddMemoLines(forms::TMemo& memo, std::initializer_list<std::string> lines) {
+  for (const std::string& line : lines) memo.Lines().Add(line);
 }
 
 }  // namespace
@@ -45,41 +50,36 @@ void TFormSQL::BitBtn2Click() {
 
 void TFormSQL::BitBtn3Click() {
   UpdCHALL(NumberText(Edit1), 5, 1, 3, 650, 1, 2, 3, 21);
-  Memo1.Lines().Add("UPDATE battall SET ");
-  Memo1.Lines().Add(Edit1.Text());
-  Memo1.Lines().Add("INDSS, KZR, KZRB, TIP, CNAK, ST, UCH, BRIG, NUMBATT");
-  Memo1.Lines().Add("       5,   1,    3,   650,   1,  2,   3,    21");
+  AddMemoLines(Memo1, {"UPDATE battall SET ", Edit1.Text(),
+                       "INDSS, KZR, KZRB, TIP, CNAK, ST, UCH, BRIG, NUMBATT",
+                       "       5,   1,    3,   650,   1,  2,   3,    21"});
 }
 
 void TFormSQL::BitBtn4Click() {
   AddCHALL(NumberText(Edit1), 5, 1, 3, 650, 1, 2, 3, 21);
-  Memo1.Lines().Add("TABLE battall");
-  Memo1.Lines().Add(Edit1.Text());
-  Memo1.Lines().Add("INDSS, KZR, KZRB, Tip,CNAK, ST, UCH, BRIG, NUMBATT");
-  Memo1.Lines().Add("        5,  1,    3,  650,  1,  2,   3,    21");
+  AddMemoLines(Memo1,
+               {"TABLE battall", Edit1.Text(), "INDSS, KZR, KZRB, Tip,CNAK, ST, UCH, BRIG, NUMBATT",
+                "        5,  1,    3,  650,  1,  2,   3,    21"});
 }
 
 void TFormSQL::BitBtn5Click() {
-  Memo1.Lines().Add("INSERT INTO  battall ");
-  Memo1.Lines().Add(Edit1.Text());
-  Memo1.Lines().Add(" fn  IDIS, TDIS, CACC,  CET, PROC, TIP, ST, UCH, BRIG, NUMBATT");
-  Memo1.Lines().Add("1155,101,  300,   640,   800,  80, 3,   1,  2,   3 ,   21 ");
+  AddMemoLines(Memo1, {"INSERT INTO  battall ", Edit1.Text(),
+                       " fn  IDIS, TDIS, CACC,  CET, PROC, TIP, ST, UCH, BRIG, NUMBATT",
+                       "1155,101,  300,   640,   800,  80, 3,   1,  2,   3 ,   21 "});
   AddDISSALL(NumberText(Edit1), 240, 20, 100, 1, 2, 3, 4, 16);
 }
 
 void TFormSQL::BitBtn1Click() {
   AddChDis(NumberText(Edit1), 1155, 400, 60, 120, 2, 1, 5, 6, 1, 950, 2000, 13);
-  Memo1.Lines().Add("INSERT INTO accumdis  ");
-  Memo1.Lines().Add(Edit1.Text());
-  Memo1.Lines().Add("1155, 400, 60, 120, 2, 1, 5, 6, 1, 950, 2000, 13");
+  AddMemoLines(Memo1, {"INSERT INTO accumdis  ", Edit1.Text(),
+                       "1155, 400, 60, 120, 2, 1, 5, 6, 1, 950, 2000, 13"});
 }
 
 void TFormSQL::BitBtn7Click() {
   AddAccCH(NumberText(Edit1), 1155, 101, 0, 2, 1, 2, 3, 17, 600, 30, 4300, 1100, 1, 1400);
-  Memo1.Lines().Add("INSERT INTO  accumch ");
-  Memo1.Lines().Add(Edit1.Text());
-  Memo1.Lines().Add(" fn,  KZR, KZRB, Tip, ST,UCH,BR,FZR, VREAL, IREAL,V2Z, I2Z,NUMBATT,CNAK");
-  Memo1.Lines().Add(" 1155,101, 0,    2,   1,  2, 3, 17,  4200,   30,  4400,11,  1,     1400 ");
+  AddMemoLines(Memo1, {"INSERT INTO  accumch ", Edit1.Text(),
+                       " fn,  KZR, KZRB, Tip, ST,UCH,BR,FZR, VREAL, IREAL,V2Z, I2Z,NUMBATT,CNAK",
+                       " 1155,101, 0,    2,   1,  2, 3, 17,  4200,   30,  4400,11,  1,     1400 "});
 }
 
 void TFormSQL::BitBtn8Click() {
@@ -89,10 +89,10 @@ void TFormSQL::BitBtn8Click() {
 void TFormSQL::BitBtn9Click() {
   AddStat(NumberText(Edit1), 1155, 12000, 12001, 5001, 25, 11900, 12010, 11800, 12200, 4990, 5005,
           19, 48, 7);
-  Memo1.Lines().Add("TABLE  statcell");
-  Memo1.Lines().Add(Edit1.Text());
-  Memo1.Lines().Add(
-      " 1155,  12000,12001 ,5001  , 25,  11900, 12010, 11800, 12200,  4990, 5005, 19, 48, 7");
+  AddMemoLines(
+      Memo1,
+      {"TABLE  statcell", Edit1.Text(),
+       " 1155,  12000,12001 ,5001  , 25,  11900, 12010, 11800, 12200,  4990, 5005, 19, 48, 7"});
 }
 
 void TFormSQL::BitBtn10Click() {
