@@ -54,7 +54,11 @@ void SetCellTableStartValues() {
 }
 
 void BeginWorkerListLoad() {
-  for (NumberText& text : WorkerList.number) text[0] = '\0';
+  // Every slot starts empty: a slot the new list does not fill keeps no station, so no stale
+  // lamp counts in a station's rows, and a shorter number keeps no older bytes after its NUL
+  // that would hide it from the six-byte lookup.
+  for (NumberText& text : WorkerList.number) text.fill('\0');
+  WorkerList.station.fill(0);
   WorkerList.count = 0;
 }
 

@@ -77,7 +77,8 @@ std::int32_t FindWorkerIndex(const char* number);
 // untouched.
 void SetCellTableStartValues();
 
-// For the worker-list loader: empties every number text (byte 0 := NUL) and the count.
+// For the worker-list loader: empties every number text (all its bytes), every station
+// number and the count.
 void BeginWorkerListLoad();
 // Stores one WORKER row in slot: the first six characters of number and a NUL, the station;
 // the count becomes slot + 1. A slot outside the tables is refused (false).

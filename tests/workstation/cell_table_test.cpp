@@ -51,7 +51,7 @@ TEST_F(CellTableTest, FindDeviceSlotFindsAnEmptyWorkerNumber) {
 
 TEST_F(CellTableTest, FindDeviceSlotSeesOnlySlotsBelowTheCount) {
   Load({"001aaa", "02bbb"});
-  // A later shorter load leaves slot 1's bytes but empties its text and lowers the count.
+  // A later shorter load empties slot 1 and lowers the count.
   Load({"001aaa"});
   EXPECT_EQ(FindDeviceSlot("02bbb"), -4);
   EXPECT_EQ(FindWorkerIndex("02bbb\0"), -1);
@@ -69,14 +69,30 @@ TEST_F(CellTableTest, FindWorkerIndexComparesSixBytes) {
   EXPECT_EQ(FindWorkerIndex("999zzz"), -1);
 }
 
-TEST_F(CellTableTest, StaleBytesAfterAReloadCountForShortNumbers) {
+TEST_F(CellTableTest, AReloadLeavesNoBytesOfTheOldNumbers) {
   Load({"02bbbb"});
   Load({"02bb"});
-  // Slot 0 now holds "02bb", NUL, then the old "b" at byte 5.
+  // Slot 0 holds "02bb" and zero bytes only, so the datagram's zero-padded number finds it.
   EXPECT_EQ(FindDeviceSlot("02bb"), 0);
-  EXPECT_EQ(FindWorkerIndex("02bb\0\0"), -1);
+  EXPECT_EQ(FindWorkerIndex("02bb\0\0"), 0);
   const char with_stale[8] = {'0', '2', 'b', 'b', '\0', 'b', 0, 0};
-  EXPECT_EQ(FindWorkerIndex(with_stale), 0);
+  EXPECT_EQ(FindWorkerIndex(with_stale), -1);
+}
+
+TEST_F(CellTableTest, AShorterReloadLeavesNoStationInTheSlotsPastItsCount) {
+  BeginWorkerListLoad();
+  ASSERT_TRUE(StoreWorkerRow(0, "001aaa", 5));
+  ASSERT_TRUE(StoreWorkerRow(1, "002aaa", 5));
+  ASSERT_TRUE(StoreWorkerRow(2, "003aaa", 7));
+  BeginWorkerListLoad();
+  ASSERT_TRUE(StoreWorkerRow(0, "001aaa", 5));
+  EXPECT_EQ(WorkerList.count, 1);
+  EXPECT_EQ(WorkerList.station[0], 5);
+  // Slots that belong to no station take part in no station's rows.
+  for (std::size_t slot : {1u, 2u}) {
+    EXPECT_EQ(WorkerList.station[slot], 0) << slot;
+    EXPECT_EQ(WorkerList.number[slot], NumberText{}) << slot;
+  }
 }
 
 TEST_F(CellTableTest, EmptyListFindsNothing) {

@@ -69,7 +69,7 @@ TEST_F(DatabaseClientDb, WrongPasswordKeepsListAndLeavesNoConnection) {
   EXPECT_EQ(LoadWorkerCard("003aaa"), kNoDatabase);
 }
 
-TEST_F(DatabaseClientDb, ReconnectWithFewerRowsKeepsOldStations) {
+TEST_F(DatabaseClientDb, ReconnectWithFewerRowsEmptiesTheSlotsPastTheNewCount) {
   Exec("INSERT INTO WORKER (TABNUM, ST) VALUES ('001aaa', 1), ('002aaa', 2), ('003aaa', 3)");
   Connect();
   Exec("DELETE FROM WORKER WHERE TABNUM <> '001aaa'");
@@ -77,8 +77,8 @@ TEST_F(DatabaseClientDb, ReconnectWithFewerRowsKeepsOldStations) {
   EXPECT_EQ(connect_.Edit1.Text(), "1");
   EXPECT_EQ(WorkerList.count, 1);
   EXPECT_EQ(WorkerList.number[1][0], '\0');
-  EXPECT_EQ(WorkerList.station[1], 2);
-  EXPECT_EQ(WorkerList.station[2], 3);
+  EXPECT_EQ(WorkerList.station[1], 0);
+  EXPECT_EQ(WorkerList.station[2], 0);
 }
 
 TEST_F(DatabaseClientDb, RowsPastTheLastSlotAreLeftOut) {

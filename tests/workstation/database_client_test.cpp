@@ -80,7 +80,7 @@ TEST_F(NoDatabaseTest, ReadsSendNothingAndChangeNothing) {
   EXPECT_EQ(WorkerList.count, 0);
   EXPECT_EQ(WorkerList.number[0][0], '\0');
   EXPECT_EQ(WorkerList.number[1][0], '\0');
-  EXPECT_EQ(WorkerList.station[1], 10);  // stations are not cleared
+  EXPECT_EQ(WorkerList.station[1], 0);  // the emptied list keeps no stations
 
   EXPECT_EQ(LoadWorkerCard("010aaa"), kNoDatabase);
   LoadChargeReport("010aaa");
