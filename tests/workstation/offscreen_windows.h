@@ -1,0 +1,70 @@
+#pragma once
+// For the workstation's windows drawn offscreen: one Qt runner per test program, the manual
+// clock set before the fixture's forms exist, a check that every visible control lies inside
+// its window, and screenshots saved for review in the build's "screenshots" folder.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+#include <filesystem>
+#include <string>
+
+#include "platform/forms/application.h"
+#include "platform/forms/controls.h"
+#include "platform/qt/qt_application.h"
+
+namespace offscreen_test {
+
+class OffscreenWindowsTest : public ::testing::Test {
+ protected:
+  // Runs before the members of a derived fixture, so their timers start on the manual clock.
+  OffscreenWindowsTest() { forms::Application().UseManualClock(0); }
+
+  static void SetUpTestSuite() { runner_ = new qtpeers::QtApplicationRunner(argc_, argv_); }
+  static void TearDownTestSuite() {
+    delete runner_;
+    runner_ = nullptr;
+  }
+
+  // Every visible control of the window lies inside its parent's widget.
+  void ExpectControlsInside(const forms::TWinControl& parent) {
+    QWidget* outer = runner_->WidgetFor(parent);
+    ASSERT_NE(outer, nullptr) << parent.Name();
+    for (const forms::TControl* control : parent.Controls()) {
+      if (!control->Visible()) continue;
+      ASSERT_NE(runner_->WidgetFor(*control), nullptr) << control->Name();
+      const QRect place(control->Left(), control->Top(), control->Width(), control->Height());
+      EXPECT_TRUE(outer->rect().contains(place)) << parent.Name() << " / " << control->Name();
+      if (const auto* win = dynamic_cast<const forms::TWinControl*>(control)) {
+        if (!win->Controls().empty()) ExpectControlsInside(*win);
+      }
+    }
+  }
+
+  // Shows the window with its widgets, draws it and saves it as "lumora_<name>.png".
+  void Shoot(forms::TForm& form, const std::string& name) {
+    const std::filesystem::path dir = std::filesystem::path(LAMP_BINARY_DIR) / "screenshots";
+    std::filesystem::create_directories(dir);
+    const std::filesystem::path path = dir / ("lumora_" + name + ".png");
+    std::filesystem::remove(path);
+    runner_->MapForms();
+    form.Show();
+    runner_->ProcessPendingEvents();
+    ASSERT_TRUE(qtpeers::SaveFormScreenshot(form, path.string())) << name;
+    const QImage image(QString::fromStdString(path.string()));
+    ASSERT_FALSE(image.isNull()) << name;
+    EXPECT_GE(image.width(), form.Width() / 2) << name;
+    EXPECT_GE(image.height(), form.Height() / 2) << name;
+  }
+
+  static inline qtpeers::QtApplicationRunner* runner_ = nullptr;
+
+ private:
+  static inline int argc_ = 1;
+  static inline char program_name_[] = "lumora";
+  static inline char* argv_[] = {program_name_, nullptr};
+};
+
+}  // namespace offscreen_test
