@@ -161,6 +161,8 @@ TEST_F(WindowLayoutTest, EndSignalEndsWithoutTheCloseQuestionAndLeavesTheLayoutF
   EXPECT_TRUE(dialogs_.shown.empty());
   EXPECT_EQ(FileBytes(kWindowLayoutFile), before);
   sys::SetEndRequestHandler(nullptr);
+  signal(SIGTERM, SIG_DFL);
+  signal(SIGINT, SIG_DFL);
 }
 
 TEST_F(WindowLayoutTest, SaveIntoAnUnwritablePlaceReportsNothing) {
