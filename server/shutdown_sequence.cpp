@@ -2,6 +2,7 @@
 #include "server/shutdown_sequence.h"
 
 #include "platform/forms/application.h"
+#include "platform/forms/controls.h"
 #include "platform/sys/session_end.h"
 #include "platform/sys/shell_command.h"
 #include "server/main_window.h"
@@ -11,12 +12,14 @@ namespace tolvex {
 
 std::int32_t ShutdownTick = 0;
 
+// Both questions go through the main window's message map, which holds the answers.
 bool QueryEndSession() {
-  return false;
+  if (Form1 == nullptr) return true;
+  return Form1->Perform(forms::WM_QUERYENDSESSION, 0, 0) != 0;
 }
 
-void EndSession(bool /*ending*/) {
-  if (Form1 != nullptr) Form1->Timer1.SetEnabled(true);
+void EndSession(bool ending) {
+  if (Form1 != nullptr) Form1->Perform(forms::WM_ENDSESSION, ending ? 1 : 0, 0);
 }
 
 void EndOnRequest() {

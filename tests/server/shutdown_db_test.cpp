@@ -81,6 +81,20 @@ TEST_F(ShutdownDb, SessionEndLogsTheStopThenPowersOffThenEnds) {
   EXPECT_EQ(StopRows(), "1");
 }
 
+TEST_F(ShutdownDb, TheSessionsQuestionsReachTheMainWindowAsWindowMessages) {
+  std::vector<std::uint32_t> messages;
+  auto message_map = main_.OnWindowMessage;
+  main_.OnWindowMessage = [&](std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam,
+                              std::intptr_t& result) {
+    messages.push_back(message);
+    return message_map(message, wparam, lparam, result);
+  };
+  EXPECT_FALSE(sys::DeliverSessionEnd());
+  EXPECT_EQ(messages,
+            (std::vector<std::uint32_t>{forms::WM_QUERYENDSESSION, forms::WM_ENDSESSION}));
+  EXPECT_TRUE(main_.Timer1.Enabled());
+}
+
 TEST_F(ShutdownDb, ASignalEndsLikeAConfirmedExit) {
   for (int signal_number : {SIGTERM, SIGINT}) {
     forms::Application().ResetTerminated();
