@@ -99,10 +99,11 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return true;
 }
 
-// "010aaa": station in three digits, then the lamp's index in three letters.
+// "010aaa": station in three digits, then the lamp's index in three letters. Stations are
+// 1..100 (checked with the options), so the number always has six characters.
 std::string LampNumber(int station, int lamp) {
-  char number[8];
-  std::snprintf(number, sizeof number, "%03d%c%c%c", station, 'a' + lamp / 676 % 26,
+  char number[16];
+  std::snprintf(number, sizeof number, "%03d%c%c%c", station % 1000, 'a' + lamp / 676 % 26,
                 'a' + lamp / 26 % 26, 'a' + lamp % 26);
   return number;
 }
