@@ -144,4 +144,23 @@ TEST_F(BatteryEditorDb, ReadFromDatabaseAndDatabaseOnlyButton) {
   EXPECT_TRUE(dialogs_.shown.empty());
 }
 
+// The database-only button on a form that fails its checks shows the error box and stores
+// nothing, rather than the record collected earlier under the number now typed.
+TEST_F(BatteryEditorDb, DatabaseOnlyButtonStoresNothingFromAnIncompleteForm) {
+  TFormERR error;
+  std::vector<std::string> shown;
+  forms::Application().SetModalRunner(
+      [&](forms::TForm&) { shown.push_back(error.Label.Caption()); });
+  ASSERT_EQ(CollectModeForm(), kModeFormOk);  // a record collected for 010aaa
+  editor_.EditTN.SetText("020bbb");
+  editor_.EditACC.SetText("");
+  editor_.CheckSMB.SetChecked(true);
+  editor_.BitBtn6.Click();
+  forms::Application().SetModalRunner({});
+  EXPECT_EQ(shown, (std::vector<std::string>{"Не задана ёмкость батареи"}));
+  EXPECT_TRUE(sent_.empty());
+  EXPECT_EQ(db_.QueryValue("SELECT COUNT(*) FROM BATTPARM"), "0");
+  EXPECT_EQ(db_.QueryValue("SELECT COUNT(*) FROM SMENABATT"), "0");
+}
+
 }  // namespace

@@ -87,4 +87,16 @@ TEST_F(BatteryWritesDb, FailedWriteShowsItsErrorAndTheNextGoesOn) {
   EXPECT_EQ(db_.QueryValue("SELECT COUNT(*) FROM BATTPARM"), "1");
 }
 
+// A count query that does not fit its 200 bytes would go out cut: it is not sent, its error
+// box says why, and the count is 0.
+TEST_F(BatteryWritesDb, CountQueryTooLongForItsBufferIsNotSent) {
+  ASSERT_TRUE(db_.Execute("INSERT INTO BATTALL (TabNum) VALUES ('010aaa')"));
+  const std::string number(200, 'x');
+  EXPECT_EQ(CountBatteryTotals(number.c_str()), 0);
+  EXPECT_TRUE(sent_.empty());
+  ASSERT_EQ(dialogs_.shown.size(), 1u);
+  EXPECT_EQ(dialogs_.shown[0].text, "Error #: -1\rMessage: statement too long");
+  EXPECT_EQ(CountBatteryTotals("010aaa"), 1);
+}
+
 }  // namespace
