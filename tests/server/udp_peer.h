@@ -1,6 +1,7 @@
 #pragma once
-// Test helpers shared by the server's link tests: a loopback UDP socket on a free port that
-// plays the workstation's end or a station, and the datagram views of what it received.
+// Test helpers shared by the link tests of both programs: a loopback UDP socket on a free port
+// that plays the workstation's end, a station or the server, and the datagram views of what
+// it received.
 #include <arpa/inet.h>
 #include <poll.h>
 #include <sys/socket.h>

@@ -23,23 +23,10 @@ class CommandSenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     forms::Application().UseManualClock();
-    CommandBuffer = lamp::CommandDatagram{};
-    PendingCommand = PendingLampCommand{};
-    LampCommandTries = 0;
-    LampCommandWait = 0;
-    LampMessageHold = 0;
-    ReceiveEndpoints = LinkEndpoints{"127.0.0.1", 0, "127.0.0.1", server_.port()};
-    OpenReceiveSocket();
-    ASSERT_EQ(ReceiveSocketState, kSocketBound);
     SetLampWaitField(&card_.edit_wait);
   }
 
-  void TearDown() override {
-    SetLampWaitField(nullptr);
-    if (ReceiveSocket != wsock::INVALID_SOCKET) wsock::closesocket(ReceiveSocket);
-    ReceiveSocket = wsock::INVALID_SOCKET;
-    ReceiveSocketState = kSocketNotBound;
-  }
+  void TearDown() override { SetLampWaitField(nullptr); }
 
   Bytes Sent() {
     auto d = server_.Receive();
@@ -61,6 +48,7 @@ class CommandSenderTest : public ::testing::Test {
   };
 
   link_test::UdpPeer server_;
+  link_test::LinkToPeer link_{server_};
   Card card_;
 };
 

@@ -56,11 +56,6 @@ class DatagramDecoderTest : public ::testing::Test {
     BeginWorkerListLoad();
     StoreWorkerRow(0, "001aaa", 1);
     StoreWorkerRow(1, "010aaa", 2);
-    CommandBuffer = lamp::CommandDatagram{};
-    PendingCommand = PendingLampCommand{};
-    LampCommandTries = 0;
-    LampCommandWait = 0;
-    LampMessageHold = 0;
     LastAnswerCommand = 0;
     NumberAnswerLatch = kLatchNone;
     ModeReadWindow = 0;
@@ -68,17 +63,9 @@ class DatagramDecoderTest : public ::testing::Test {
     events_.Timer1Timer();  // builds the columns
     SetLampWaitField(&card_.EditWAIT);
     card_.EditTN.SetText("010aaa");
-    ReceiveEndpoints = LinkEndpoints{"127.0.0.1", 0, "127.0.0.1", server_.port()};
-    OpenReceiveSocket();
-    ASSERT_EQ(ReceiveSocketState, kSocketBound);
   }
 
-  void TearDown() override {
-    SetLampWaitField(nullptr);
-    wsock::closesocket(ReceiveSocket);
-    ReceiveSocket = wsock::INVALID_SOCKET;
-    ReceiveSocketState = kSocketNotBound;
-  }
+  void TearDown() override { SetLampWaitField(nullptr); }
 
   std::vector<std::string> TrafficLines() const { return traffic_.ListBox1.Items().Items(); }
 
@@ -90,6 +77,7 @@ class DatagramDecoderTest : public ::testing::Test {
   TFormLOG measurement_log_;
   TFormBAT battery_editor_;
   link_test::UdpPeer server_;
+  link_test::LinkToPeer link_{server_};
 };
 
 TEST_F(DatagramDecoderTest, CellStatusFillsEveryColumnOfItsSlot) {

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/forms/application.h"
-#include "tests/workstation/lamp_tools_link.h"
 #include "tests/workstation/link_peer.h"
 #include "workstation/command_sender.h"
 #include "workstation/datagram_decoder.h"
@@ -17,8 +16,8 @@
 namespace {
 
 using namespace lumora;
-using lamp_tools_test::LinkToPeer;
-using lamp_tools_test::ServerPeer;
+using link_test::LinkToPeer;
+using link_test::ServerPeer;
 
 using link_test::ManualClockFirst;
 

@@ -11,7 +11,6 @@
 
 #include "link/cp1251.h"
 #include "platform/forms/application.h"
-#include "tests/workstation/lamp_tools_link.h"
 #include "tests/workstation/link_peer.h"
 #include "workstation/battery_editor.h"
 #include "workstation/command_sender.h"
@@ -23,8 +22,8 @@
 namespace {
 
 using namespace lumora;
-using lamp_tools_test::LinkToPeer;
-using lamp_tools_test::ServerPeer;
+using link_test::LinkToPeer;
+using link_test::ServerPeer;
 
 using link_test::ManualClockFirst;
 

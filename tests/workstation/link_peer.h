@@ -1,74 +1,74 @@
 #pragma once
-// A loopback UDP socket on a free port that plays the other end of the workstation link in
-// tests: the server receiving commands, or the server sending datagrams.
-#include <arpa/inet.h>
+// The other end of the workstation link in tests: the server's loopback peer (receiving
+// commands or sending datagrams), the workstation socket opened towards it, raw word reads of
+// what it received, and the manual clock.
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstring>
 #include <optional>
-#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "link/datagrams.h"
 #include "platform/forms/application.h"
+#include "tests/server/udp_peer.h"
+#include "workstation/command_sender.h"
+#include "workstation/receive_socket.h"
 
 namespace link_test {
 
-using Bytes = std::vector<std::uint8_t>;
+using server_test::Bytes;
+using server_test::UdpPeer;
 
+// A little-endian word read straight from the bytes, independent of the datagram views.
 inline std::uint32_t U32(const Bytes& b, std::size_t offset) {
   return b[offset] | b[offset + 1] << 8 | b[offset + 2] << 16 |
          static_cast<std::uint32_t>(b[offset + 3]) << 24;
 }
 
-inline void PutU32(Bytes& b, std::size_t offset, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-class UdpPeer {
+// The server's end, taking every datagram as a CommandDatagram (its size is checked).
+class ServerPeer {
  public:
-  UdpPeer() {
-    fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = ::inet_addr("127.0.0.1");
-    local.sin_port = 0;
-    EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    socklen_t length = sizeof local;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length);
-    port_ = ntohs(local.sin_port);
-  }
-  ~UdpPeer() { ::close(fd_); }
-  UdpPeer(const UdpPeer&) = delete;
-  UdpPeer& operator=(const UdpPeer&) = delete;
+  std::uint16_t port() const { return peer_.port(); }
 
-  std::uint16_t port() const { return port_; }
-
-  std::optional<Bytes> Receive(int timeout_ms = 500) {
-    pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, timeout_ms) <= 0) return std::nullopt;
-    Bytes data(8192);
-    const ssize_t n = ::recv(fd_, data.data(), data.size(), 0);
-    if (n < 0) return std::nullopt;
-    data.resize(static_cast<std::size_t>(n));
-    return data;
+  // The next command, or none within the time.
+  std::optional<lamp::CommandDatagram> Next(int timeout_ms = 300) {
+    const std::optional<Bytes> data = peer_.Receive(timeout_ms);
+    if (!data.has_value()) return std::nullopt;
+    const lamp::CommandDatagram d = server_test::As<lamp::CommandDatagram>(*data);
+    if (data->size() != lamp::CommandDatagram::kSize) return std::nullopt;
+    return d;
   }
-  bool Silent(int timeout_ms = 50) { return !Receive(timeout_ms).has_value(); }
-
-  void SendTo(std::uint16_t port, const Bytes& bytes) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = ::inet_addr("127.0.0.1");
-    to.sin_port = htons(port);
-    ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-  }
+  bool Silent(int timeout_ms = 30) { return !Next(timeout_ms).has_value(); }
 
  private:
-  int fd_ = -1;
-  std::uint16_t port_ = 0;
+  UdpPeer peer_;
+};
+
+// Opens the workstation socket on a free loopback port towards a peer's port, with a fresh
+// command buffer and no pending lamp command; closes it again at the end.
+class LinkToPeer {
+ public:
+  explicit LinkToPeer(std::uint16_t server_port) {
+    lumora::CommandBuffer = lamp::CommandDatagram{};
+    lumora::PendingCommand = lumora::PendingLampCommand{};
+    lumora::LampCommandTries = 0;
+    lumora::LampCommandWait = 0;
+    lumora::LampMessageHold = 0;
+    lumora::ReceiveEndpoints = lumora::LinkEndpoints{"127.0.0.1", 0, "127.0.0.1", server_port};
+    lumora::OpenReceiveSocket();
+    EXPECT_EQ(lumora::ReceiveSocketState, lumora::kSocketBound);
+  }
+  explicit LinkToPeer(const ServerPeer& peer) : LinkToPeer(peer.port()) {}
+  explicit LinkToPeer(const UdpPeer& peer) : LinkToPeer(peer.port()) {}
+  ~LinkToPeer() {
+    if (lumora::ReceiveSocket != wsock::INVALID_SOCKET) wsock::closesocket(lumora::ReceiveSocket);
+    lumora::ReceiveSocket = wsock::INVALID_SOCKET;
+    lumora::ReceiveSocketState = lumora::kSocketNotBound;
+    lumora::ReceiveEndpoints = lumora::LinkEndpoints{};
+  }
+  LinkToPeer(const LinkToPeer&) = delete;
+  LinkToPeer& operator=(const LinkToPeer&) = delete;
 };
 
 // Waits until a datagram is readable on a socket descriptor (loopback delivery is quick but
