@@ -42,6 +42,28 @@ std::string_view View(const char* text) {
   return text != nullptr ? std::string_view(text) : std::string_view();
 }
 
+// "DATE=" and the like, the quoted value and a comma (no blank after it).
+void AppendQuotedAssignment(lamp::SqlStatement& s, std::string_view column,
+                            std::string_view value) {
+  s.Append(column);
+  s.AppendQuoted(value);
+  s.Append(",");
+}
+
+// The end of the resets: the lamp's station, section and team, and the lamp it applies to.
+void AppendWorkerAndLamp(lamp::SqlStatement& s, std::int32_t st, std::int32_t uch,
+                         std::int32_t brig, std::string_view number) {
+  s.Append("ST=");
+  s.AppendInt(st);
+  s.Append(", UCH=");
+  s.AppendInt(uch);
+  s.Append(", BRIG=");
+  s.AppendInt(brig);
+  s.Append(" WHERE TABNUM=");
+  s.AppendQuoted(number);
+  s.Append(";");
+}
+
 // Builds a write statement with one date and time text taken now, and runs it.
 template <typename Build>
 void RunDatedWrite(const Build& build) {
@@ -175,28 +197,12 @@ void BuildResetBatteryTotalsStatement(lamp::SqlStatement& s, std::string_view d,
                                       std::int32_t brig) {
   s.Clear();
   s.Append("UPDATE BATTALL SET ");
-  s.Append("DATE=");
-  s.AppendQuoted(d);
-  s.Append(",");
-  s.Append("DATESMB=");
-  s.AppendQuoted(d);
-  s.Append(",");
-  s.Append("TIME=");
-  s.AppendQuoted(t);
-  s.Append(",");
-  s.Append("TIMESMB=");
-  s.AppendQuoted(t);
-  s.Append(",");
+  AppendQuotedAssignment(s, "DATE=", d);
+  AppendQuotedAssignment(s, "DATESMB=", d);
+  AppendQuotedAssignment(s, "TIME=", t);
+  AppendQuotedAssignment(s, "TIMESMB=", t);
   s.Append("KZR=0, KZRB=0, CACC=0, CET=0, PROC=0, CNAK=0, ");
-  s.Append("ST=");
-  s.AppendInt(st);
-  s.Append(", UCH=");
-  s.AppendInt(uch);
-  s.Append(", BRIG=");
-  s.AppendInt(brig);
-  s.Append(" WHERE TABNUM=");
-  s.AppendQuoted(number);
-  s.Append(";");
+  AppendWorkerAndLamp(s, st, uch, brig, number);
 }
 
 void BuildResetDischargeReportStatement(lamp::SqlStatement& s, std::string_view d,
@@ -204,22 +210,10 @@ void BuildResetDischargeReportStatement(lamp::SqlStatement& s, std::string_view 
                                         std::int32_t st, std::int32_t uch, std::int32_t brig) {
   s.Clear();
   s.Append("UPDATE battdisrep SET ");
-  s.Append("DATE=");
-  s.AppendQuoted(d);
-  s.Append(",");
-  s.Append("TIME=");
-  s.AppendQuoted(t);
-  s.Append(",");
+  AppendQuotedAssignment(s, "DATE=", d);
+  AppendQuotedAssignment(s, "TIME=", t);
   s.Append("CACC=0, CET=0, PROC=-1, ");
-  s.Append("ST=");
-  s.AppendInt(st);
-  s.Append(", UCH=");
-  s.AppendInt(uch);
-  s.Append(", BRIG=");
-  s.AppendInt(brig);
-  s.Append(" WHERE TABNUM=");
-  s.AppendQuoted(number);
-  s.Append(";");
+  AppendWorkerAndLamp(s, st, uch, brig, number);
 }
 
 void SaveBatteryParams(const char* number, const lamp::ModeDisplayRecord& r, std::int32_t st,
