@@ -11,6 +11,7 @@
 
 #include "link/mode_record.h"
 #include "platform/forms/application.h"
+#include "tests/workstation/cell_table_fixture.h"
 #include "tests/workstation/link_peer.h"
 #include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
@@ -50,12 +51,7 @@ void Handle(const Datagram& d) {
 class DatagramDecoderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WorkerList = WorkerListTable{};
-    CellTable = CellTableColumns{};
-    SetCellTableStartValues();
-    BeginWorkerListLoad();
-    StoreWorkerRow(0, "001aaa", 1);
-    StoreWorkerRow(1, "010aaa", 2);
+    cell_table_test::StartTablesWithWorkers({{"001aaa", 1}, {"010aaa", 2}});
     LastAnswerCommand = 0;
     NumberAnswerLatch = kLatchNone;
     ModeReadWindow = 0;

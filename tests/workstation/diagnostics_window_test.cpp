@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/workstation/cell_table_fixture.h"
 #include "tests/workstation/link_peer.h"
 #include "workstation/cell_table.h"
 #include "workstation/database_client.h"
@@ -21,13 +22,7 @@ using namespace lumora;
 class DiagnosticsWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WorkerList = WorkerListTable{};
-    CellTable = CellTableColumns{};
-    SetCellTableStartValues();
-    BeginWorkerListLoad();
-    StoreWorkerRow(0, "003aaa", 3);
-    StoreWorkerRow(1, "010aaa", 10);
-    StoreWorkerRow(2, "02bb", 2);
+    cell_table_test::StartTablesWithWorkers({{"003aaa", 3}, {"010aaa", 10}, {"02bb", 2}});
     dbg_.ConnectHandlers();
   }
 

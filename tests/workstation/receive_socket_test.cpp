@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/forms/application.h"
+#include "tests/workstation/cell_table_fixture.h"
 #include "tests/workstation/link_peer.h"
 #include "workstation/cell_table.h"
 #include "workstation/command_sender.h"
@@ -44,10 +45,7 @@ Bytes CellStatus(const char* number) {
 class ReceiveSocketTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WorkerList = WorkerListTable{};
-    CellTable = CellTableColumns{};
-    BeginWorkerListLoad();
-    StoreWorkerRow(0, "010aaa", 1);
+    cell_table_test::StartTablesWithWorkers({{"010aaa", 1}});
     ReceiveSocketState = kSocketNotBound;
     ReceiveSocket = wsock::INVALID_SOCKET;
     LinkSilenceCount = 0;

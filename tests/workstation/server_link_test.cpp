@@ -13,6 +13,7 @@
 #include "server/station_frame.h"
 #include "server/workstation_link.h"
 #include "server/workstation_socket.h"
+#include "tests/workstation/cell_table_fixture.h"
 #include "tests/workstation/link_peer.h"
 #include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
@@ -29,12 +30,7 @@ namespace {
 class ServerLinkTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    lumora::WorkerList = lumora::WorkerListTable{};
-    lumora::CellTable = lumora::CellTableColumns{};
-    lumora::SetCellTableStartValues();
-    lumora::BeginWorkerListLoad();
-    lumora::StoreWorkerRow(0, "001aaa", 1);
-    lumora::StoreWorkerRow(1, "010aaa", 1);
+    cell_table_test::StartTablesWithWorkers({{"001aaa", 1}, {"010aaa", 1}});
     lumora::CommandBuffer = lamp::CommandDatagram{};
     lumora::PendingCommand = lumora::PendingLampCommand{};
     lumora::LampCommandTries = lumora::LampCommandWait = lumora::LampMessageHold = 0;
