@@ -51,6 +51,11 @@ std::int32_t FindWorkerIndex(const char* number) {
 
 void SetCellTableStartValues() {
   CellTable.state.fill(kStateNeverReported);
+  CellTable.mode_error_bits.fill(0);
+  CellTable.fault_bits.fill(0);
+  CellTable.datagram_count.fill(0);
+  CellTable.link_age.fill(0);
+  CellTable.no_link.fill(0);
 }
 
 void BeginWorkerListLoad() {

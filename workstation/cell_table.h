@@ -73,8 +73,8 @@ std::int32_t FindDeviceSlot(const char* number);
 // follows them included), or kSlotNotFound. At least six bytes must be readable at number.
 std::int32_t FindWorkerIndex(const char* number);
 
-// Writes the start values into every slot: state kStateNeverReported, everything else
-// untouched.
+// Writes the start-up values into every slot: state kStateNeverReported; mode-error and fault
+// bits, datagram count, link age and no-link flag 0; the measurements are left as they are.
 void SetCellTableStartValues();
 
 // For the worker-list loader: empties every number text (all its bytes), every station

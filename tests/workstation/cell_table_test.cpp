@@ -124,13 +124,22 @@ TEST_F(CellTableTest, AllSixThousandSlotsAreSearched) {
   EXPECT_EQ(FindDeviceSlot("005999"), 5999);
 }
 
-TEST_F(CellTableTest, StartValuesMarkEverySlotNeverReported) {
+TEST_F(CellTableTest, StartValuesMarkEverySlotNeverReportedAndLinked) {
   CellTable.voltage[3] = 1234;
+  CellTable.mode_error_bits[3] = 0x4;
+  CellTable.fault_bits[3] = 0x8000;
+  CellTable.datagram_count[3] = 9;
+  CellTable.link_age[3] = 77;
+  CellTable.no_link[3] = 1;
   SetCellTableStartValues();
   EXPECT_EQ(CellTable.state[0], kStateNeverReported);
   EXPECT_EQ(CellTable.state[kSlotCount - 1], 0xFFFFFFu);
+  EXPECT_EQ(CellTable.mode_error_bits[3], 0u);
+  EXPECT_EQ(CellTable.fault_bits[3], 0u);
+  EXPECT_EQ(CellTable.datagram_count[3], 0);
+  EXPECT_EQ(CellTable.link_age[3], 0);
+  EXPECT_EQ(CellTable.no_link[3], 0);
   EXPECT_EQ(CellTable.voltage[3], 1234);
-  EXPECT_EQ(CellTable.fault_bits[0], 0u);
 }
 
 }  // namespace
