@@ -19,8 +19,12 @@ TFormERR::~TFormERR() {
   if (FormERR == this) FormERR = nullptr;
 }
 
-void TFormERR::BitBtn1Click() { Close(); }
+void TFormERR::BitBtn1Click() {
+  Close();
+}
 
-void TFormERR::BitBtn2Click() { ListBox1.Items().Clear(); }
+void TFormERR::BitBtn2Click() {
+  ListBox1.Items().Clear();
+}
 
 }  // namespace tolvex
