@@ -72,6 +72,31 @@ class ReceiveSocketTest : public ::testing::Test {
   TFormSV traffic_;
 };
 
+TEST_F(ReceiveSocketTest, TrafficWindowStartsHiddenWithItsBoxesTimersAndClearButton) {
+  EXPECT_EQ(traffic_.Caption(), "Serv");
+  EXPECT_FALSE(traffic_.Visible());
+  struct Box {
+    const forms::TCheckBox& box;
+    const char* caption;
+  };
+  const Box boxes[] = {{traffic_.CheckLOG, "ALL LOG"}, {traffic_.Check2, "k92"},
+                       {traffic_.Check3, "PNG"},       {traffic_.Check4, "BATT"},
+                       {traffic_.Check5, "Check5"}};
+  for (const Box& b : boxes) {
+    EXPECT_EQ(b.box.Caption(), b.caption);
+    EXPECT_FALSE(b.box.Checked()) << b.caption;
+  }
+  EXPECT_EQ(traffic_.CheckNN.Caption(), "NN");  // the fixture ticks this one
+  EXPECT_EQ(traffic_.TimerST.Interval(), 500);
+  EXPECT_EQ(traffic_.Timer1.Interval(), 20);
+  EXPECT_EQ(traffic_.Timer2.Interval(), 1000);
+  EXPECT_TRUE(traffic_.TimerST.Enabled());
+  EXPECT_EQ(traffic_.BitBtn1.Caption(), "C");
+  traffic_.ListBox1.Items().Add("line");
+  traffic_.BitBtn1.Click();
+  EXPECT_EQ(traffic_.ListBox1.Items().Count(), 0);
+}
+
 TEST_F(ReceiveSocketTest, OpensHalfASecondAfterStartThenStopsTheOpenTimer) {
   Advance(499);
   EXPECT_EQ(ReceiveSocketState, kSocketNotBound);
