@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,52 @@ TEST_F(CommandSenderTest, SendCommandValuesCountsClearsAndCapsItsValues) {
   d = Sent();
   EXPECT_EQ(U32(d, 36), 32u);
   for (int i = 0; i < 32; ++i) EXPECT_EQ(U32(d, 68 + 4 * i), static_cast<std::uint32_t>(i + 1));
+}
+
+// Every builder writes only its own fields: over a buffer of 0xAB bytes, each byte outside
+// them goes out as 0xAB, the reserved bytes 11, 24..27 and 200..203 included.
+TEST_F(CommandSenderTest, EveryBuilderLeavesTheFieldsItDoesNotWrite) {
+  struct Range {
+    std::size_t first, end;
+  };
+  // Magic, number and terminator, number kind, command, target word.
+  const std::vector<Range> common = {{0, 11}, {20, 24}, {28, 32}, {196, 200}};
+  const std::uint8_t fab[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  std::int32_t values[24] = {};
+  struct Case {
+    const char* builder;
+    std::function<void()> send;
+    std::vector<Range> own;
+  };
+  const Case cases[] = {
+      {"SendCommand", [] { SendCommand(CmdKeepAlive, kTargetNone, ""); }, {{32, 36}}},
+      {"SendCommandParams",
+       [] { SendCommandParams(CmdStart, kTargetCell, "010aaa", 1, 2, 3); },
+       {{32, 44}}},
+      {"SendCommandByNumber",
+       [&] { SendCommandByNumber(CmdFindDevice, kTargetCell, "010aaa", fab, 2, 1, 2, 3); },
+       {{12, 20}, {32, 44}}},
+      {"SendModeRecord",
+       [&] { SendModeRecord(CmdWriteModeRecord, 0, "010aaa", values, kTargetNone); },
+       {{32, 164}}},
+      {"SendCommandValues",
+       [&] { SendCommandValues(CmdWriteNumber, 208, "010aaa", fab, 1, values, 3, kTargetDevice); },
+       {{12, 20}, {32, 40}, {68, 68 + 4 * 16}}},
+  };
+  for (const Case& c : cases) {
+    CommandBuffer.bytes.fill(0xAB);
+    c.send();
+    const Bytes d = Sent();
+    std::vector<bool> written(d.size(), false);
+    for (const std::vector<Range>* ranges : {&common, &c.own}) {
+      for (const Range& r : *ranges) {
+        for (std::size_t i = r.first; i < r.end; ++i) written[i] = true;
+      }
+    }
+    for (std::size_t i = 0; i < d.size(); ++i) {
+      if (!written[i]) EXPECT_EQ(d[i], 0xAB) << c.builder << " wrote byte " << i;
+    }
+  }
 }
 
 TEST_F(CommandSenderTest, SendCommandValuesSignExtendsNegativeBytes) {
