@@ -9,15 +9,6 @@
 
 namespace lumora {
 
-void ClearCellTableForStart() {
-  CellTable.state.fill(kStateNeverReported);
-  CellTable.link_age.fill(0);
-  CellTable.no_link.fill(0);
-  CellTable.datagram_count.fill(0);
-  CellTable.mode_error_bits.fill(0);
-  CellTable.fault_bits.fill(0);
-}
-
 void AgeLinkAges() {
   for (std::int32_t& age : CellTable.link_age) {
     if (age < kLinkAgeLimit) ++age;
@@ -29,7 +20,7 @@ void TMainForm::TimerSTTimer() {
   InitLampRoomList();
   InitStationListA();
   InitStationListB();
-  ClearCellTableForStart();
+  SetCellTableStartValues();
   DisplayReady = 1;
   if (FormSQL == nullptr) return;
   FormSQL->SetTop(Top() + 100);

@@ -6,10 +6,6 @@
 
 namespace lumora {
 
-// The cell table's start values of every slot: state never reported, link age, no-link flag,
-// datagram count, mode-error and fault bits 0.
-void ClearCellTableForStart();
-
 // One second of ageing: every slot's link age below the limit goes up by 1.
 void AgeLinkAges();
 

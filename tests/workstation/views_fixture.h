@@ -107,7 +107,7 @@ class ViewsTest : public ::testing::Test {
     lumora::InitLampRoomList();
     lumora::InitStationListA();
     lumora::InitStationListB();
-    lumora::ClearCellTableForStart();
+    lumora::SetCellTableStartValues();
     lumora::DisplayReady = 1;
   }
 
