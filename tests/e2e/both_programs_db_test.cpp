@@ -1,0 +1,470 @@
+// The server's and the workstation's own code side by side in one process, in virtual time:
+// the server's five forms and the workstation's 14 windows as their programs create them,
+// simulated stations on loopback addresses answering the server, and the private database
+// both programs load WORKER from. The road of one command from the lamp card to the cell
+// and back, the overview counts, a cell that falls silent and a charge-mode record read.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/code_tables.h"
+#include "link/mode_record.h"
+#include "platform/forms/application.h"
+#include "server/cell_registry.h"
+#include "server/database_connection.h"
+#include "server/form_wiring_program.h"
+#include "server/frame_receiver.h"
+#include "server/poll_cycle.h"
+#include "server/station_frame.h"
+#include "server/tick_timing.h"
+#include "simulator/lamp_room.h"
+#include "simulator/station_link.h"
+#include "tests/server/server_state.h"
+#include "tests/server/startup_fixture.h"
+#include "tests/support/test_database.h"
+#include "tests/workstation/views_fixture.h"
+#include "workstation/battery_editor.h"
+#include "workstation/command_sender.h"
+#include "workstation/connect_window.h"
+#include "workstation/database_client.h"
+#include "workstation/display_loop.h"
+#include "workstation/program_windows.h"
+#include "workstation/receive_socket.h"
+
+namespace {
+
+constexpr int kStations = 3;
+constexpr int kCellsPerStation = 8;
+// A pass of the poll cycle: one cell of every station per 96 ms tick, the ping on tick 56.
+constexpr std::int64_t kPassMs = (tolvex::kPassPingTick + 1) * 96;
+
+// A UDP port of the loopback address that nobody holds at the moment.
+std::uint16_t FreeLoopbackPort() {
+  const int s = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t size = sizeof address;
+  getsockname(s, reinterpret_cast<sockaddr*>(&address), &size);
+  close(s);
+  return ntohs(address.sin_port);
+}
+
+// Every request a cell answered that was no regular status poll.
+struct CellCommand {
+  std::string number;
+  std::uint8_t frame_type;
+  std::uint8_t command;
+  std::uint16_t word1, word2;
+};
+class CommandRecorder : public stationsim::CellObserver {
+ public:
+  void AnswerGiven(const stationsim::CellModel& cell, const stationsim::StationRequest& request,
+                   const stationsim::StationAnswer&) override {
+    if (request.frame_type == stationsim::kFramePoll &&
+        request.command() == stationsim::kCmdStatusPoll) {
+      return;
+    }
+    commands.push_back({std::string(cell.address().data(), 6), request.frame_type,
+                        request.command(), request.word(3), request.word(5)});
+  }
+  std::vector<CellCommand> commands;
+};
+
+// The stations of the lamp room, answering whatever waits on their sockets every few
+// milliseconds of the application's clock, at the simulated moment that clock gives.
+class SimulatedStations {
+ public:
+  bool Open(const std::vector<stationsim::WorkerRow>& rows, const std::string& host_table,
+            std::string& error) {
+    stationsim::RoomOptions options;
+    options.address_base = 60 + getpid() % 100;
+    options.port = static_cast<std::uint16_t>(20000 + (getpid() + 31) % 20000);
+    // The cells keep the phase they start in, so the views can be compared with them.
+    options.life.life_end = 0;
+    std::string warnings;
+    if (!room_->Build(rows, options, Now(), &recorder_, warnings)) {
+      error = warnings;
+      return false;
+    }
+    if (!stationsim::WriteHostTable(host_table, *room_, error)) return false;
+    if (!link_.Open(*room_, error)) return false;
+    timer_.OnTimer = [this] { Serve(); };
+    timer_.SetEnabled(true);
+    return true;
+  }
+
+  static double Now() { return static_cast<double>(forms::Application().NowMs()) / 1000.0; }
+  stationsim::LampRoom& room() { return *room_; }
+  stationsim::CellModel& Cell(const char* number) {
+    stationsim::Address address{};
+    std::copy_n(number, 6, address.begin());
+    stationsim::CellModel* cell = room_->FindCell(address);
+    EXPECT_NE(cell, nullptr) << number;
+    return *cell;
+  }
+  const stationsim::LinkCounts& counts() const { return link_.counts(); }
+  const std::vector<CellCommand>& commands() const { return recorder_.commands; }
+
+ private:
+  void Serve() {
+    clock_.Set(Now());
+    room_->AdvanceTo(Now());
+    link_.Serve(0, clock_);
+  }
+
+  CommandRecorder recorder_;
+  std::unique_ptr<stationsim::LampRoom> room_ = std::make_unique<stationsim::LampRoom>();
+  stationsim::StationLink link_;
+  stationsim::SimClock clock_ = stationsim::SimClock::Fixed(0);
+  forms::TTimer timer_{nullptr, "StationsTimer", 4, false};
+};
+
+// The server's configuration: the database on this machine, a new pass as soon as the last
+// one has pinged (a period of 1 s), no report file, nothing hidden.
+void WriteConfig(const std::string& path) {
+  tolvex::ServerConfigRecord record;
+  record.PollPeriod = 1;
+  tolvex::StoreConfigText(record.Host, "localhost");
+  tolvex::StoreConfigText(record.Login, "root");
+  tolvex::StoreConfigText(record.Password, "q758");
+  const char* times[] = {"01:00", "07:00", "13:00", "19:00"};
+  for (std::size_t k = 0; k < 4; ++k) tolvex::StoreConfigText(record.Times[k], times[k]);
+  record.Magic = tolvex::kServerConfigMagic;
+  std::array<std::uint8_t, tolvex::kServerConfigSize> image{};
+  tolvex::EncodeServerConfig(record, image);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(image.data()), image.size());
+}
+
+class BothPrograms : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(db_.connected()) << db_.last_error();
+    ASSERT_TRUE(db_.EmptyAllTables()) << db_.last_error();
+    workers_ = stationsim::MakeSampleWorkers(kStations, kCellsPerStation);
+    for (const stationsim::WorkerRow& row : workers_) {
+      ASSERT_TRUE(db_.Execute("INSERT INTO WORKER (TABNUM, ST, UCH, BRIG, WTBNUM) VALUES ('" +
+                              std::string(row.tabnum.data()) + "', " + std::to_string(row.station) +
+                              ", 1, 2, 3)"))
+          << db_.last_error();
+    }
+    std::string error;
+    ASSERT_TRUE(stations_.Open(workers_, (state_.dir / "hostab.txt").string(), error)) << error;
+    WriteConfig((state_.dir / "ddport.sbp").string());
+
+    // The two programs meet on two free loopback ports instead of 4010 and 4011.
+    const std::uint16_t server_port = FreeLoopbackPort();
+    const std::uint16_t workstation_port = FreeLoopbackPort();
+    tolvex::MonitorEndpoints.bind_port = server_port;
+    tolvex::MonitorEndpoints.destination_port = workstation_port;
+    lumora::ReceiveEndpoints.bind_port = workstation_port;
+    lumora::ReceiveEndpoints.server_port = server_port;
+
+    forms::Application().SetDialogService(&dialogs_);
+    // The operator types the login into the connect window and connects.
+    forms::Application().SetModalRunner([this](forms::TForm& form) {
+      if (&form == &workstation_->connect_window) {
+        ++connect_window_shown_;
+        workstation_->connect_window.EditU.SetText("root");
+        workstation_->connect_window.EditP.SetText("q758");
+        workstation_->connect_window.BitBtn1.Click();
+      }
+      forms::TApplication::VirtualTimeModalRunner(10000)(form);
+    });
+
+    server_ = std::make_unique<tolvex::ServerWindows>();
+    server_->main_window.Show();
+    ResetCommandState();
+    workstation_ = std::make_unique<lumora::ProgramWindows>();
+    workstation_->main_window.Show();
+  }
+
+  // What an earlier test in this process left of the programs' globals, back at the start.
+  static void ResetCommandState() {
+    views_test::ResetWorkstationState();
+    lumora::ConnectTick = lumora::kConnectTickStart;
+    lumora::PendingCommand = {};
+    lumora::LampCommandTries = 0;
+    lumora::LampCommandWait = 0;
+    lumora::ModeFormRecord = {};
+    lumora::ModeReadWindow = 0;
+    lumora::LastAnswerCommand = 0;
+    server_test::ResetCellRegistry();
+    tolvex::PassTick = 0;
+    tolvex::PassCursor.fill(0);
+    tolvex::MissedPingCount = 0;
+  }
+
+  void TearDown() override {
+    forms::Application().SetModalRunner({});
+    workstation_.reset();
+    server_.reset();
+    forms::Application().SetMainForm(nullptr);
+    forms::Application().SetDialogService(nullptr);
+    lumora::CloseDbConnection();
+    tolvex::CloseDatabase();
+    server_test::CloseMonitorSocket();
+    server_test::CloseStationSocket();
+    if (lumora::ReceiveSocketState == lumora::kSocketBound)
+      wsock::closesocket(lumora::ReceiveSocket);
+    lumora::ReceiveSocket = wsock::INVALID_SOCKET;
+    lumora::ReceiveSocketState = lumora::kSocketNotBound;
+    lumora::ReceiveEndpoints = {};
+  }
+
+  static void Advance(std::int64_t ms) { forms::Application().AdvanceTime(ms); }
+  // Moves time in steps of 100 ms until done() holds, at most limit_ms.
+  template <typename Done>
+  static bool AdvanceUntil(Done done, std::int64_t limit_ms = 10000) {
+    for (std::int64_t waited = 0; waited < limit_ms; waited += 100) {
+      if (done()) return true;
+      Advance(100);
+    }
+    return done();
+  }
+
+  // Both programs started: the server polls, the workstation has its worker list and its
+  // socket, and every cell has reported at least once.
+  void StartBothPrograms() {
+    Advance(6000);
+    ASSERT_NE(tolvex::DatabaseHandle, nullptr);
+    ASSERT_EQ(tolvex::CellCount, kStations * kCellsPerStation);
+    ASSERT_EQ(connect_window_shown_, 1);
+    ASSERT_FALSE(workstation_->connect_window.Visible());
+    ASSERT_EQ(lumora::WorkerList.count, kStations * kCellsPerStation);
+    ASSERT_EQ(lumora::ReceiveSocketState, lumora::kSocketBound);
+    Advance(5000);
+    for (const stationsim::WorkerRow& row : workers_) {
+      const std::int32_t slot = Slot(row.tabnum.data());
+      ASSERT_GE(slot, 0) << row.tabnum.data();
+      ASSERT_GT(lumora::CellTable.datagram_count[At(slot)], 0) << row.tabnum.data();
+    }
+  }
+
+  static std::int32_t Slot(const char* number) { return lumora::FindDeviceSlot(number); }
+  static std::size_t At(std::int32_t slot) { return static_cast<std::size_t>(slot); }
+
+  // The station view's row of a lamp of the current station: LV1A holds positions 0..26.
+  forms::TListItem* StationRow(const char* number) {
+    forms::TListView& list = workstation_->station_view.LV1A;
+    for (int r = 0; r < list.Items().Count(); ++r) {
+      forms::TListItem* row = list.Items().Item(r);
+      if (row->SubItems().Count() > 0 && row->SubItems().Get(0) == number) return row;
+    }
+    return nullptr;
+  }
+
+  std::vector<std::string> LiveEventRowsOf(const char* number) {
+    std::vector<std::string> codes;
+    forms::TListView& list = workstation_->live_events.LV1;
+    for (int r = 0; r < list.Items().Count(); ++r) {
+      forms::TListItem* row = list.Items().Item(r);
+      if (row->Caption() == number) codes.push_back(row->SubItems().Get(1));
+    }
+    return codes;
+  }
+
+  startup_test::ProgramState state_;  // first: the manual clock and the scratch directory
+  lamptest::TestDatabase db_;
+  forms::ScriptedDialogService dialogs_;
+  std::vector<stationsim::WorkerRow> workers_;
+  SimulatedStations stations_;
+  std::unique_ptr<tolvex::ServerWindows> server_;
+  std::unique_ptr<lumora::ProgramWindows> workstation_;
+  int connect_window_shown_ = 0;
+};
+
+TEST_F(BothPrograms, StartFromTheLampCardReachesTheCellAndItsNewStateComesBack) {
+  ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
+  const char* number = "001a02";
+  const std::int32_t slot = Slot(number);
+  stations_.Cell(number).EnterPhase(stationsim::CellModel::Phase::Stopped,
+                                    SimulatedStations::Now());
+  ASSERT_TRUE(
+      AdvanceUntil([&] { return lumora::CellTable.state[At(slot)] == stationsim::kStateStopped; }));
+  lumora::SetCurrentStation(1);
+  lumora::TFormSVET& card = workstation_->lamp_card;
+  card.EditTN.SetText(number);
+  card.Show();
+  Advance(1000);
+  const std::size_t live_rows_before = LiveEventRowsOf(number).size();
+
+  card.BitBtn1.Click();  // "ПУСК"
+  EXPECT_EQ(lumora::PendingCommand.command, lumora::CmdStart);
+  EXPECT_EQ(card.EditWAIT.Text(), "");
+  EXPECT_EQ(card.EditWAIT.Color(), lumora::kWaitColor);
+  // The command answer drops the pending command: no sends left, no answer awaited, the wait
+  // field back on white.
+  ASSERT_TRUE(AdvanceUntil(
+      [] { return lumora::LampCommandTries == 0 && lumora::LampCommandWait == 0; }, 3000));
+  EXPECT_EQ(card.EditWAIT.Color(), forms::clWhite);
+  EXPECT_NE(card.EditWAIT.Text(), lumora::kNoLinkText);
+
+  // Exactly the one cell took the command: frame type 0x79, command 0xA1, words 0 and 10.
+  ASSERT_EQ(stations_.commands().size(), 1u);
+  const CellCommand& sent = stations_.commands()[0];
+  EXPECT_EQ(sent.number, number);
+  EXPECT_EQ(sent.frame_type, stationsim::kFrameCellCommand);
+  EXPECT_EQ(sent.command, stationsim::kCmdCellControl);
+  EXPECT_EQ(sent.word1, 0);
+  EXPECT_EQ(sent.word2, 10);
+  EXPECT_EQ(stations_.Cell(number).state_code(), stationsim::kStateCharge);
+
+  // The cell's next status reaches the cell table, the lamp card, the station view and the
+  // live events list (the operator's start and the charge start).
+  ASSERT_TRUE(
+      AdvanceUntil([&] { return lumora::CellTable.state[At(slot)] == stationsim::kStateCharge; }));
+  Advance(1000);
+  EXPECT_EQ(card.EditWAIT.Text(), lamp::CellStateText(stationsim::kStateCharge));
+  forms::TListItem* row = StationRow(number);
+  ASSERT_NE(row, nullptr);
+  EXPECT_EQ(row->SubItems().Get(1), lamp::CellStateListText(stationsim::kStateCharge));
+  ASSERT_TRUE(AdvanceUntil([&] { return LiveEventRowsOf(number).size() >= live_rows_before + 2; }));
+  const std::vector<std::string> codes = LiveEventRowsOf(number);
+  EXPECT_EQ(codes[0], "3004");  // newest first
+  EXPECT_EQ(codes[1], "3030");
+  // The server recorded both events of the cell.
+  EXPECT_EQ(db_.QueryValue("SELECT COUNT(*) FROM event WHERE TabNum = '001a02' AND KSOB IN "
+                           "(12336, 12292)"),
+            "2");
+}
+
+// The state counts per station the overview shows, from the simulator's own cells.
+struct Counts {
+  int numbered = 0, connected = 0, free = 0, discharge = 0, charge = 0, trickle = 0, ready = 0;
+};
+
+class LampRoomCountsTest : public BothPrograms {
+ protected:
+  // The overview's rows of the lamp room's stations against the simulator's cells, the state
+  // of every cell in the cell table alike.
+  void ExpectCountsOfTheSimulatedCells() {
+    std::array<Counts, kStations + 1> expected{};
+    for (const stationsim::WorkerRow& row : workers_) {
+      Counts& c = expected[static_cast<std::size_t>(row.station)];
+      const std::uint16_t state = stations_.Cell(row.tabnum.data()).state_code();
+      ++c.numbered;
+      if ((state & 0xFF) == stationsim::kStateConnected) ++c.connected;
+      if (state == stationsim::kStateFree) ++c.free;
+      if ((state & 0xFF) == stationsim::kStateDischarge) ++c.discharge;
+      if ((state & 0xFF) == stationsim::kStateCharge) ++c.charge;
+      if ((state & 0xFF) == stationsim::kStateTrickle) ++c.trickle;
+      if ((state & 0xFF) == stationsim::kStateReady) ++c.ready;
+      EXPECT_EQ(lumora::CellTable.state[At(Slot(row.tabnum.data()))], state) << row.tabnum.data();
+    }
+    forms::TListView& list = workstation_->overview.LV1;
+    for (int station = 1; station <= kStations; ++station) {
+      const Counts& c = expected[static_cast<std::size_t>(station)];
+      const std::vector<std::string> want = {std::to_string(c.numbered),
+                                             std::to_string(c.connected),
+                                             std::to_string(c.free),
+                                             std::to_string(c.discharge),
+                                             std::to_string(c.charge),
+                                             std::to_string(c.trickle),
+                                             std::to_string(c.ready),
+                                             "0",
+                                             "0",
+                                             "0"};
+      EXPECT_EQ(list.Items().Item(station - 1)->SubItems().Items(), want) << "station " << station;
+    }
+    EXPECT_EQ(list.Items().Item(kStations)->SubItems().Items(), std::vector<std::string>(10, ""));
+    EXPECT_EQ(workstation_->overview.Edit3.Color(), lumora::kSummaryGood);
+  }
+};
+
+TEST_F(LampRoomCountsTest, OverviewCountsFollowTheSimulatedCells) {
+  ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
+  Advance(2 * kPassMs);
+  {
+    SCOPED_TRACE("after start");
+    ExpectCountsOfTheSimulatedCells();
+  }
+  // Lamps change: one is taken from its cell, one is stopped, one starts charging.
+  const double now = SimulatedStations::Now();
+  stations_.Cell("001a01").EnterPhase(stationsim::CellModel::Phase::Away, now);
+  stations_.Cell("002a04").EnterPhase(stationsim::CellModel::Phase::Stopped, now);
+  stations_.Cell("003a08").EnterPhase(stationsim::CellModel::Phase::Charge, now);
+  Advance(2 * kPassMs);
+  SCOPED_TRACE("after the changes");
+  ExpectCountsOfTheSimulatedCells();
+}
+
+TEST_F(BothPrograms, ASilentCellShowsNoLinkAndTheServerWritesOneLostLinkRow) {
+  ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
+  const char* number = "002a01";
+  const std::int32_t slot = Slot(number);
+  const double now = SimulatedStations::Now();
+  stations_.Cell(number).AddSilence(now, now + 3600);
+  lumora::SetCurrentStation(2);
+  workstation_->station_view.EditINDN.SetText(number);
+  lumora::TFormSVET& card = workstation_->lamp_card;
+  card.EditTN.SetText(number);
+  card.Show();
+
+  // Four polls without an answer: the server reports the cell lost once, and the workstation
+  // counts the link age from that report.
+  Advance(30000);
+  EXPECT_EQ(lumora::CellTable.fault_bits[At(slot)], 0x8000u);
+  EXPECT_EQ(lumora::CellTable.no_link[At(slot)], 0);
+  const std::string lost_rows =
+      "SELECT COUNT(*) FROM event WHERE TabNum = '002a01' AND KSOB = 4160";
+  EXPECT_EQ(db_.QueryValue(lost_rows), "1");
+  ASSERT_TRUE(AdvanceUntil([&] { return lumora::CellTable.no_link[At(slot)] == 1; }, 60000));
+  EXPECT_GE(lumora::CellTable.link_age[At(slot)], 41);
+  Advance(1000);
+
+  EXPECT_EQ(db_.QueryValue(lost_rows), "1");
+  EXPECT_EQ(db_.QueryValue("SELECT NSP2 FROM event WHERE TabNum = '002a01' AND KSOB = 4160"),
+            "32768");
+  EXPECT_EQ(workstation_->overview.LV1.Items().Item(1)->SubItems().Get(9), "1");
+  EXPECT_EQ(workstation_->overview.LV1.Items().Item(0)->SubItems().Get(9), "0");
+  EXPECT_EQ(workstation_->overview.Edit3.Color(), lumora::kSummaryFault);
+  forms::TListItem* row = StationRow(number);
+  ASSERT_NE(row, nullptr);
+  EXPECT_EQ(row->SubItems().Get(1), "");
+  EXPECT_EQ(row->SubItems().Get(2), lumora::kNoLinkStatusText);
+  EXPECT_EQ(workstation_->station_view.Memo1.Text(), std::string(lumora::kNoLinkStatusText) + "\n");
+  EXPECT_EQ(workstation_->station_view.EditSTAT.Text(), "");
+  // The lamp card takes the lost link at its next refresh of the display cycle (60.5 s).
+  EXPECT_TRUE(AdvanceUntil([&] { return card.EditWAIT.Text() == lumora::kNoLinkText; }, 61000));
+  EXPECT_EQ(db_.QueryValue(lost_rows), "1");
+}
+
+TEST_F(BothPrograms, ReadingTheModeRecordFromTheBatteryEditorBringsTheCellsRecord) {
+  ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
+  const char* number = "002a03";
+  // The record the cell holds, as the editor must show it.
+  const stationsim::ModeRecordWords words = stations_.Cell(number).mode_record();
+  std::array<std::uint8_t, lamp::kModeRecordSize> bytes{};
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    bytes[2 * k] = static_cast<std::uint8_t>(words[k]);
+    bytes[2 * k + 1] = static_cast<std::uint8_t>(words[k] >> 8);
+  }
+  const lamp::ModeDisplayRecord expected = lamp::UnpackModeRecord(bytes);
+
+  lumora::ShowBatteryEditor(100, 100, number);
+  lumora::TFormBAT& editor = workstation_->battery_editor;
+  ASSERT_TRUE(editor.Visible());
+  EXPECT_EQ(editor.EditTN.Text(), number);
+  editor.BitBtn2.Click();  // "Считать из  устройства"
+  ASSERT_NE(expected, lumora::ModeFormRecord);
+  ASSERT_TRUE(AdvanceUntil([&] { return lumora::ModeFormRecord == expected; }, 1000));
+  EXPECT_EQ(editor.EditACC.Text(), "6.60");
+  EXPECT_EQ(stations_.commands().size(), 1u);
+  EXPECT_EQ(stations_.commands()[0].number, number);
+  EXPECT_EQ(stations_.commands()[0].command, stationsim::kCmdModeRead);
+  // The lamp card's parameter list shows the record too.
+  EXPECT_EQ(workstation_->lamp_card.ListView1.Items().Count(), 15);
+}
+
+}  // namespace
