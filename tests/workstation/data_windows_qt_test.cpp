@@ -1,15 +1,10 @@
 // The live events list, the traffic window and the diagnostics window drawn offscreen: every
-// control has its widget inside its window, and screenshots are saved to the scratch
-// directory for review.
+// control has its widget inside its window, and screenshots are saved for review in the
+// build's "screenshots" folder.
 #include <gtest/gtest.h>
 
-#include <QRect>
-#include <QWidget>
-#include <cstdlib>
-#include <filesystem>
-
 #include "platform/forms/controls.h"
-#include "platform/qt/qt_application.h"
+#include "tests/support/offscreen_windows.h"
 #include "workstation/diagnostics_window.h"
 #include "workstation/live_events.h"
 #include "workstation/live_events_window.h"
@@ -18,46 +13,8 @@
 namespace {
 
 using namespace lumora;
-namespace fs = std::filesystem;
 
-int argc = 1;
-char program_name[] = "data_windows_qt_test";
-char* argv[] = {program_name, nullptr};
-
-fs::path Scratch() {
-  const char* scratch = std::getenv("LAMP_TEST_SCRATCH");
-  fs::path dir = scratch != nullptr ? fs::path(scratch) : fs::temp_directory_path();
-  fs::create_directories(dir);
-  return dir;
-}
-
-class DataWindowsQt : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { runner_ = new qtpeers::QtApplicationRunner(argc, argv); }
-  static void TearDownTestSuite() {
-    delete runner_;
-    runner_ = nullptr;
-  }
-  void SetUp() override { forms::Application().UseManualClock(0); }
-
-  void ExpectControlsInside(const forms::TWinControl& parent) {
-    QWidget* outer = runner_->WidgetFor(parent);
-    ASSERT_NE(outer, nullptr) << parent.Name();
-    for (const forms::TControl* control : parent.Controls()) {
-      if (!control->Visible()) continue;
-      ASSERT_NE(runner_->WidgetFor(*control), nullptr) << control->Name();
-      const QRect place(control->Left(), control->Top(), control->Width(), control->Height());
-      EXPECT_TRUE(outer->rect().contains(place)) << parent.Name() << " / " << control->Name();
-    }
-  }
-  void Shoot(forms::TForm& form, const char* name) {
-    runner_->ProcessPendingEvents();
-    EXPECT_TRUE(qtpeers::SaveFormScreenshot(form, (Scratch() / name).string()));
-  }
-
-  static qtpeers::QtApplicationRunner* runner_;
-};
-qtpeers::QtApplicationRunner* DataWindowsQt::runner_ = nullptr;
+class DataWindowsQt : public offscreen_test::OffscreenWindowsTest {};
 
 TEST_F(DataWindowsQt, LiveEventsList) {
   TFormSV traffic;
@@ -74,7 +31,7 @@ TEST_F(DataWindowsQt, LiveEventsList) {
   runner_->ProcessPendingEvents();
   ExpectControlsInside(events);
   EXPECT_EQ(events.LV1.DrawCell(0, 2).font_color, forms::clRed);
-  Shoot(events, "live_events.png");
+  ShootAsShown(events, "lumora_live_events");
 }
 
 TEST_F(DataWindowsQt, TrafficWindow) {
@@ -87,7 +44,7 @@ TEST_F(DataWindowsQt, TrafficWindow) {
   traffic.Show();
   runner_->ProcessPendingEvents();
   ExpectControlsInside(traffic);
-  Shoot(traffic, "traffic_window.png");
+  ShootAsShown(traffic, "lumora_traffic_window");
 }
 
 TEST_F(DataWindowsQt, DiagnosticsWindow) {
@@ -98,7 +55,7 @@ TEST_F(DataWindowsQt, DiagnosticsWindow) {
   dbg.Show();
   runner_->ProcessPendingEvents();
   ExpectControlsInside(dbg);
-  Shoot(dbg, "diagnostics_window.png");
+  ShootAsShown(dbg, "lumora_diagnostics_window");
 }
 
 }  // namespace

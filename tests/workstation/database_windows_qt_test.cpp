@@ -5,7 +5,7 @@
 
 #include <QLineEdit>
 
-#include "tests/workstation/offscreen_windows.h"
+#include "tests/support/offscreen_windows.h"
 #include "workstation/battery_editor.h"
 #include "workstation/connect_window.h"
 #include "workstation/event_history.h"
@@ -26,7 +26,7 @@ TEST_F(DatabaseWindowsQt, ConnectWindow) {
   auto* password = dynamic_cast<QLineEdit*>(runner_->WidgetFor(window.EditP));
   ASSERT_NE(password, nullptr);
   EXPECT_EQ(password->echoMode(), QLineEdit::Password);
-  Shoot(window, "connect_window");
+  Shoot(window, "lumora_connect_window");
 }
 
 TEST_F(DatabaseWindowsQt, BatteryEditorAndErrorBox) {
@@ -37,12 +37,12 @@ TEST_F(DatabaseWindowsQt, BatteryEditorAndErrorBox) {
   ASSERT_EQ(FillDefaultMode(), kModeFormOk);
   runner_->ProcessPendingEvents();
   ExpectControlsInside(editor);
-  Shoot(editor, "battery_editor");
+  Shoot(editor, "lumora_battery_editor");
   SetErrorMessage(kModeNoCapacity);
   error.Show();
   runner_->ProcessPendingEvents();
   ExpectControlsInside(error);
-  Shoot(error, "battery_error_box");
+  Shoot(error, "lumora_battery_error_box");
 }
 
 TEST_F(DatabaseWindowsQt, EventHistory) {
@@ -60,7 +60,7 @@ TEST_F(DatabaseWindowsQt, EventHistory) {
   AddEventHistoryCell("Ёмкость АКБ 2.500, ток разр. 0.50");
   runner_->ProcessPendingEvents();
   ExpectControlsInside(window);
-  Shoot(window, "event_history");
+  Shoot(window, "lumora_event_history");
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/forms/application.h"
-#include "tests/workstation/offscreen_windows.h"
+#include "tests/support/offscreen_windows.h"
 #include "workstation/device_number_tool.h"
 #include "workstation/lamp_card.h"
 #include "workstation/measurement_log.h"
@@ -34,17 +34,17 @@ TEST_F(LampToolWindows, EachWindowIsDrawn) {
   r[8] = 540;
   r[17] = 0x1F;
   lumora::ShowModeOnLampCard(r);
-  Shoot(card_, "lamp_card");
+  Shoot(card_, "lumora_lamp_card");
 
   for (const char* line : {"----", "Зар. ст.  17", "Ver. 2.3.1.10", "Инд.номер 12ab",
                            "Зав.номер 1A2B3C4D-00000001", "Выполнено"}) {
     tool_.ListBox1.Items().Add(line);
   }
-  Shoot(tool_, "device_number_tool");
+  Shoot(tool_, "lumora_device_number_tool");
 
   log_.ListBoxL1.Items().Add("st0101  08:15:02  4123  350  ЗАРЯД");
   log_.ListBoxL1.Items().Add("st0101  08:16:02  4127  349  ЗАРЯД");
-  Shoot(log_, "measurement_log");
+  Shoot(log_, "lumora_measurement_log");
 }
 
 }  // namespace

@@ -3,44 +3,18 @@
 // "screenshots" folder).
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <filesystem>
-#include <string>
+#include <cstdio>
 
-#include "platform/qt/qt_application.h"
+#include "tests/support/offscreen_windows.h"
 #include "tests/workstation/views_fixture.h"
 #include "workstation/window_layout.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace lumora;
 
-int argc = 1;
-char program_name[] = "lumora";
-char* argv[] = {program_name, nullptr};
-
-class MainViewsPictures : public views_test::ViewsTest {
+class MainViewsPictures : public offscreen_test::OffscreenWindows<views_test::ViewsTest> {
  protected:
-  static void SetUpTestSuite() { runner_ = new qtpeers::QtApplicationRunner(argc, argv); }
-  static void TearDownTestSuite() {
-    delete runner_;
-    runner_ = nullptr;
-  }
-
-  void Save(forms::TForm& form, const char* name) {
-    const fs::path dir = fs::path(LAMP_BINARY_DIR) / "screenshots";
-    fs::create_directories(dir);
-    const fs::path path = dir / (std::string("lumora_") + name + ".png");
-    fs::remove(path);
-    runner_->ProcessPendingEvents();
-    ASSERT_TRUE(qtpeers::SaveFormScreenshot(form, path.string())) << name;
-    QImage image(QString::fromStdString(path.string()));
-    ASSERT_FALSE(image.isNull()) << name;
-    EXPECT_GE(image.width(), form.Width() / 2) << name;
-    EXPECT_GE(image.height(), form.Height() / 2) << name;
-  }
-
   // Three stations; station 1 with 30 cells in every kind of state.
   void FillLampRoom() {
     const std::uint32_t states[] = {0, 1, 2, 4, 6, 9, 5, 0x102, 4, 9};
@@ -69,11 +43,7 @@ class MainViewsPictures : public views_test::ViewsTest {
     CellTable.u5V[card] = 5010;
     CellTable.datagram_count[card] = 3;
   }
-
-  static qtpeers::QtApplicationRunner* runner_;
 };
-
-qtpeers::QtApplicationRunner* MainViewsPictures::runner_ = nullptr;
 
 TEST_F(MainViewsPictures, MainWindowOverviewAndStationViewAreDrawn) {
   MakeReady();
@@ -86,10 +56,10 @@ TEST_F(MainViewsPictures, MainWindowOverviewAndStationViewAreDrawn) {
   runner_->MapForms();
   main_.Show();
   runner_->ProcessPendingEvents();
-  Save(main_, "main_window");
-  Save(overview_, "lamp_room_overview");
-  Save(station_, "station_view");
-  Save(about_, "about_box");
+  ShootAsShown(main_, "lumora_main_window");
+  ShootAsShown(overview_, "lumora_lamp_room_overview");
+  ShootAsShown(station_, "lumora_station_view");
+  ShootAsShown(about_, "lumora_about_box");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
-// For the workstation's windows drawn offscreen: one Qt runner per test program, the manual
-// clock set before the fixture's forms exist, a check that every visible control lies inside
-// its window, and screenshots saved for review in the build's "screenshots" folder.
+// For the programs' windows drawn offscreen: one Qt runner per test program, a check that
+// every visible control lies inside its window, and screenshots saved for review in the
+// build's "screenshots" folder. Header-only: only the Qt tests link Qt.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -17,18 +17,29 @@
 
 namespace offscreen_test {
 
-class OffscreenWindowsTest : public ::testing::Test {
+// Sets the manual clock before the members of a derived fixture exist, so their timers
+// start on it.
+class ManualClockTest : public ::testing::Test {
  protected:
-  // Runs before the members of a derived fixture, so their timers start on the manual clock.
-  OffscreenWindowsTest() { forms::Application().UseManualClock(0); }
+  ManualClockTest() { forms::Application().UseManualClock(0); }
+};
 
-  static void SetUpTestSuite() { runner_ = new qtpeers::QtApplicationRunner(argc_, argv_); }
+// Adds the Qt runner, the controls-inside check and the screenshots to the fixture `Base`.
+template <class Base = ManualClockTest>
+class OffscreenWindows : public Base {
+ protected:
+  static void SetUpTestSuite() {
+    Base::SetUpTestSuite();
+    runner_ = new qtpeers::QtApplicationRunner(argc_, argv_);
+  }
   static void TearDownTestSuite() {
     delete runner_;
     runner_ = nullptr;
+    Base::TearDownTestSuite();
   }
 
-  // Every visible control of the window lies inside its parent's widget.
+  // Every visible control of the window, and of the containers in it, lies inside its
+  // parent's widget.
   void ExpectControlsInside(const forms::TWinControl& parent) {
     QWidget* outer = runner_->WidgetFor(parent);
     ASSERT_NE(outer, nullptr) << parent.Name();
@@ -43,14 +54,20 @@ class OffscreenWindowsTest : public ::testing::Test {
     }
   }
 
-  // Shows the window with its widgets, draws it and saves it as "lumora_<name>.png".
+  // Gives the window its widgets, shows it and saves it as "<name>.png".
   void Shoot(forms::TForm& form, const std::string& name) {
-    const std::filesystem::path dir = std::filesystem::path(LAMP_BINARY_DIR) / "screenshots";
-    std::filesystem::create_directories(dir);
-    const std::filesystem::path path = dir / ("lumora_" + name + ".png");
-    std::filesystem::remove(path);
     runner_->MapForms();
     form.Show();
+    ShootAsShown(form, name);
+  }
+
+  // Saves the window as it is now (shown or hidden) as "<name>.png" and checks the picture
+  // holds the whole window.
+  void ShootAsShown(forms::TForm& form, const std::string& name) {
+    const std::filesystem::path dir = std::filesystem::path(LAMP_BINARY_DIR) / "screenshots";
+    std::filesystem::create_directories(dir);
+    const std::filesystem::path path = dir / (name + ".png");
+    std::filesystem::remove(path);
     runner_->ProcessPendingEvents();
     ASSERT_TRUE(qtpeers::SaveFormScreenshot(form, path.string())) << name;
     const QImage image(QString::fromStdString(path.string()));
@@ -63,8 +80,10 @@ class OffscreenWindowsTest : public ::testing::Test {
 
  private:
   static inline int argc_ = 1;
-  static inline char program_name_[] = "lumora";
+  static inline char program_name_[] = "offscreen_windows";
   static inline char* argv_[] = {program_name_, nullptr};
 };
+
+using OffscreenWindowsTest = OffscreenWindows<>;
 
 }  // namespace offscreen_test
