@@ -1,7 +1,5 @@
 #include "server/poll_cycle.h"
 
-#include <mysql.h>
-
 #include <cstdio>
 #include <string_view>
 
@@ -173,20 +171,10 @@ void TFormSV::Timer2Timer() {
 }
 
 void TFormSV::Timer4Timer() {
-  int result = 0;
-  int not_made = 1;
-  if (DatabaseHandle != nullptr) {
-    result = mysql_ping(DatabaseHandle);
-    not_made = 0;
-    if (result == 0) ++kPING;
-  }
-  char text[48];
-  std::snprintf(text, sizeof text, "%X %X  %d", static_cast<unsigned>(result),
-                static_cast<unsigned>(not_made), kPING);
-  Edit2.SetText(text);
-
+  ShowDatabasePing(kPING);
   if (++DatabasePingTickCount >= kPingTicksPerReport) {
     DatabasePingTickCount = 0;
+    char text[24];
     std::snprintf(text, sizeof text, "kPING=%d", kPING);
     AppendServerReport(text);
   }

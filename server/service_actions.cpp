@@ -22,7 +22,7 @@
 
 namespace tolvex {
 
-int ManualPingCount = 0;
+std::int32_t ManualPingCount = 0;
 
 namespace {
 
@@ -133,18 +133,22 @@ void TFormSV::BitBtn2Click() {
   if (FormSQL != nullptr) ShowFormAt(*FormSQL, Left() + 60, Top() + 40);
 }
 
-void TFormSV::BitBtn12Click() {
+void TFormSV::ShowDatabasePing(std::int32_t& count) {
   int result = 0;
   int not_made = 1;
   if (DatabaseHandle != nullptr) {
     result = mysql_ping(DatabaseHandle);
     not_made = 0;
-    if (result == 0) ++ManualPingCount;
+    if (result == 0) ++count;
   }
-  char text[64];
+  char text[48];
   std::snprintf(text, sizeof text, "%X %X  %d", static_cast<unsigned>(result),
-                static_cast<unsigned>(not_made), ManualPingCount);
+                static_cast<unsigned>(not_made), count);
   Edit2.SetText(text);
+}
+
+void TFormSV::BitBtn12Click() {
+  ShowDatabasePing(ManualPingCount);
 }
 
 void TFormSV::BitBtn13Click() {

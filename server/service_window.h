@@ -6,6 +6,8 @@
 // handlers are defined by the modules that own their behaviour (receive tick, poll cycle,
 // state rows, workstation link, service actions) and are connected by ConnectHandlers(),
 // which the program calls once every module is in place.
+#include <cstdint>
+
 #include "platform/forms/controls.h"
 
 namespace tolvex {
@@ -106,6 +108,10 @@ class TFormSV : public forms::TForm {
   void FormResize();
   void Edit11DblClick();
 
+  // Pings the database (a success adds one to count) and shows in Edit2 the ping's result,
+  // 1 when there is no connection, and the count.
+  void ShowDatabasePing(std::int32_t& count);
+
  private:
   void LayOutControls();
 };
@@ -114,6 +120,6 @@ class TFormSV : public forms::TForm {
 extern TFormSV* FormSV;
 
 // Successful database pings made by hand ("PING"), apart from the poll cycle's own count.
-extern int ManualPingCount;
+extern std::int32_t ManualPingCount;
 
 }  // namespace tolvex
