@@ -198,6 +198,9 @@ class BothPrograms : public ::testing::Test {
     lumora::LampCommandWait = 0;
     lumora::ModeFormRecord = {};
     lumora::ModeReadWindow = 0;
+    lumora::ModeWritePending = 0;
+    lumora::ModeWriteWindow = 0;
+    lumora::ModeWriteState = lumora::kModeWriteSent;
     lumora::LastAnswerCommand = 0;
     server_test::ResetCellRegistry();
     tolvex::PassTick = 0;
@@ -339,6 +342,63 @@ TEST_F(BothPrograms, StartFromTheLampCardReachesTheCellAndItsNewStateComesBack) 
             "2");
 }
 
+TEST_F(BothPrograms, EachCellButtonOfTheLampCardBringsItsCellToItsState) {
+  ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
+  using Phase = stationsim::CellModel::Phase;
+  struct Case {
+    const char* button;
+    forms::TBitBtn lumora::TFormSVET::*control;
+    const char* number;
+    Phase before;
+    std::uint16_t word1, word2;
+    std::uint16_t state_after;
+    const char* event_after;  // the newest live event of the lamp
+  };
+  const Case cases[] = {
+      {"СТОП", &lumora::TFormSVET::BitBtn2, "003a02", Phase::Charge, 0, 7,
+       stationsim::kStateStopped, "3035"},
+      {"К.Разряд", &lumora::TFormSVET::BitBtn8, "003a03", Phase::Charge, 2, 0x102,
+       stationsim::kStateControlDischarge, "3102"},
+      {"ПУСК", &lumora::TFormSVET::BitBtn1, "003a04", Phase::Stopped, 0, 10,
+       stationsim::kStateCharge, "3004"},
+  };
+  lumora::SetCurrentStation(3);
+  lumora::TFormSVET& card = workstation_->lamp_card;
+  card.Show();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button);
+    const std::int32_t slot = Slot(c.number);
+    stations_.Cell(c.number).EnterPhase(c.before, SimulatedStations::Now());
+    const std::uint16_t state_before = stations_.Cell(c.number).state_code();
+    ASSERT_TRUE(AdvanceUntil([&] { return lumora::CellTable.state[At(slot)] == state_before; }));
+    card.EditTN.SetText(c.number);
+    Advance(1000);
+    const std::size_t commands_before = stations_.commands().size();
+    ASSERT_EQ((card.*c.control).Caption(), c.button);
+
+    (card.*c.control).Click();
+    ASSERT_TRUE(AdvanceUntil([&] { return lumora::CellTable.state[At(slot)] == c.state_after; },
+                             2 * kPassMs));
+    ASSERT_EQ(stations_.commands().size(), commands_before + 1);
+    const CellCommand& sent = stations_.commands().back();
+    EXPECT_EQ(sent.number, c.number);
+    EXPECT_EQ(sent.frame_type, stationsim::kFrameCellCommand);
+    EXPECT_EQ(sent.command, stationsim::kCmdCellControl);
+    EXPECT_EQ(sent.word1, c.word1);
+    EXPECT_EQ(sent.word2, c.word2);
+    EXPECT_EQ(lumora::LampCommandTries, 0);
+    Advance(1000);
+    EXPECT_EQ(card.EditWAIT.Text(), lamp::CellStateText(c.state_after));
+    forms::TListItem* row = StationRow(c.number);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->SubItems().Get(1), lamp::CellStateListText(c.state_after));
+    ASSERT_TRUE(AdvanceUntil([&] {
+      const std::vector<std::string> codes = LiveEventRowsOf(c.number);
+      return !codes.empty() && codes[0] == c.event_after;
+    }));
+  }
+}
+
 // The state counts per station the overview shows, from the simulator's own cells.
 struct Counts {
   int numbered = 0, connected = 0, free = 0, discharge = 0, charge = 0, trickle = 0, ready = 0;
@@ -404,7 +464,8 @@ TEST_F(BothPrograms, ASilentCellShowsNoLinkAndTheServerWritesOneLostLinkRow) {
   const char* number = "002a01";
   const std::int32_t slot = Slot(number);
   const double now = SimulatedStations::Now();
-  stations_.Cell(number).AddSilence(now, now + 3600);
+  const double silence_end = now + 180;
+  stations_.Cell(number).AddSilence(now, silence_end);
   lumora::SetCurrentStation(2);
   workstation_->station_view.EditINDN.SetText(number);
   lumora::TFormSVET& card = workstation_->lamp_card;
@@ -438,6 +499,23 @@ TEST_F(BothPrograms, ASilentCellShowsNoLinkAndTheServerWritesOneLostLinkRow) {
   // The lamp card takes the lost link at its next refresh of the display cycle (60.5 s).
   EXPECT_TRUE(AdvanceUntil([&] { return card.EditWAIT.Text() == lumora::kNoLinkText; }, 61000));
   EXPECT_EQ(db_.QueryValue(lost_rows), "1");
+  ASSERT_LT(SimulatedStations::Now(), silence_end);
+
+  // The cell answers again: its state is back in every view, and the lost link was written
+  // only once.
+  const std::uint16_t state = stations_.Cell(number).state_code();
+  ASSERT_TRUE(AdvanceUntil(
+      [&] { return lumora::CellTable.no_link[At(slot)] == 0; },
+      static_cast<std::int64_t>((silence_end - SimulatedStations::Now()) * 1000) + 2 * kPassMs));
+  Advance(1000);
+  EXPECT_EQ(lumora::CellTable.state[At(slot)], state);
+  EXPECT_EQ(lumora::CellTable.fault_bits[At(slot)], 0u);
+  EXPECT_EQ(workstation_->overview.LV1.Items().Item(1)->SubItems().Get(9), "0");
+  EXPECT_EQ(workstation_->overview.Edit3.Color(), lumora::kSummaryGood);
+  EXPECT_EQ(row->SubItems().Get(1), lamp::CellStateListText(state));
+  EXPECT_EQ(workstation_->station_view.EditSTAT.Text(), lamp::CellStateText(state));
+  EXPECT_EQ(card.EditWAIT.Text(), lamp::CellStateText(state));
+  EXPECT_EQ(db_.QueryValue(lost_rows), "1");
 }
 
 TEST_F(BothPrograms, ReadingTheModeRecordFromTheBatteryEditorBringsTheCellsRecord) {
@@ -465,6 +543,45 @@ TEST_F(BothPrograms, ReadingTheModeRecordFromTheBatteryEditorBringsTheCellsRecor
   EXPECT_EQ(stations_.commands()[0].command, stationsim::kCmdModeRead);
   // The lamp card's parameter list shows the record too.
   EXPECT_EQ(workstation_->lamp_card.ListView1.Items().Count(), 15);
+}
+
+TEST_F(BothPrograms, AChangedRecordWrittenFromTheBatteryEditorReachesTheCellAndTheDatabase) {
+  ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
+  const char* number = "001a05";
+  lumora::TFormSVET& card = workstation_->lamp_card;
+  card.EditTN.SetText(number);
+  card.Show();
+  Advance(1000);
+  lumora::ShowBatteryEditor(100, 100, number);
+  lumora::TFormBAT& editor = workstation_->battery_editor;
+  editor.BitBtn2.Click();  // "Считать из  устройства"
+  ASSERT_TRUE(AdvanceUntil([&] { return editor.EditACC.Text() == "6.60"; }, 1000));
+  Advance(1000);
+
+  editor.EditACC.SetText("5.40");
+  editor.CheckSMB.SetChecked(true);  // a new battery
+  ASSERT_NE(lumora::ModeWriteState, lumora::kModeWriteStored);
+  editor.BitBtn3.Click();  // "Записать"
+  ASSERT_TRUE(AdvanceUntil([] { return lumora::ModeWriteState == lumora::kModeWriteStored; },
+                           lumora::kModeWriteTicks * 150));
+  EXPECT_NE(editor.Edit1.Text(), lumora::kModeNoAnswerText);
+
+  // The cell holds the record the editor collected, word for word.
+  const lamp::ModeRecord packed = lamp::PackModeRecord(lumora::ModeFormRecord);
+  const stationsim::ModeRecordWords& held = stations_.Cell(number).mode_record();
+  for (std::size_t k = 0; k < held.size(); ++k) EXPECT_EQ(held[k], packed.word(k)) << k;
+  EXPECT_EQ(lumora::ModeFormRecord[0], 540);
+  // The record write, then the battery change, each to the one cell.
+  ASSERT_GE(stations_.commands().size(), 3u);
+  const auto& commands = stations_.commands();
+  EXPECT_EQ(commands[commands.size() - 2].command, stationsim::kCmdModeWrite);
+  EXPECT_EQ(commands.back().command, stationsim::kCmdBatteryChange);
+  EXPECT_EQ(commands.back().number, number);
+
+  EXPECT_EQ(db_.QueryValue("SELECT CNOM FROM BATTPARM WHERE TabNum = '001a05'"), "540");
+  EXPECT_EQ(db_.QueryValue("SELECT COUNT(*) FROM BATTLOG WHERE TabNum = '001a05'"), "1");
+  EXPECT_EQ(db_.QueryValue("SELECT CNOM FROM SMENABATT WHERE TabNum = '001a05'"), "540");
+  EXPECT_EQ(db_.QueryValue("SELECT COUNT(*) FROM BATTALL WHERE TabNum = '001a05'"), "1");
 }
 
 }  // namespace
