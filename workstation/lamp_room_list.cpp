@@ -52,8 +52,7 @@ CellColors LampRoomCellColors(int column, const std::string& text) {
 }
 
 void TForm2::FormCreate() {
-  forms::SetWindowLongA(*this, forms::GWL_STYLE,
-                        forms::GetWindowLongA(*this, forms::GWL_STYLE) & 0xFF3FFFFF);
+  forms::RemoveCaptionBar(*this);
 }
 
 void TForm2::FormResize() {

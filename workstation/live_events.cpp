@@ -104,7 +104,7 @@ void TForm1::FormResize() {
 }
 
 void TForm1::FormCreate() {
-  SetWindowLongA(*this, forms::GWL_STYLE, GetWindowLongA(*this, forms::GWL_STYLE) & 0xFF3FFFFF);
+  forms::RemoveCaptionBar(*this);
 }
 
 void TForm1::FormMouseUp(forms::TMouseButton, int shift, int x, int) {

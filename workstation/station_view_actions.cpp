@@ -91,8 +91,7 @@ StationCellColors StationCellDrawColors(int column, int position, forms::TColor 
 }
 
 void TForm3::FormCreate() {
-  forms::SetWindowLongA(*this, forms::GWL_STYLE,
-                        forms::GetWindowLongA(*this, forms::GWL_STYLE) & 0xFF3FFFFF);
+  forms::RemoveCaptionBar(*this);
 }
 
 void TForm3::FormResize() {

@@ -831,4 +831,8 @@ std::uint32_t SetWindowLongA(TForm& form, int index, std::uint32_t value) {
   return previous;
 }
 
+void RemoveCaptionBar(TForm& form) {
+  SetWindowLongA(form, GWL_STYLE, GetWindowLongA(form, GWL_STYLE) & 0xFF3FFFFF);
+}
+
 }  // namespace forms

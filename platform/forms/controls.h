@@ -608,6 +608,8 @@ class TForm : public TWinControl {
 // The platform's window-long calls over a form's style bits.
 std::uint32_t GetWindowLongA(TForm& form, int index);
 std::uint32_t SetWindowLongA(TForm& form, int index, std::uint32_t value);
+// Clears the form's caption bar style bits (0x00C00000) and keeps every other bit.
+void RemoveCaptionBar(TForm& form);
 
 }  // namespace forms
 

@@ -294,6 +294,10 @@ TEST(Form, EventsModalResultAndCaptionBar) {
   EXPECT_FALSE(form.HasCaptionBar());
   EXPECT_EQ(GetWindowLongA(form, GWL_STYLE), style & 0xFF3FFFFFu);
   EXPECT_EQ(GetWindowLongA(form, 0), 0u);
+  TForm bare("Bare");
+  RemoveCaptionBar(bare);
+  EXPECT_FALSE(bare.HasCaptionBar());
+  EXPECT_EQ(bare.WindowStyle(), WS_DEFAULT_STYLE & ~WS_CAPTION);
 }
 
 TEST(Form, MdiChildrenAndTheirArrangements) {
