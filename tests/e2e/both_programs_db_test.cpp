@@ -45,6 +45,12 @@ constexpr int kStations = 3;
 constexpr int kCellsPerStation = 8;
 // A pass of the poll cycle: one cell of every station per 96 ms tick, the ping on tick 56.
 constexpr std::int64_t kPassMs = (tolvex::kPassPingTick + 1) * 96;
+// One more lamp of station 3 whose number has a Cyrillic letter: cp1251 in WORKER, the
+// datagrams and the frames, UTF-8 on the screen.
+constexpr const char* kCyrillicLamp =
+    "003\xE1"
+    "09";
+constexpr const char* kCyrillicLampOnScreen = "003б09";
 
 // A UDP port of the loopback address that nobody holds at the moment.
 std::uint16_t FreeLoopbackPort() {
@@ -152,6 +158,7 @@ class BothPrograms : public ::testing::Test {
     ASSERT_TRUE(db_.connected()) << db_.last_error();
     ASSERT_TRUE(db_.EmptyAllTables()) << db_.last_error();
     workers_ = stationsim::MakeSampleWorkers(kStations, kCellsPerStation);
+    workers_.push_back(stationsim::MakeWorkerRow(kCyrillicLamp, 3));
     for (const stationsim::WorkerRow& row : workers_) {
       ASSERT_TRUE(db_.Execute("INSERT INTO WORKER (TABNUM, ST, UCH, BRIG, WTBNUM) VALUES ('" +
                               std::string(row.tabnum.data()) + "', " + std::to_string(row.station) +
@@ -241,10 +248,10 @@ class BothPrograms : public ::testing::Test {
   void StartBothPrograms() {
     Advance(6000);
     ASSERT_NE(tolvex::DatabaseHandle, nullptr);
-    ASSERT_EQ(tolvex::CellCount, kStations * kCellsPerStation);
+    ASSERT_EQ(tolvex::CellCount, kStations * kCellsPerStation + 1);
     ASSERT_EQ(connect_window_shown_, 1);
     ASSERT_FALSE(workstation_->connect_window.Visible());
-    ASSERT_EQ(lumora::WorkerList.count, kStations * kCellsPerStation);
+    ASSERT_EQ(lumora::WorkerList.count, kStations * kCellsPerStation + 1);
     ASSERT_EQ(lumora::ReceiveSocketState, lumora::kSocketBound);
     Advance(5000);
     for (const stationsim::WorkerRow& row : workers_) {
@@ -399,6 +406,73 @@ TEST_F(BothPrograms, EachCellButtonOfTheLampCardBringsItsCellToItsState) {
   }
 }
 
+TEST_F(BothPrograms, CycleModeSetOnTheLampCardIsShownOnceTheCellReportsIt) {
+  ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
+  const char* number = "002a06";
+  const std::int32_t slot = Slot(number);
+  lumora::SetCurrentStation(2);
+  workstation_->station_view.EditINDN.SetText(number);
+  lumora::TFormSVET& card = workstation_->lamp_card;
+  card.EditTN.SetText(number);
+  card.Show();
+  Advance(1000);
+  ASSERT_EQ(lumora::CellTable.cycle_mode[At(slot)], 0);
+  EXPECT_EQ(card.EditCIK.Text(), "ОТКЛ");
+
+  card.RadioMD.SetItemIndex(1);
+  card.EditKC.SetText("5");
+  card.BitBtn3.Click();  // "Установить"
+  ASSERT_TRUE(
+      AdvanceUntil([&] { return lumora::CellTable.cycle_mode[At(slot)] == 1; }, 2 * kPassMs));
+  ASSERT_EQ(stations_.commands().size(), 1u);
+  EXPECT_EQ(stations_.commands()[0].command, stationsim::kCmdCycleMode);
+  EXPECT_EQ(stations_.commands()[0].word1, 1);
+  EXPECT_EQ(stations_.commands()[0].word2, 5);
+  EXPECT_EQ(stations_.Cell(number).cycle_mode(), 1);
+  Advance(1000);
+  EXPECT_EQ(card.EditCIK.Text(), "ВКЛ");
+  EXPECT_EQ(workstation_->station_view.EditMD.Text(), "ВКЛ");
+  ASSERT_TRUE(AdvanceUntil([&] {
+    const std::vector<std::string> codes = LiveEventRowsOf(number);
+    return !codes.empty() && codes[0] == "3051";
+  }));
+}
+
+TEST_F(BothPrograms, ALampNumberWithACyrillicLetterTakesTheWholeRoad) {
+  ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
+  const std::int32_t slot = Slot(kCyrillicLamp);
+  ASSERT_GE(slot, 0);
+  stations_.Cell(kCyrillicLamp)
+      .EnterPhase(stationsim::CellModel::Phase::Stopped, SimulatedStations::Now());
+  ASSERT_TRUE(
+      AdvanceUntil([&] { return lumora::CellTable.state[At(slot)] == stationsim::kStateStopped; }));
+  lumora::SetCurrentStation(3);
+  lumora::TFormSVET& card = workstation_->lamp_card;
+  card.EditTN.SetText(kCyrillicLampOnScreen);
+  card.Show();
+  Advance(1000);
+  EXPECT_EQ(card.EditWAIT.Text(), lamp::CellStateText(stationsim::kStateStopped));
+
+  card.BitBtn1.Click();  // "ПУСК"
+  ASSERT_TRUE(AdvanceUntil(
+      [&] { return lumora::CellTable.state[At(slot)] == stationsim::kStateCharge; }, 2 * kPassMs));
+  ASSERT_EQ(stations_.commands().size(), 1u);
+  EXPECT_EQ(stations_.commands()[0].number, kCyrillicLamp);
+  EXPECT_EQ(lumora::LampCommandTries, 0);
+  Advance(1000);
+  EXPECT_EQ(card.EditWAIT.Text(), lamp::CellStateText(stationsim::kStateCharge));
+  forms::TListItem* row = StationRow(kCyrillicLampOnScreen);
+  ASSERT_NE(row, nullptr);
+  EXPECT_EQ(row->SubItems().Get(1), lamp::CellStateListText(stationsim::kStateCharge));
+  ASSERT_TRUE(AdvanceUntil([&] {
+    const std::vector<std::string> codes = LiveEventRowsOf(kCyrillicLampOnScreen);
+    return !codes.empty() && codes[0] == "3004";
+  }));
+  EXPECT_EQ(db_.QueryValue(std::string("SELECT COUNT(*) FROM event WHERE TabNum = '") +
+                           kCyrillicLamp + "' AND KSOB = 12336"),
+            "1");
+}
+
 // The state counts per station the overview shows, from the simulator's own cells.
 struct Counts {
   int numbered = 0, connected = 0, free = 0, discharge = 0, charge = 0, trickle = 0, ready = 0;
@@ -516,6 +590,12 @@ TEST_F(BothPrograms, ASilentCellShowsNoLinkAndTheServerWritesOneLostLinkRow) {
   EXPECT_EQ(workstation_->station_view.EditSTAT.Text(), lamp::CellStateText(state));
   EXPECT_EQ(card.EditWAIT.Text(), lamp::CellStateText(state));
   EXPECT_EQ(db_.QueryValue(lost_rows), "1");
+  // Minutes of the two programs together: the workstation answered every ping and the
+  // server never fell silent towards it, so neither socket watchdog came near its limit.
+  EXPECT_LE(tolvex::MissedPingCount, 1);
+  EXPECT_GT(tolvex::MonitorWatchdog, 10);
+  EXPECT_LT(lumora::LinkSilenceCount, 2);
+  EXPECT_EQ(lumora::ReceiveSocketState, lumora::kSocketBound);
 }
 
 TEST_F(BothPrograms, ReadingTheModeRecordFromTheBatteryEditorBringsTheCellsRecord) {
