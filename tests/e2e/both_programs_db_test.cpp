@@ -35,6 +35,7 @@
 #include "workstation/command_sender.h"
 #include "workstation/connect_window.h"
 #include "workstation/database_client.h"
+#include "workstation/device_number_tool.h"
 #include "workstation/display_loop.h"
 #include "workstation/program_windows.h"
 #include "workstation/receive_socket.h"
@@ -208,6 +209,9 @@ class BothPrograms : public ::testing::Test {
     lumora::ModeWritePending = 0;
     lumora::ModeWriteWindow = 0;
     lumora::ModeWriteState = lumora::kModeWriteSent;
+    lumora::NumberAnswerLatch = lumora::kLatchNone;
+    lumora::RenumberState = lumora::kRenumberIdle;
+    lumora::RenumberTicks = 0;
     lumora::LastAnswerCommand = 0;
     server_test::ResetCellRegistry();
     tolvex::PassTick = 0;
@@ -471,6 +475,41 @@ TEST_F(BothPrograms, ALampNumberWithACyrillicLetterTakesTheWholeRoad) {
   EXPECT_EQ(db_.QueryValue(std::string("SELECT COUNT(*) FROM event WHERE TabNum = '") +
                            kCyrillicLamp + "' AND KSOB = 12336"),
             "1");
+}
+
+TEST_F(BothPrograms, TheDeviceNumberToolFindsACellAndGivesItANewNumber) {
+  ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
+  lumora::TFormNUM& tool = workstation_->device_numbers;
+  const forms::TStrings& lines = tool.ListBox1.Items();
+  const std::uint64_t fab_num = stations_.Cell("002a03").fab_num();
+  tool.Show();
+  tool.EditTN.SetText("002a03");
+  tool.BitBtn1.Click();  // "Поиск"
+  ASSERT_TRUE(AdvanceUntil([&] { return lines.Count() >= 5; }, 2000));
+  EXPECT_EQ(lines.Get(1), "Зар. ст.  2");
+  EXPECT_EQ(lines.Get(3), "Инд.номер 002a03");
+  EXPECT_EQ(lines.Get(4), "Зав.номер 00005A17-00020003");
+  ASSERT_EQ(stations_.commands().size(), 1u);
+  EXPECT_EQ(stations_.commands()[0].frame_type, stationsim::kFrameNumberCommand);
+  EXPECT_EQ(stations_.commands()[0].command, stationsim::kCmdFindDevice);
+
+  // The four steps: find the old number, write the new one, initialise, find the new one.
+  tool.EditOLDN.SetText("002a03");
+  tool.EditNEWN.SetText("002z03");
+  tool.BitBtn4.Click();  // "Запись"
+  ASSERT_TRUE(AdvanceUntil([&] { return lines.Get(lines.Count() - 1) == "Выполнено"; }, 3000));
+  EXPECT_EQ(lines.Get(lines.Count() - 3), "Инд.номер 002z03");
+  std::vector<std::pair<std::string, std::uint8_t>> steps;
+  for (std::size_t k = 1; k < stations_.commands().size(); ++k) {
+    steps.emplace_back(stations_.commands()[k].number, stations_.commands()[k].command);
+  }
+  const std::vector<std::pair<std::string, std::uint8_t>> expected_steps = {
+      {"002a03", stationsim::kCmdFindDevice},
+      {"002a03", stationsim::kCmdWriteNumber},
+      {"002z03", stationsim::kCmdInitDevice},
+      {"002z03", stationsim::kCmdFindDevice}};
+  EXPECT_EQ(steps, expected_steps);
+  EXPECT_EQ(stations_.Cell("002z03").fab_num(), fab_num);
 }
 
 // The state counts per station the overview shows, from the simulator's own cells.
