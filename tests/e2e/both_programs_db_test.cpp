@@ -25,6 +25,7 @@
 #include "server/poll_cycle.h"
 #include "server/station_frame.h"
 #include "server/tick_timing.h"
+#include "server/workstation_link.h"
 #include "simulator/lamp_room.h"
 #include "simulator/station_link.h"
 #include "tests/server/server_state.h"
@@ -442,7 +443,7 @@ TEST_F(BothPrograms, CycleModeSetOnTheLampCardIsShownOnceTheCellReportsIt) {
   }));
 }
 
-TEST_F(BothPrograms, ALampNumberWithACyrillicLetterTakesTheWholeRoad) {
+TEST_F(BothPrograms, ALampNumberWithACyrillicLetterTakesTheWholeRoadAndBackFromTheDatabase) {
   ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
   const std::int32_t slot = Slot(kCyrillicLamp);
   ASSERT_GE(slot, 0);
@@ -475,6 +476,20 @@ TEST_F(BothPrograms, ALampNumberWithACyrillicLetterTakesTheWholeRoad) {
   EXPECT_EQ(db_.QueryValue(std::string("SELECT COUNT(*) FROM event WHERE TabNum = '") +
                            kCyrillicLamp + "' AND KSOB = 12336"),
             "1");
+
+  workstation_->station_view.EditINDN.SetText(kCyrillicLampOnScreen);
+  workstation_->station_view.BitBtn5.Click();  // "Соб."
+  // The event history reads back what the server wrote: newest first, under the lamp's number.
+  const forms::TListView& history = workstation_->event_history.ListView1;
+  ASSERT_EQ(history.Items().Count(), 3);
+  const std::pair<const char*, const char*> rows[] = {
+      {"3004", "ЗАРЯД"}, {"3030", "ПУСК-ОПЕРАТОР"}, {"3035", "ОСТАНОВЛЕН-ОПЕРАТОР"}};
+  for (int r = 0; r < 3; ++r) {
+    const forms::TListItem& item = *history.Items().Item(r);
+    EXPECT_EQ(item.Caption(), kCyrillicLampOnScreen) << r;
+    EXPECT_EQ(item.SubItems().Get(2), rows[r].first) << r;
+    EXPECT_EQ(item.SubItems().Get(3), rows[r].second) << r;
+  }
 }
 
 TEST_F(BothPrograms, TheDeviceNumberToolFindsACellAndGivesItANewNumber) {
@@ -510,6 +525,28 @@ TEST_F(BothPrograms, TheDeviceNumberToolFindsACellAndGivesItANewNumber) {
       {"002z03", stationsim::kCmdFindDevice}};
   EXPECT_EQ(steps, expected_steps);
   EXPECT_EQ(stations_.Cell("002z03").fab_num(), fab_num);
+}
+
+TEST_F(BothPrograms, AStartToASilentCellEndsInNoLinkOnTheLampCard) {
+  ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
+  const char* number = "001a07";
+  const double now = SimulatedStations::Now();
+  stations_.Cell(number).AddSilence(now, now + 600);
+  lumora::TFormSVET& card = workstation_->lamp_card;
+  card.EditTN.SetText(number);
+  card.Show();
+  Advance(1000);
+
+  card.BitBtn1.Click();  // "ПУСК"
+  // Three sends 300 ms apart, each taken by the server and sent on to the stations; the
+  // cell answers none.
+  ASSERT_TRUE(AdvanceUntil([&] { return card.EditWAIT.Text() == lumora::kNoLinkText; }, 3000));
+  EXPECT_EQ(lumora::LampCommandTries, 0);
+  EXPECT_TRUE(stations_.commands().empty());
+  EXPECT_EQ(tolvex::PendingStationCommand.code, 0);
+  // The message stays while its hold lasts.
+  Advance(1000);
+  EXPECT_EQ(card.EditWAIT.Text(), lumora::kNoLinkText);
 }
 
 // The state counts per station the overview shows, from the simulator's own cells.
