@@ -92,13 +92,19 @@ class CommandRecorder : public stationsim::CellObserver {
 // milliseconds of the application's clock, at the simulated moment that clock gives.
 class SimulatedStations {
  public:
+  // time_scale 0: the cells keep the phase they start in (or are put in), so the views can be
+  // compared with them; else they live, time_scale simulated seconds per second.
   bool Open(const std::vector<stationsim::WorkerRow>& rows, const std::string& host_table,
-            std::string& error) {
+            double time_scale, std::string& error) {
     stationsim::RoomOptions options;
     options.address_base = 60 + getpid() % 100;
     options.port = static_cast<std::uint16_t>(20000 + (getpid() + 31) % 20000);
-    // The cells keep the phase they start in, so the views can be compared with them.
-    options.life.life_end = 0;
+    if (time_scale > 0) {
+      scale_ = time_scale;
+      options.life.time_scale = time_scale;
+    } else {
+      options.life.life_end = 0;
+    }
     std::string warnings;
     if (!room_->Build(rows, options, Now(), &recorder_, warnings)) {
       error = warnings;
@@ -111,7 +117,7 @@ class SimulatedStations {
     return true;
   }
 
-  static double Now() { return static_cast<double>(forms::Application().NowMs()) / 1000.0; }
+  double Now() const { return static_cast<double>(forms::Application().NowMs()) / 1000.0 * scale_; }
   stationsim::LampRoom& room() { return *room_; }
   stationsim::CellModel& Cell(const char* number) {
     stationsim::Address address{};
@@ -130,6 +136,7 @@ class SimulatedStations {
     link_.Serve(0, clock_);
   }
 
+  double scale_ = 1;
   CommandRecorder recorder_;
   std::unique_ptr<stationsim::LampRoom> room_ = std::make_unique<stationsim::LampRoom>();
   stationsim::StationLink link_;
@@ -168,7 +175,8 @@ class BothPrograms : public ::testing::Test {
           << db_.last_error();
     }
     std::string error;
-    ASSERT_TRUE(stations_.Open(workers_, (state_.dir / "hostab.txt").string(), error)) << error;
+    ASSERT_TRUE(stations_.Open(workers_, (state_.dir / "hostab.txt").string(), TimeScale(), error))
+        << error;
     WriteConfig((state_.dir / "ddport.sbp").string());
 
     // The two programs meet on two free loopback ports instead of 4010 and 4011.
@@ -197,6 +205,8 @@ class BothPrograms : public ::testing::Test {
     workstation_ = std::make_unique<lumora::ProgramWindows>();
     workstation_->main_window.Show();
   }
+
+  virtual double TimeScale() const { return 0; }
 
   // What an earlier test in this process left of the programs' globals, back at the start.
   static void ResetCommandState() {
@@ -303,8 +313,7 @@ TEST_F(BothPrograms, StartFromTheLampCardReachesTheCellAndItsNewStateComesBack) 
   ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
   const char* number = "001a02";
   const std::int32_t slot = Slot(number);
-  stations_.Cell(number).EnterPhase(stationsim::CellModel::Phase::Stopped,
-                                    SimulatedStations::Now());
+  stations_.Cell(number).EnterPhase(stationsim::CellModel::Phase::Stopped, stations_.Now());
   ASSERT_TRUE(
       AdvanceUntil([&] { return lumora::CellTable.state[At(slot)] == stationsim::kStateStopped; }));
   lumora::SetCurrentStation(1);
@@ -380,7 +389,7 @@ TEST_F(BothPrograms, EachCellButtonOfTheLampCardBringsItsCellToItsState) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button);
     const std::int32_t slot = Slot(c.number);
-    stations_.Cell(c.number).EnterPhase(c.before, SimulatedStations::Now());
+    stations_.Cell(c.number).EnterPhase(c.before, stations_.Now());
     const std::uint16_t state_before = stations_.Cell(c.number).state_code();
     ASSERT_TRUE(AdvanceUntil([&] { return lumora::CellTable.state[At(slot)] == state_before; }));
     card.EditTN.SetText(c.number);
@@ -447,8 +456,7 @@ TEST_F(BothPrograms, ALampNumberWithACyrillicLetterTakesTheWholeRoadAndBackFromT
   ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
   const std::int32_t slot = Slot(kCyrillicLamp);
   ASSERT_GE(slot, 0);
-  stations_.Cell(kCyrillicLamp)
-      .EnterPhase(stationsim::CellModel::Phase::Stopped, SimulatedStations::Now());
+  stations_.Cell(kCyrillicLamp).EnterPhase(stationsim::CellModel::Phase::Stopped, stations_.Now());
   ASSERT_TRUE(
       AdvanceUntil([&] { return lumora::CellTable.state[At(slot)] == stationsim::kStateStopped; }));
   lumora::SetCurrentStation(3);
@@ -530,7 +538,7 @@ TEST_F(BothPrograms, TheDeviceNumberToolFindsACellAndGivesItANewNumber) {
 TEST_F(BothPrograms, AStartToASilentCellEndsInNoLinkOnTheLampCard) {
   ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
   const char* number = "001a07";
-  const double now = SimulatedStations::Now();
+  const double now = stations_.Now();
   stations_.Cell(number).AddSilence(now, now + 600);
   lumora::TFormSVET& card = workstation_->lamp_card;
   card.EditTN.SetText(number);
@@ -600,7 +608,7 @@ TEST_F(LampRoomCountsTest, OverviewCountsFollowTheSimulatedCells) {
     ExpectCountsOfTheSimulatedCells();
   }
   // Lamps change: one is taken from its cell, one is stopped, one starts charging.
-  const double now = SimulatedStations::Now();
+  const double now = stations_.Now();
   stations_.Cell("001a01").EnterPhase(stationsim::CellModel::Phase::Away, now);
   stations_.Cell("002a04").EnterPhase(stationsim::CellModel::Phase::Stopped, now);
   stations_.Cell("003a08").EnterPhase(stationsim::CellModel::Phase::Charge, now);
@@ -613,7 +621,7 @@ TEST_F(BothPrograms, ASilentCellShowsNoLinkAndTheServerWritesOneLostLinkRow) {
   ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
   const char* number = "002a01";
   const std::int32_t slot = Slot(number);
-  const double now = SimulatedStations::Now();
+  const double now = stations_.Now();
   const double silence_end = now + 180;
   stations_.Cell(number).AddSilence(now, silence_end);
   lumora::SetCurrentStation(2);
@@ -649,14 +657,14 @@ TEST_F(BothPrograms, ASilentCellShowsNoLinkAndTheServerWritesOneLostLinkRow) {
   // The lamp card takes the lost link at its next refresh of the display cycle (60.5 s).
   EXPECT_TRUE(AdvanceUntil([&] { return card.EditWAIT.Text() == lumora::kNoLinkText; }, 61000));
   EXPECT_EQ(db_.QueryValue(lost_rows), "1");
-  ASSERT_LT(SimulatedStations::Now(), silence_end);
+  ASSERT_LT(stations_.Now(), silence_end);
 
   // The cell answers again: its state is back in every view, and the lost link was written
   // only once.
   const std::uint16_t state = stations_.Cell(number).state_code();
   ASSERT_TRUE(AdvanceUntil(
       [&] { return lumora::CellTable.no_link[At(slot)] == 0; },
-      static_cast<std::int64_t>((silence_end - SimulatedStations::Now()) * 1000) + 2 * kPassMs));
+      static_cast<std::int64_t>((silence_end - stations_.Now()) * 1000) + 2 * kPassMs));
   Advance(1000);
   EXPECT_EQ(lumora::CellTable.state[At(slot)], state);
   EXPECT_EQ(lumora::CellTable.fault_bits[At(slot)], 0u);
@@ -738,6 +746,39 @@ TEST_F(BothPrograms, AChangedRecordWrittenFromTheBatteryEditorReachesTheCellAndT
   EXPECT_EQ(db_.QueryValue("SELECT COUNT(*) FROM BATTLOG WHERE TabNum = '001a05'"), "1");
   EXPECT_EQ(db_.QueryValue("SELECT CNOM FROM SMENABATT WHERE TabNum = '001a05'"), "540");
   EXPECT_EQ(db_.QueryValue("SELECT COUNT(*) FROM BATTALL WHERE TabNum = '001a05'"), "1");
+}
+
+// A living lamp room, an hour of the cells' life in a minute.
+class LivingLampRoom : public BothPrograms {
+ protected:
+  double TimeScale() const override { return 60; }
+};
+
+TEST_F(LivingLampRoom, AFinishedChargeIsReportedToTheDatabaseAndShownOnTheLampCard) {
+  ASSERT_NO_FATAL_FAILURE(StartBothPrograms());
+  const char* number = "002a02";
+  stationsim::CellModel& cell = stations_.Cell(number);
+  const std::uint32_t charges_before = cell.charges_done();
+  cell.EnterPhase(stationsim::CellModel::Phase::Charge, stations_.Now());
+  ASSERT_TRUE(AdvanceUntil([&] { return cell.charges_done() > charges_before; }, 600000));
+  // The server asks the cell for its charge report and stores it.
+  const std::string report = "SELECT KZR, CNAK, DATE FROM BATTCHREP WHERE TABNUM = '002a02'";
+  ASSERT_TRUE(AdvanceUntil([&] { return db_.Query(report).size() == 1; }, 2 * kPassMs));
+  const lamptest::TestDatabase::Row row = db_.Query(report)[0];
+  EXPECT_EQ(row[0], std::to_string(cell.charges_done()));
+  EXPECT_NE(row[1], "0");
+
+  // The lamp card reads the report back.
+  lumora::TFormSVET& card = workstation_->lamp_card;
+  card.EditTN.SetText(number);
+  card.Show();
+  card.BitBtn6.Click();  // "Обновить(чт. базы)"
+  Advance(1000);
+  EXPECT_EQ(card.EditKK.Text(), row[0]);
+  EXPECT_EQ(card.EditDAT2.Text(), row[2]);
+  char charge[32];
+  std::snprintf(charge, sizeof charge, "%1.3f", std::stoi(row[1]) * 0.001);
+  EXPECT_EQ(card.EditCNAK.Text(), charge);
 }
 
 }  // namespace
