@@ -50,7 +50,7 @@ stationsim::RequestFrame ParseRequest(const Bytes& d) {
 }
 
 std::string CellNumber(int station, int index) {
-  char text[8];
+  char text[24];
   std::snprintf(text, sizeof text, "%02d%04d", station, index);
   return text;
 }

@@ -71,7 +71,7 @@ struct Command {
   std::int32_t kind = 1;
   std::uint32_t code = 0;
   std::int32_t p1 = 0, p2 = 0, p3 = 0;
-  std::vector<std::uint32_t> values;
+  std::vector<std::uint32_t> values{};
 
   Bytes Datagram() const {
     Bytes b(tolvex::kCommandDatagramSize, 0);

@@ -22,7 +22,7 @@ class MainViewsPictures : public offscreen_test::OffscreenWindows<views_test::Vi
     for (std::int32_t station = 1; station <= 3; ++station) {
       const int cells = station == 1 ? 30 : 8;
       for (int k = 0; k < cells; ++k, ++slot) {
-        char number[8];
+        char number[16];
         std::snprintf(number, sizeof number, "%03d%s", slot + 1, station == 2 ? "bbb" : "aaa");
         AddLamp(slot, number, station, states[k % 10]);
       }

@@ -26,7 +26,9 @@ class DatabaseTest : public ::testing::Test {
     ASSERT_TRUE(db_.connected()) << db_.last_error();
     ASSERT_TRUE(db_.EmptyAllTables()) << db_.last_error();
     forms::Application().SetDialogService(&dialogs_);
-    if (connect_at_start_) ASSERT_TRUE(lumora::ConnectDbConnection("root", "q758"));
+    if (connect_at_start_) {
+      ASSERT_TRUE(lumora::ConnectDbConnection("root", "q758"));
+    }
     lumora::SetStatementObserver([this](std::string_view s) { sent_.emplace_back(s); });
   }
   void TearDown() override {
