@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/calendar_time.h"
+
 namespace lamp {
 namespace {
 
@@ -272,16 +274,7 @@ TEST(DatagramAccess, FieldsPastTheEndReadZeroAndAreNotWritten) {
   EXPECT_EQ(ReadIndNum(shortBuffer), "");
 }
 
-std::tm Local(int year, int month, int day, int hour, int minute, int second) {
-  std::tm t{};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
-  return t;
-}
+using lamptest::CalendarTime;
 
 TEST(DatagramTime, SecondsSince1899WrapAt2036) {
   struct Case {
@@ -289,14 +282,14 @@ TEST(DatagramTime, SecondsSince1899WrapAt2036) {
     std::uint32_t seconds;
   };
   const Case cases[] = {
-      {Local(1899, 12, 30, 0, 0, 0), 0u},
-      {Local(1899, 12, 31, 0, 0, 1), 86401u},
-      {Local(1900, 3, 1, 0, 0, 0), 61u * 86400u},  // 1900 is no leap year
-      {Local(1970, 1, 1, 0, 0, 0), 25569u * 86400u},
-      {Local(2026, 12, 10, 8, 15, 2), 46366u * 86400u + 8 * 3600 + 15 * 60 + 2},
-      {Local(2036, 2, 5, 6, 28, 15), 0xFFFFFFFFu},
-      {Local(2036, 2, 5, 6, 28, 16), 0u},
-      {Local(2036, 2, 5, 6, 28, 17), 1u},
+      {CalendarTime(1899, 12, 30, 0, 0, 0), 0u},
+      {CalendarTime(1899, 12, 31, 0, 0, 1), 86401u},
+      {CalendarTime(1900, 3, 1, 0, 0, 0), 61u * 86400u},  // 1900 is no leap year
+      {CalendarTime(1970, 1, 1, 0, 0, 0), 25569u * 86400u},
+      {CalendarTime(2026, 12, 10, 8, 15, 2), 46366u * 86400u + 8 * 3600 + 15 * 60 + 2},
+      {CalendarTime(2036, 2, 5, 6, 28, 15), 0xFFFFFFFFu},
+      {CalendarTime(2036, 2, 5, 6, 28, 16), 0u},
+      {CalendarTime(2036, 2, 5, 6, 28, 17), 1u},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DatagramTimeOf(c.local), c.seconds) << c.local.tm_year + 1900;
@@ -305,15 +298,15 @@ TEST(DatagramTime, SecondsSince1899WrapAt2036) {
 
 // Fields outside their ranges carry over as mktime has them, and none overflows.
 TEST(DatagramTime, FieldsOutOfRangeCarryOver) {
-  EXPECT_EQ(DatagramTimeOf(Local(2025, 13, 1, 0, 0, 0)),
-            DatagramTimeOf(Local(2026, 1, 1, 0, 0, 0)));
-  EXPECT_EQ(DatagramTimeOf(Local(2026, 0, 1, 0, 0, 0)),
-            DatagramTimeOf(Local(2025, 12, 1, 0, 0, 0)));
-  EXPECT_EQ(DatagramTimeOf(Local(2026, 3, 0, 0, 0, 0)),
-            DatagramTimeOf(Local(2026, 2, 28, 0, 0, 0)));
-  EXPECT_EQ(DatagramTimeOf(Local(2026, 1, 1, 25, 0, 0)),
-            DatagramTimeOf(Local(2026, 1, 2, 1, 0, 0)));
-  std::tm extreme = Local(2026, 1, 1, 0, 0, 0);
+  EXPECT_EQ(DatagramTimeOf(CalendarTime(2025, 13, 1, 0, 0, 0)),
+            DatagramTimeOf(CalendarTime(2026, 1, 1, 0, 0, 0)));
+  EXPECT_EQ(DatagramTimeOf(CalendarTime(2026, 0, 1, 0, 0, 0)),
+            DatagramTimeOf(CalendarTime(2025, 12, 1, 0, 0, 0)));
+  EXPECT_EQ(DatagramTimeOf(CalendarTime(2026, 3, 0, 0, 0, 0)),
+            DatagramTimeOf(CalendarTime(2026, 2, 28, 0, 0, 0)));
+  EXPECT_EQ(DatagramTimeOf(CalendarTime(2026, 1, 1, 25, 0, 0)),
+            DatagramTimeOf(CalendarTime(2026, 1, 2, 1, 0, 0)));
+  std::tm extreme = CalendarTime(2026, 1, 1, 0, 0, 0);
   extreme.tm_mon = std::numeric_limits<int>::max();
   extreme.tm_mday = std::numeric_limits<int>::min();
   extreme.tm_year = std::numeric_limits<int>::max();
@@ -324,7 +317,7 @@ TEST(DatagramTime, FieldsOutOfRangeCarryOver) {
 // seconds, so it wraps at 06:28:16 local time whatever the zone.
 TEST(DatagramTime, MomentsCountLocalSecondsAndWrapIn2036) {
   auto moment = [](int year, int month, int day, int hour, int minute, int second) {
-    std::tm t = Local(year, month, day, hour, minute, second);
+    std::tm t = CalendarTime(year, month, day, hour, minute, second);
     t.tm_isdst = -1;
     return std::mktime(&t);
   };
@@ -336,8 +329,9 @@ TEST(DatagramTime, MomentsCountLocalSecondsAndWrapIn2036) {
 }
 
 TEST(DatagramTime, BackToTheLocalCalendar) {
-  const std::tm cases[] = {Local(1899, 12, 30, 0, 0, 0), Local(2000, 2, 29, 23, 59, 59),
-                           Local(2026, 12, 10, 8, 15, 2), Local(2036, 2, 5, 6, 28, 15)};
+  const std::tm cases[] = {
+      CalendarTime(1899, 12, 30, 0, 0, 0), CalendarTime(2000, 2, 29, 23, 59, 59),
+      CalendarTime(2026, 12, 10, 8, 15, 2), CalendarTime(2036, 2, 5, 6, 28, 15)};
   for (const std::tm& c : cases) {
     const std::tm back = LocalTimeOfDatagram(DatagramTimeOf(c));
     EXPECT_EQ(back.tm_year, c.tm_year);
@@ -347,7 +341,7 @@ TEST(DatagramTime, BackToTheLocalCalendar) {
     EXPECT_EQ(back.tm_min, c.tm_min);
     EXPECT_EQ(back.tm_sec, c.tm_sec);
   }
-  const std::tm thursday = LocalTimeOfDatagram(DatagramTimeOf(Local(2026, 12, 10, 0, 0, 0)));
+  const std::tm thursday = LocalTimeOfDatagram(DatagramTimeOf(CalendarTime(2026, 12, 10, 0, 0, 0)));
   EXPECT_EQ(thursday.tm_wday, 4);
   EXPECT_EQ(thursday.tm_yday, 343);
 }

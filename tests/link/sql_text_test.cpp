@@ -6,19 +6,12 @@
 #include <cstring>
 #include <string>
 
+#include "tests/support/calendar_time.h"
+
 namespace lamp {
 namespace {
 
-std::tm MakeTm(int year, int month, int day, int hour, int minute, int second) {
-  std::tm t{};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
-  return t;
-}
+using lamptest::CalendarTime;
 
 TEST(SqlDateTime, DateIsYearFirstWithTwoDigitMonthAndDay) {
   struct Case {
@@ -27,10 +20,10 @@ TEST(SqlDateTime, DateIsYearFirstWithTwoDigitMonthAndDay) {
     const char* time;
   };
   const Case cases[] = {
-      {MakeTm(2026, 1, 5, 7, 3, 9), "2026-01-05", "07:03:09"},
-      {MakeTm(2026, 12, 31, 23, 59, 59), "2026-12-31", "23:59:59"},
-      {MakeTm(1999, 10, 10, 0, 0, 0), "1999-10-10", "00:00:00"},
-      {MakeTm(10000, 2, 29, 12, 30, 0), "10000-02-29", "12:30:00"},
+      {CalendarTime(2026, 1, 5, 7, 3, 9), "2026-01-05", "07:03:09"},
+      {CalendarTime(2026, 12, 31, 23, 59, 59), "2026-12-31", "23:59:59"},
+      {CalendarTime(1999, 10, 10, 0, 0, 0), "1999-10-10", "00:00:00"},
+      {CalendarTime(10000, 2, 29, 12, 30, 0), "10000-02-29", "12:30:00"},
   };
   for (const Case& c : cases) {
     std::array<char, kSqlDateTextSize> date{};
@@ -64,7 +57,7 @@ TEST(SqlDateTime, NowIsTheLocalDateAndTime) {
 
 TEST(SqlDateTime, SmallBufferIsCutAndTerminated) {
   std::array<char, 5> date{};
-  FormatSqlDate(date, MakeTm(2026, 1, 5, 0, 0, 0));
+  FormatSqlDate(date, CalendarTime(2026, 1, 5, 0, 0, 0));
   EXPECT_STREQ(date.data(), "2026");
 }
 

@@ -29,6 +29,7 @@
 #include "server/workstation_socket.h"
 #include "tests/server/server_state.h"
 #include "tests/server/udp_peer.h"
+#include "tests/support/calendar_time.h"
 
 namespace {
 
@@ -93,14 +94,8 @@ void Parse(const Bytes& b) {
 }
 
 std::time_t LocalMoment(int year, int month, int day, int hour, int minute, int second) {
-  std::tm t{};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
-  t.tm_isdst = -1;
+  std::tm t = lamptest::CalendarTime(year, month, day, hour, minute, second);
+  t.tm_isdst = -1;  // the zone's own rule for that day
   return std::mktime(&t);
 }
 
