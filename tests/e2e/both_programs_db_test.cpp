@@ -1,8 +1,10 @@
 // The server's and the workstation's own code side by side in one process, in virtual time:
 // the server's five forms and the workstation's 14 windows as their programs create them,
-// simulated stations on loopback addresses answering the server, and the private database
-// both programs load WORKER from. The road of one command from the lamp card to the cell
-// and back, the overview counts, a cell that falls silent and a charge-mode record read.
+// simulated stations on loopback addresses answering the server at the moments the
+// application's manual clock gives, and the private database both programs load WORKER from.
+// The road of one command from the lamp card to the cell and back, the overview counts, a
+// cell that falls silent, the charge-mode record read and written, the device-number tool,
+// and a charge report from the cell to the lamp card.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -18,13 +20,10 @@
 #include "link/code_tables.h"
 #include "link/mode_record.h"
 #include "platform/forms/application.h"
-#include "server/cell_registry.h"
 #include "server/database_connection.h"
 #include "server/form_wiring_program.h"
-#include "server/frame_receiver.h"
 #include "server/poll_cycle.h"
 #include "server/station_frame.h"
-#include "server/tick_timing.h"
 #include "server/workstation_link.h"
 #include "simulator/lamp_room.h"
 #include "simulator/station_link.h"
@@ -118,7 +117,6 @@ class SimulatedStations {
   }
 
   double Now() const { return static_cast<double>(forms::Application().NowMs()) / 1000.0 * scale_; }
-  stationsim::LampRoom& room() { return *room_; }
   stationsim::CellModel& Cell(const char* number) {
     stationsim::Address address{};
     std::copy_n(number, 6, address.begin());
@@ -126,7 +124,6 @@ class SimulatedStations {
     EXPECT_NE(cell, nullptr) << number;
     return *cell;
   }
-  const stationsim::LinkCounts& counts() const { return link_.counts(); }
   const std::vector<CellCommand>& commands() const { return recorder_.commands; }
 
  private:
