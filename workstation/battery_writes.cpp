@@ -38,6 +38,18 @@ void AppendValue(lamp::SqlStatement& s, std::int32_t value) {
   s.AppendInt(value);
 }
 
+// " VALUES (" and the quoted date, time and lamp number that a parameter or shift row
+// begins with.
+void AppendRowStart(lamp::SqlStatement& s, std::string_view d, std::string_view t,
+                    std::string_view number) {
+  s.Append(" VALUES (");
+  s.AppendQuoted(d);
+  s.Append(", ");
+  s.AppendQuoted(t);
+  s.Append(", ");
+  s.AppendQuoted(number);
+}
+
 std::string_view View(const char* text) {
   return text != nullptr ? std::string_view(text) : std::string_view();
 }
@@ -98,12 +110,7 @@ void BuildBatteryParamsStatement(lamp::SqlStatement& s, bool history, std::strin
   s.Append(history ? "INSERT INTO " : "REPLACE INTO ");
   s.Append(history ? "BATTLOG" : "BATTPARM");
   s.Append(kBatteryParamsColumns);
-  s.Append(" VALUES (");
-  s.AppendQuoted(d);
-  s.Append(", ");
-  s.AppendQuoted(t);
-  s.Append(", ");
-  s.AppendQuoted(number);
+  AppendRowStart(s, d, t, number);
   for (const int index : kBatteryParamsIndexes) {
     if (index >= 0) {
       AppendValue(s, r[static_cast<std::size_t>(index)]);
@@ -127,12 +134,7 @@ void BuildShiftBatteryStatement(lamp::SqlStatement& s, std::string_view d, std::
   s.Append("REPLACE INTO ");
   s.Append("SMENABATT");
   s.Append(" (Date , Time , TabNum,      Tip , CELL, CNOM, VNOM, \t ST, UCH, BRIG)");
-  s.Append(" VALUES (");
-  s.AppendQuoted(d);
-  s.Append(", ");
-  s.AppendQuoted(t);
-  s.Append(", ");
-  s.AppendQuoted(number);
+  AppendRowStart(s, d, t, number);
   AppendValue(s, r[lamp::kModeTypeAndSwitches]);
   AppendValue(s, r[lamp::kModeCellCount]);
   AppendValue(s, r[lamp::kModeCapacity]);
