@@ -3,7 +3,7 @@
 //   IdCellStatus datagrams, one per station, with a worker list of 6000 lamps, against bare
 //   recvfrom of the same 100 datagrams;
 // - the decoder alone over the same burst, without and with an event in every datagram, and
-//   the number lookups it makes;
+//   the number lookups it makes; one datagram of each other kind on its own;
 // - the five command builders, each sending its datagram, against five bare sendto calls.
 // Every benchmark reports the allocations its measured calls made per iteration: the receive
 // tick, the decoder of a datagram without event and the builders should make none.
@@ -235,6 +235,59 @@ void BM_Decode100CellStatusWithEvents(benchmark::State& state) {
       static_cast<double>(allocations) / static_cast<double>(state.iterations() * kBurst);
 }
 BENCHMARK(BM_Decode100CellStatusWithEvents)->Unit(benchmark::kMicrosecond);
+
+// One datagram of every other kind the decoder handles, each on its own, repeated: what the
+// lamp card, the device-number tool and the battery editor are handed.
+struct NamedDatagram {
+  const char* name;
+  std::vector<std::uint8_t> bytes;
+};
+
+std::vector<NamedDatagram> OtherKinds() {
+  char number[8];
+  bench_support::RoomNumber(7, 1, number);
+  const auto status = [&](std::uint32_t id, std::uint32_t frame_type, std::uint32_t command) {
+    lamp::StatusDatagram d;
+    d.set_id(id);
+    d.set_ind_num_text(number);
+    d.set_answer_frame_type(frame_type);
+    d.set_answer_command(command);
+    return std::vector<std::uint8_t>(d.bytes.begin(), d.bytes.end());
+  };
+  const auto battery = [&](std::uint32_t id) {
+    lamp::BatteryDatagram d;
+    d.set_id(id);
+    d.set_ind_num_text(number);
+    d.data()[lamp::BatteryDatagram::kChargeReportByte] = 5;
+    return std::vector<std::uint8_t>(d.bytes.begin(), d.bytes.end());
+  };
+  return {
+      {"IdPing (keep-alive sent)", status(lamp::IdPing, 0, 0)},
+      {"IdCommandAnswer 0x79/0xA1 (confirms)", status(lamp::IdCommandAnswer, 0x79, 0xA1)},
+      {"IdCommandAnswer 0x79/0xA6", status(lamp::IdCommandAnswer, 0x79, 0xA6)},
+      {"IdCommandAnswer 0x7A/1 (device info)", status(lamp::IdCommandAnswer, 0x7A, 1)},
+      {"IdCapacityData", battery(lamp::IdCapacityData)},
+      {"IdChargeData", battery(lamp::IdChargeData)},
+      {"IdModeRecord", battery(lamp::IdModeRecord)},
+  };
+}
+
+void BM_DecodeOtherKind(benchmark::State& state) {
+  ReceiveRoom& room = Receive();
+  const NamedDatagram kind = OtherKinds().at(static_cast<std::size_t>(state.range(0)));
+  state.SetLabel(kind.name);
+  std::uint64_t allocations = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Drain(room.server_sink);
+    state.ResumeTiming();
+    const std::uint64_t before = AllocationCount();
+    lumora::HandleDatagram(static_cast<std::int32_t>(kind.bytes.size()), kind.bytes.data());
+    allocations += AllocationCount() - before;
+  }
+  ReportAllocations(state, allocations);
+}
+BENCHMARK(BM_DecodeOtherKind)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 
 // Each of the five builders once: five 204-byte datagrams to the server's end.
 void BM_FiveCommandBuilders(benchmark::State& state) {
