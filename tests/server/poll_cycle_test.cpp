@@ -64,19 +64,7 @@ class PollCycleTest : public ::testing::Test {
  protected:
   void SetUp() override {
     using namespace tolvex;
-    server_test::ResetCellRegistry();
-    CellCount = 0;
-    PassCursor.fill(0);
-    PassTick = 0;
-    MissedPingCount = 0;
-    MaxTickTime = 0;
-    WatchdogTickCount = 0;
-    DatabasePingTickCount = 0;
-    kPING = 0;
-    PollingPause = 0;
-    PreparedCommand = PreparedCommandRecord{};
-    PendingStationCommand = PendingStationCommandSlot{};
-    StationLinkCountdown = 0;
+    server_test::ResetPollCycle();
     FrameTag = 1;
     TargetHost = 1;
     std::memset(RequestAddress, 0, sizeof RequestAddress);

@@ -2,7 +2,10 @@
 // Test helpers that put the server's module-level state back between tests.
 #include "platform/net/winsock.h"
 #include "server/cell_registry.h"
+#include "server/poll_cycle.h"
 #include "server/station_frame.h"
+#include "server/tick_timing.h"
+#include "server/workstation_link.h"
 #include "server/workstation_socket.h"
 
 namespace server_test {
@@ -14,6 +17,25 @@ inline void ResetCellRegistry() {
   tolvex::Cells = blank;
   tolvex::PrepareCellRegistry();
   tolvex::InitCellStatistics();
+}
+
+// The registry as above and no cell, then the poll cycle's cursor, counters, watchdogs and
+// command slots at their start values.
+inline void ResetPollCycle() {
+  using namespace tolvex;
+  ResetCellRegistry();
+  CellCount = 0;
+  PassCursor.fill(0);
+  PassTick = 0;
+  MissedPingCount = 0;
+  MaxTickTime = 0;
+  WatchdogTickCount = 0;
+  DatabasePingTickCount = 0;
+  kPING = 0;
+  PollingPause = 0;
+  PreparedCommand = PreparedCommandRecord{};
+  PendingStationCommand = PendingStationCommandSlot{};
+  StationLinkCountdown = 0;
 }
 
 // Closes the workstation socket and, when open, the station socket.
