@@ -183,7 +183,9 @@ TEST_F(CommandSenderTest, EveryBuilderLeavesTheFieldsItDoesNotWrite) {
       }
     }
     for (std::size_t i = 0; i < d.size(); ++i) {
-      if (!written[i]) EXPECT_EQ(d[i], 0xAB) << c.builder << " wrote byte " << i;
+      if (!written[i]) {
+        EXPECT_EQ(d[i], 0xAB) << c.builder << " wrote byte " << i;
+      }
     }
   }
 }

@@ -35,9 +35,8 @@ class ServerPeer {
   std::optional<lamp::CommandDatagram> Next(int timeout_ms = 300) {
     const std::optional<Bytes> data = peer_.Receive(timeout_ms);
     if (!data.has_value()) return std::nullopt;
-    const lamp::CommandDatagram d = server_test::As<lamp::CommandDatagram>(*data);
     if (data->size() != lamp::CommandDatagram::kSize) return std::nullopt;
-    return d;
+    return server_test::As<lamp::CommandDatagram>(*data);
   }
   bool Silent(int timeout_ms = 30) { return !Next(timeout_ms).has_value(); }
 
