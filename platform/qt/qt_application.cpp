@@ -14,6 +14,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 #include "platform/forms/application.h"
@@ -27,6 +28,34 @@ namespace qtpeers {
 namespace {
 
 QtApplicationRunner* current_runner = nullptr;
+
+// Qt does not carry an exception through its event loop: one thrown by a handler (a timer
+// or user input) is caught at the event's delivery, every loop is left, and Run() throws it
+// again to the program entry, which shows it.
+class GuardedApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (...) {
+      if (!pending_) pending_ = std::current_exception();
+      QCoreApplication::exit(1);
+      return false;
+    }
+  }
+
+  void RethrowPending() {
+    if (!pending_) return;
+    std::exception_ptr error = pending_;
+    pending_ = nullptr;
+    std::rethrow_exception(error);
+  }
+
+ private:
+  std::exception_ptr pending_;
+};
 
 // "Text files|*.txt|All|*.*" to "Text files (*.txt);;All (*.*)".
 QString QtFilter(const std::string& filter) {
@@ -210,7 +239,7 @@ struct ModalLoop {
 }  // namespace
 
 struct QtApplicationRunner::Impl {
-  std::unique_ptr<QApplication> app;
+  std::unique_ptr<GuardedApplication> app;
   PeerHost host;
   QtDialogService dialogs;
   QtTrayHost tray;
@@ -269,7 +298,7 @@ struct QtApplicationRunner::Impl {
 };
 
 QtApplicationRunner::QtApplicationRunner(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
-  impl_->app = std::make_unique<QApplication>(argc, argv);
+  impl_->app = std::make_unique<GuardedApplication>(argc, argv);
   impl_->app->setQuitOnLastWindowClosed(false);
   current_runner = this;
   forms::Application().SetDialogService(&impl_->dialogs);
@@ -307,7 +336,9 @@ int QtApplicationRunner::Run() {
   MapForms();
   if (forms::Application().Terminated()) return 0;
   impl_->tick.start(0);
-  return impl_->app->exec();
+  const int result = impl_->app->exec();
+  impl_->app->RethrowPending();
+  return result;
 }
 
 void QtApplicationRunner::ProcessPendingEvents() {
