@@ -151,6 +151,17 @@ class WorkstationLinkTest : public ::testing::Test {
     return ParseSentFrame(*a);
   }
 
+  // Runs the receive tick until a command is pending (at most 50 ticks).
+  void ReceiveUntilCommandPending() {
+    using namespace tolvex;
+    SetWorkstationDatagramHandler(&ParseCommandDatagram);
+    for (int i = 0; i < 50 && PendingStationCommand.code == 0; ++i) {
+      sv_.Timer1Timer();
+      ::usleep(2000);
+    }
+    SetWorkstationDatagramHandler(nullptr);
+  }
+
   Bytes WorkstationDatagram() {
     auto d = workstation_.Receive();
     EXPECT_TRUE(d.has_value());
@@ -253,15 +264,10 @@ TEST_F(WorkstationLinkTest, MonitorLineShowsTheSlot) {
 
 TEST_F(WorkstationLinkTest, DatagramsArriveThroughTheReceiveTick) {
   using namespace tolvex;
-  SetWorkstationDatagramHandler(&ParseCommandDatagram);
   UdpPeer sender;
   sender.SendTo(MonitorSocketLocalPort(),
                 Command{.number = "010aaa", .fabnum = 5, .code = 10}.Datagram());
-  for (int i = 0; i < 50 && PendingStationCommand.code == 0; ++i) {
-    sv_.Timer1Timer();
-    ::usleep(2000);
-  }
-  SetWorkstationDatagramHandler(nullptr);
+  ReceiveUntilCommandPending();
   EXPECT_EQ(PendingStationCommand.code, 10);
   EXPECT_STREQ(PendingStationCommand.address.data(), "010aaa");
   EXPECT_EQ(MonitorWatchdog, 15);
@@ -331,6 +337,12 @@ TEST_F(WorkstationLinkTest, NumberKindStaysUntilTheNextFindOrShow) {
   SentFrame f = DispatchedFrame();
   EXPECT_EQ(f.tag_byte, 0x8B);
   EXPECT_EQ(f.frame_type, 0x7A);
+  // Cell commands carry the tag the last send left, not the kind.
+  for (std::uint32_t code : {0xB09Fu, 163u}) {
+    Parse(Command{.number = "010aaa", .code = code, .p1 = 1}.Datagram());
+    RunPendingCommand();
+    EXPECT_EQ(DispatchedFrame().tag_byte, 0x81) << code;
+  }
   // A kind of 0x12 keeps its low four bits in the header.
   Parse(Command{.number = "010aaa", .kind = 0x12, .code = 257}.Datagram());
   RunPendingCommand();
@@ -535,6 +547,17 @@ TEST_F(WorkstationLinkTest, ReopenRebindsAndFailedBindIsReported) {
   EXPECT_TRUE(MonitorSocket.open);
   SendPing(0xFFF, 0, 0, 0, "010aaa", 0, 0);
   EXPECT_EQ(U32(WorkstationDatagram(), 0), 0xA5CCu);
+
+  // On a fixed port the old socket is closed first, so the port binds again and the
+  // workstation's datagrams still arrive.
+  const std::uint16_t fixed_port = MonitorSocketLocalPort();
+  MonitorEndpoints.bind_port = fixed_port;
+  ASSERT_EQ(OpenMonitorSocket(), 0);
+  EXPECT_EQ(MonitorSocketLocalPort(), fixed_port);
+  UdpPeer sender;
+  sender.SendTo(fixed_port, Command{.number = "010aaa", .code = 10}.Datagram());
+  ReceiveUntilCommandPending();
+  EXPECT_EQ(PendingStationCommand.code, 10);
 
   UdpPeer occupant;
   MonitorEndpoints.bind_port = occupant.port();
