@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@
 #include "server/station_frame.h"
 #include "server/worker_table.h"
 #include "server/workstation_link.h"
+#include "simulator/station_codec.h"
+#include "tests/server/server_state.h"
+#include "tests/server/udp_peer.h"
 
 namespace {
 
@@ -123,10 +127,29 @@ TEST_F(ServiceActionsTest, CommandsArePreparedForTheNextPollTick) {
 }
 
 TEST_F(ServiceActionsTest, StatusPollByHandGoesToTheTypedNumber) {
+  using namespace tolvex;
+  using server_test::Bytes;
+  server_test::UdpPeer station;
+  HostTable[0] = HostEntry{.StationNumber = 4, .Port = station.port(), .AddressText = "127.0.0.1"};
+  HostCount = 1;
+  TargetHost = 4;
+  SetStationSocketPort(0);
+  ASSERT_EQ(OpenStationSocket(), 0);
   sv_.EditIDN.SetText("042ccc");
-  sv_.Edit14.SetText("3502");
+  sv_.Edit14.SetText("3a0c");
   sv_.BitBtn4Click();
-  EXPECT_STREQ(tolvex::RequestAddress, "042ccc");
+  const std::optional<Bytes> sent = station.Receive();
+  server_test::CloseStationSocket();
+  SetStationSocketPort(kStationPort);
+  HostCount = 0;
+  EXPECT_STREQ(RequestAddress, "042ccc");
+  ASSERT_TRUE(sent.has_value());
+  stationsim::RequestFrame request;
+  ASSERT_EQ(stationsim::ParseRequestFrame(*sent, request), stationsim::RequestParse::kOk);
+  EXPECT_EQ(request.frame_type, 0xC1);
+  EXPECT_STREQ(request.address, "042ccc");
+  EXPECT_EQ(Bytes(request.payload.begin(), request.payload.begin() + request.payload_size),
+            (Bytes{0x92, 0x80, 7, 0, 0, 0x0C, 0x3A}));
 }
 
 TEST_F(ServiceActionsTest, CellAndLossListsShowTheNumberBareAndPadded) {
