@@ -69,6 +69,7 @@ TEST_F(LiveEventsTest, RowsShowCodeTextFaultCodeAndNoAnswer) {
       {0x5001, 0, 0, "5001", "КОНТРОЛЬ СОСТОЯНИЯ", "", "", forms::clBlack},
       {0x3003, 0, 0, "3003", "", "", "", forms::clBlue},
       {0xabc, 0x12345, 0x7F0008, "abc", "", "23450008", "", forms::clBlack},
+      {0x1001, 0, 0xC0, "1001", "АВАРИЯ ПИТАНИЯ", "C0", "", forms::clRed},
   };
   for (const Case& c : cases) {
     const forms::TListItem& row = Add(c.code, c.mode_error_bits, c.fault_bits);
@@ -82,7 +83,7 @@ TEST_F(LiveEventsTest, RowsShowCodeTextFaultCodeAndNoAnswer) {
     EXPECT_EQ(FontOf(4), forms::clRed);
     for (int column : {1, 3, 5}) EXPECT_EQ(FontOf(column), forms::clBlack) << column;
   }
-  EXPECT_EQ(events_.LV1.Items().Count(), 7);
+  EXPECT_EQ(events_.LV1.Items().Count(), 8);
 }
 
 TEST_F(LiveEventsTest, TheTimeColumnShowsTheDatagramsLocalTime) {
