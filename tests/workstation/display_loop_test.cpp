@@ -142,10 +142,19 @@ TEST_F(DisplayLoopTest, SummaryLampsTurnRedForAnyFaultOrLostLink) {
   EXPECT_EQ(overview_.Edit1.Color(), forms::clSilver);
   ViewsTest::AddLamp(0, "001aaa", 1, 9);
   ViewsTest::AddLamp(1, "002aaa", 2, 9);
+  // Slots of station 0 belong to no station: they light no lamp and keep their no-link flags.
+  ViewsTest::AddLamp(2, "003aaa", 0, 9);
+  CellTable.fault_bits[2] = 0x800;
+  CellTable.link_age[2] = 41;
+  ViewsTest::AddLamp(3, "004aaa", 0, 9);
+  CellTable.fault_bits[3] = 0x800;
+  CellTable.no_link[3] = 1;
   RunDisplayTick();
   for (forms::TEdit* lamp : {&overview_.Edit1, &overview_.Edit2, &overview_.Edit3}) {
     EXPECT_EQ(lamp->Color(), 0x008000u);
   }
+  EXPECT_EQ(CellTable.no_link[2], 0);
+  EXPECT_EQ(CellTable.no_link[3], 1);
   CellTable.fault_bits[0] = 0x800;
   RunDisplayTick();
   EXPECT_EQ(overview_.Edit1.Color(), 0x0000FFu);

@@ -100,15 +100,23 @@ TEST_F(StationViewTest, ExtraParametersOpensTheLampCardBesideTheMainWindow) {
   EXPECT_EQ(card_.EditTN.Text(), "001aaa");
   EXPECT_TRUE(LampCardReloadFlag);
 
-  LampCardReloadFlag = false;
-  card_.ListView1.Items().Add();
-  card_.EditFIO.SetText("Иванов");
-  station_.EditINDN.SetText("7");
-  station_.BitBtn1.Click();
-  EXPECT_EQ(card_.EditTN.Text(), "7");
-  EXPECT_FALSE(LampCardReloadFlag);
-  EXPECT_EQ(card_.ListView1.Items().Count(), 0);
-  EXPECT_EQ(card_.EditFIO.Text(), "");
+  // Two characters or more reload the card; shorter numbers blank it. A Cyrillic letter is
+  // one character.
+  struct Case {
+    const char* number;
+    bool reloads;
+  };
+  for (const Case& c : {Case{"12", true}, Case{"7", false}, Case{"Ж", false}}) {
+    LampCardReloadFlag = false;
+    card_.ListView1.Items().Add();
+    card_.EditFIO.SetText("Иванов");
+    station_.EditINDN.SetText(c.number);
+    station_.BitBtn1.Click();
+    EXPECT_EQ(card_.EditTN.Text(), c.number);
+    EXPECT_EQ(LampCardReloadFlag, c.reloads) << c.number;
+    EXPECT_EQ(card_.ListView1.Items().Count(), 0);
+    EXPECT_EQ(card_.EditFIO.Text(), "");
+  }
 }
 
 TEST_F(StationViewTest, EventsAndLogButtonsShowTheirWindows) {
