@@ -119,6 +119,30 @@ TEST_F(BatteryEditorDb, UnconfirmedChangeWritesNothing) {
   EXPECT_EQ(db_.QueryValue("SELECT COUNT(*) FROM BATTPARM"), "0");
 }
 
+// The change confirmed on the tick that brings the window to 2: the last tick reports no
+// answer and unchecks "Смена батареи" before it stores, so only the record itself is written.
+TEST_F(BatteryEditorDb, ChangeConfirmedOnTheLastTickStoresTheRecordWithoutTheChange) {
+  editor_.CheckSMB.SetChecked(true);
+  editor_.BitBtn3.Click();
+  Tick();
+  SetLastAnswerCommand(kModeRecordAnswer);
+  while (ModeWriteWindow > 3) Tick();
+  SetLastAnswerCommand(kBatteryChangeAnswer);
+  Tick();
+  ASSERT_EQ(ModeWriteWindow, 2);
+  EXPECT_EQ(ModeWriteState, kModeWriteConfirmed);
+  EXPECT_TRUE(sent_.empty());
+  Tick();
+  EXPECT_EQ(ModeWriteState, kModeWriteStored);
+  EXPECT_EQ(editor_.Edit1.Text(), "Нет ответа");
+  EXPECT_FALSE(editor_.CheckSMB.Checked());
+  EXPECT_EQ(db_.QueryValue("SELECT COUNT(*) FROM BATTPARM"), "1");
+  EXPECT_EQ(db_.QueryValue("SELECT COUNT(*) FROM BATTLOG"), "1");
+  EXPECT_EQ(db_.QueryValue("SELECT COUNT(*) FROM SMENABATT"), "0");
+  EXPECT_EQ(db_.QueryValue("SELECT COUNT(*) FROM BATTALL"), "0");
+  EXPECT_FALSE(SentStarting("UPDATE  BATTCHREP"));
+}
+
 TEST_F(BatteryEditorDb, ReadFromDatabaseAndDatabaseOnlyButton) {
   editor_.CheckSMB.SetChecked(true);
   editor_.BitBtn6.Click();

@@ -524,15 +524,25 @@ TEST_F(BatteryEditorLinkTest, ReadFromDeviceTakesRepliesInsideItsWindow) {
   EXPECT_EQ(editor_.EditACC.Text(), "3.00");
   ASSERT_EQ(on_card.size(), 1u);
 
-  for (int i = 0; i < 6; ++i) Tick();
+  // A reply does not close the window: one on its last tick is taken too.
+  for (int i = 0; i < 5; ++i) Tick();
+  ASSERT_EQ(ModeReadWindow, 1);
+  lamp::ModeDisplayRecord second = sent_record;
+  second[0] = 400;
+  lamp::PackModeRecord(second, std::span<std::uint8_t, 48>(data.data(), 48));
+  HandleModeRecordReply(-1, data.data());
+  EXPECT_EQ(ModeFormRecord, second);
+  EXPECT_EQ(editor_.EditACC.Text(), "4.00");
+
+  Tick();
   EXPECT_EQ(ModeReadWindow, 0);
   lamp::ModeDisplayRecord later = sent_record;
   later[0] = 500;
   lamp::PackModeRecord(later, std::span<std::uint8_t, 48>(data.data(), 48));
   HandleModeRecordReply(-1, data.data());
   EXPECT_EQ(editor_.EditACC.Text(), "5.00");  // shown ...
-  EXPECT_EQ(ModeFormRecord[0], 300);          // ... but not taken
-  EXPECT_EQ(on_card.size(), 2u);
+  EXPECT_EQ(ModeFormRecord[0], 400);          // ... but not taken
+  EXPECT_EQ(on_card.size(), 3u);
 }
 
 }  // namespace
