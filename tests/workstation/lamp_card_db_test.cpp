@@ -118,4 +118,17 @@ TEST_F(LampCardDbTest, LostConnectionOpensTheConnectWindow) {
   EXPECT_EQ(connect_.Top(), 180);
 }
 
+// A worker read that fails on a live connection counts as no database as well.
+TEST_F(LampCardDbTest, FailedWorkerReadOpensTheConnectWindow) {
+  Exec("INSERT INTO WORKER (TABNUM, FAMILE, ST) VALUES ('101abc', 'Петров', 3)");
+  ASSERT_TRUE(db_.Execute("RENAME TABLE WORKER TO WORKER_AWAY"));
+  const std::int32_t result = LoadWorkerCard("101abc");
+  Reread("101abc");
+  ASSERT_TRUE(db_.Execute("RENAME TABLE WORKER_AWAY TO WORKER"));
+  EXPECT_EQ(result, -5);
+  EXPECT_TRUE(connect_.Visible());
+  EXPECT_EQ(dialogs_.shown.size(), 2u);  // one error box per failed statement
+  EXPECT_EQ(sent_.size(), 2u);           // and the card reads nothing more
+}
+
 }  // namespace
