@@ -12,9 +12,10 @@ namespace tolvex {
 extern MYSQL* DatabaseHandle;
 
 // Connects to "zuvurov" on `host` (port 0, no socket name, no flags) with a connection
-// object of lamp::NewDatabaseHandle (cp1251, the library's own reconnect). An existing
-// connection is closed first. Returns 0 when connected; 1 when not, after listing "connect
-// ERR" and showing the error window; DatabaseHandle is then null.
+// object of lamp::NewDatabaseHandle (cp1251, the library's own reconnect and timeouts). An
+// existing connection is closed first. Returns 0 when connected; 1 when not (a host that
+// does not answer included), after listing "connect ERR" and showing the error window;
+// DatabaseHandle is then null.
 int ConnectDatabase(const char* host, const char* login, const char* password);
 
 // Closes the connection (exit, tests); DatabaseHandle becomes null.

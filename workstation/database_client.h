@@ -37,7 +37,7 @@ using lamp::FormatSqlTime;
 
 // Connects to "zuvurov" on the local machine (port 0, no socket name, no flags) as login
 // with password (8-bit text), with a connection object of lamp::NewDatabaseHandle (cp1251,
-// the library's own reconnect). A connection still open is closed first.
+// the library's own reconnect and timeouts). A connection still open is closed first.
 // Returns true when connected; DbConnection is null otherwise.
 bool ConnectDbConnection(const char* login, const char* password);
 // Closes the connection (program end, tests); DbConnection becomes null.
