@@ -1,6 +1,7 @@
 #include "server/database_connection.h"
 
 #include "link/cp1251.h"
+#include "link/database_options.h"
 #include "server/database_writer.h"
 
 namespace tolvex {
@@ -15,10 +16,9 @@ int ConnectDatabase(const char* host, const char* login, const char* password) {
   // A new connection object each time: re-initialising a live one would leak its socket and
   // buffers, and a failed connect must not leave its object behind either.
   CloseDatabase();
-  MYSQL* handle = mysql_init(nullptr);
+  MYSQL* handle = lamp::NewDatabaseHandle();
   if (handle != nullptr) {
-    mysql_options(handle, MYSQL_SET_CHARSET_NAME, kDatabaseCharset);
-    if (mysql_real_connect(handle, host, login, password, kDatabaseName, 0, nullptr, 0) ==
+    if (mysql_real_connect(handle, host, login, password, lamp::kDatabaseName, 0, nullptr, 0) ==
         nullptr) {
       mysql_close(handle);
       handle = nullptr;

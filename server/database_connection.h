@@ -11,14 +11,11 @@ namespace tolvex {
 
 extern MYSQL* DatabaseHandle;
 
-// The database every connection opens.
-inline constexpr const char* kDatabaseName = "zuvurov";
-// The character set declared for the connection: the server keeps 8-bit text in cp1251.
-inline constexpr const char* kDatabaseCharset = "cp1251";
-
-// Connects to "zuvurov" on `host` (port 0, no socket name, no flags). An existing connection
-// is closed first. Returns 0 when connected; 1 when not, after listing "connect ERR" and
-// showing the error window; DatabaseHandle is then null.
+// Connects to "zuvurov" on `host` (port 0, no socket name, no flags) with a connection
+// object of lamp::NewDatabaseHandle (cp1251, the library's own reconnect and timeouts). An
+// existing connection is closed first. Returns 0 when connected; 1 when not (a host that
+// does not answer included), after listing "connect ERR" and showing the error window;
+// DatabaseHandle is then null.
 int ConnectDatabase(const char* host, const char* login, const char* password);
 
 // Closes the connection (exit, tests); DatabaseHandle becomes null.

@@ -58,7 +58,7 @@ bool ReadWorkerFile(const std::string& path, std::vector<WorkerRow>& rows, std::
 
 bool ReadWorkerDatabase(const DatabaseLogin& login, std::vector<WorkerRow>& rows,
                         std::string& error) {
-  MYSQL* handle = mysql_init(nullptr);
+  MYSQL* handle = lamp::NewDatabaseHandle();
   if (handle == nullptr) {
     error = "out of memory for a database connection";
     return false;

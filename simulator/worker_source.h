@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "link/database_options.h"
 #include "simulator/lamp_room.h"
 
 namespace stationsim {
@@ -20,13 +21,14 @@ struct DatabaseLogin {
   std::string host = "localhost";
   std::string user = "root";
   std::string password = "q758";
-  std::string database = "zuvurov";
+  std::string database = lamp::kDatabaseName;
   // Empty: the client library's default (MYSQL_UNIX_PORT when set).
   std::string socket;
 };
 
-// Reads TABNUM and ST of every WORKER row, in the table's row order. A NULL or empty ST
-// gives station 0 (the lamp belongs to no station).
+// Reads TABNUM and ST of every WORKER row, in the table's row order, over a connection with
+// the programs' options (cp1251 text, their timeouts). A NULL or empty ST gives station 0
+// (the lamp belongs to no station).
 bool ReadWorkerDatabase(const DatabaseLogin& login, std::vector<WorkerRow>& rows,
                         std::string& error);
 

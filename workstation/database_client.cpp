@@ -4,6 +4,7 @@
 #include <string>
 
 #include "link/cp1251.h"
+#include "link/database_options.h"
 #include "platform/forms/application.h"
 #include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
@@ -59,11 +60,10 @@ bool ConnectDbConnection(const char* login, const char* password) {
   // A new connection object each time: initialising a live one again would leak its socket
   // and buffers, and a failed connect must not leave its object behind either.
   CloseDbConnection();
-  MYSQL* handle = mysql_init(nullptr);
+  MYSQL* handle = lamp::NewDatabaseHandle();
   if (handle == nullptr) return false;
-  mysql_options(handle, MYSQL_SET_CHARSET_NAME, kDatabaseCharset);
-  if (mysql_real_connect(handle, kDatabaseHost, login, password, kDatabaseName, 0, nullptr, 0) ==
-      nullptr) {
+  if (mysql_real_connect(handle, kDatabaseHost, login, password, lamp::kDatabaseName, 0, nullptr,
+                         0) == nullptr) {
     mysql_close(handle);
     return false;
   }

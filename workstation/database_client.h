@@ -23,9 +23,6 @@ namespace lumora {
 // The one connection of the program; null at start and after a failed connect.
 extern MYSQL* DbConnection;
 
-inline constexpr const char* kDatabaseName = "zuvurov";
-// The connection declares the code page the workstation's 8-bit text is in.
-inline constexpr const char* kDatabaseCharset = "cp1251";
 // What LoadWorkerCard returns when there is no connection or its statement failed.
 inline constexpr std::int32_t kNoDatabase = -5;
 
@@ -39,12 +36,14 @@ using lamp::FormatSqlDate;
 using lamp::FormatSqlTime;
 
 // Connects to "zuvurov" on the local machine (port 0, no socket name, no flags) as login
-// with password (8-bit text). A connection still open is closed first. Returns true when
-// connected; DbConnection is null otherwise.
+// with password (8-bit text), with a connection object of lamp::NewDatabaseHandle (cp1251,
+// the library's own reconnect and timeouts). A connection still open is closed first.
+// Returns true when connected; DbConnection is null otherwise.
 bool ConnectDbConnection(const char* login, const char* password);
 // Closes the connection (program end, tests); DbConnection becomes null.
 void CloseDbConnection();
-// The 10 s keep-alive: pings an open connection, ignoring the result.
+// The 10 s keep-alive: pings an open connection (which connects a lost one again), ignoring
+// the result.
 void PingDbConnection();
 
 // The message box of a failed statement: "Error #: " code "\r" "Message: " text (UTF-8).

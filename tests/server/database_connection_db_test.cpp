@@ -1,6 +1,7 @@
 // The server's database connection against the real MariaDB server.
 #include "server/database_connection.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,10 +10,18 @@
 
 #include "server/database_writer.h"
 #include "server/error_window.h"
+#include "server/poll_cycle.h"
+#include "server/service_window.h"
 #include "tests/support/test_database.h"
 
 namespace tolvex {
 namespace {
+
+using Rows = std::vector<lamptest::TestDatabase::Row>;
+
+void AddTestEvent(std::string_view number) {
+  AddEvent(number, 1, 0x3000, 0, 0, 0, 0, 0, 0, 0, -1, 0, -1, -1, 0, 0, 0);
+}
 
 class ConnectionDb : public ::testing::Test {
  protected:
@@ -67,7 +76,7 @@ TEST_F(ConnectionDb, EightBitTextIsStoredAsCp1251) {
   const std::string number =
       "\xC0\xC1\xC2"
       "123";  // "АБВ123" in cp1251
-  AddEvent(number, 1, 0x3000, 0, 0, 0, 0, 0, 0, 0, -1, 0, -1, -1, 0, 0, 0);
+  AddTestEvent(number);
   EXPECT_EQ(db.QueryValue("SELECT HEX(TabNum) FROM event"), "C0C1C2313233");
   EXPECT_EQ(db.QueryValue("SELECT TabNum FROM event"), number);
   EXPECT_EQ(db.QueryValue("SELECT TabNum = CONVERT(_utf8mb4 'АБВ123' USING cp1251) FROM event"),
@@ -102,6 +111,53 @@ TEST_F(ConnectionDb, ReconnectingReplacesTheOldConnection) {
   CloseDatabase();
   EXPECT_EQ(DatabaseHandle, nullptr);
   EXPECT_EQ(OtherConnections(0), 0);
+}
+
+// The database restarts under the running server: the row written while it is away is lost
+// and listed, and the next statement connects again by itself, still in cp1251.
+TEST_F(ConnectionDb, StatementsWriteAgainAfterTheDatabaseRestarts) {
+  ASSERT_EQ(ConnectDatabase("localhost", "root", "q758"), 0);
+  AddTestEvent("010aaa");
+  ASSERT_EQ(db.QueryValue("SELECT COUNT(*) FROM event"), "1");
+  {
+    lamptest::DatabaseServerOutage outage;
+    ASSERT_TRUE(outage.stopped());
+    AddTestEvent("020aaa");
+    const std::vector<std::string> lines = window.ListBox1.Items().Items();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_THAT(lines[0],
+                ::testing::MatchesRegex("Error kod= [1-9A-F][0-9A-F]* \\([1-9][0-9]*\\)"));
+    EXPECT_FALSE(lines[1].empty());
+    EXPECT_EQ(lines[2], "AddEvent");
+    EXPECT_TRUE(window.Visible());
+    ASSERT_TRUE(outage.End());
+  }
+  // The restarted server loaded its tables afresh: only the row written after it is there.
+  AddTestEvent(
+      "\xC0\xC1\xC2"
+      "123");  // "АБВ123" in cp1251
+  EXPECT_EQ(window.ListBox1.Items().Count(), 3);
+  EXPECT_EQ(db.Query("SELECT HEX(TabNum) FROM event"), (Rows{{"C0C1C2313233"}}));
+  EXPECT_NE(DatabaseHandle, nullptr);
+}
+
+// The ten-minute ping fails while the database is away and finds it again once it is back.
+TEST_F(ConnectionDb, PingConnectsAgainAfterTheDatabaseRestarts) {
+  TFormSV service;
+  kPING = 0;
+  ASSERT_EQ(ConnectDatabase("localhost", "root", "q758"), 0);
+  {
+    lamptest::DatabaseServerOutage outage;
+    ASSERT_TRUE(outage.stopped());
+    service.Timer4Timer();
+    // The ping was made and failed.
+    EXPECT_THAT(service.Edit2.Text(), ::testing::MatchesRegex("[1-9A-F][0-9A-F]* 0  0"));
+    ASSERT_TRUE(outage.End());
+  }
+  service.Timer4Timer();
+  EXPECT_EQ(service.Edit2.Text(), "0 0  1");
+  EXPECT_EQ(QueryOnServerConnection("SELECT @@character_set_client"), "cp1251");
+  EXPECT_TRUE(window.ListBox1.Items().Items().empty());
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "tests/support/test_database.h"
 
 namespace {
@@ -22,6 +25,25 @@ TEST(WorkerDatabase, ReadsTheLampsAndTheirStationsInRowOrder) {
   EXPECT_EQ(rows[0].station, 4);
   EXPECT_EQ(rows[2].station, 0);
   EXPECT_STREQ(rows[3].tabnum.data(), "001aaa");
+  ASSERT_TRUE(db.EmptyTables({"WORKER"}));
+}
+
+// A lamp number with Cyrillic letters arrives as the server keys it: six cp1251 bytes.
+TEST(WorkerDatabase, ACyrillicLampNumberArrivesInCp1251) {
+  lamptest::TestDatabase db;
+  ASSERT_TRUE(db.connected()) << db.last_error();
+  ASSERT_TRUE(db.EmptyTables({"WORKER"})) << db.last_error();
+  const std::string number =
+      "\xC0\xC1\xC2"
+      "123";  // "АБВ123" in cp1251
+  ASSERT_TRUE(db.Execute("INSERT INTO WORKER (TABNUM, ST) VALUES (\"" + number + "\", 7)"))
+      << db.last_error();
+  std::vector<stationsim::WorkerRow> rows;
+  std::string error;
+  ASSERT_TRUE(stationsim::ReadWorkerDatabase(stationsim::DatabaseLogin{}, rows, error)) << error;
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(std::string(rows[0].tabnum.data()), number);
+  EXPECT_EQ(rows[0].station, 7);
   ASSERT_TRUE(db.EmptyTables({"WORKER"}));
 }
 

@@ -1,10 +1,36 @@
 #include "tests/support/test_database.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <string>
+
+#include "link/database_options.h"
 
 namespace lamptest {
 
 namespace {
+
+// Runs scripts/db with an action on the private server's directory; true when it succeeded.
+// The script gets only the standard streams: a server it starts outlives this test and must
+// hold none of the test's sockets.
+bool RunDatabaseScript(const char* action) {
+  const std::string script = std::string(LAMP_SOURCE_DIR) + "/scripts/db";
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    close_range(3, ~0U, 0);
+    execl(script.c_str(), script.c_str(), action, LAMP_TEST_DB_DIR, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 constexpr const char* kTables[] = {"WORKER",    "event",    "statcell",   "accumch",
                                    "battchrep", "accumdis", "battdisrep", "BATTALL",
@@ -16,13 +42,12 @@ TestDatabase::TestDatabase() {
 #ifdef LAMP_TEST_DB_SOCKET
   setenv("MYSQL_UNIX_PORT", LAMP_TEST_DB_SOCKET, 0);
 #endif
-  MYSQL* handle = mysql_init(nullptr);
+  MYSQL* handle = lamp::NewDatabaseHandle();
   if (handle == nullptr) {
     last_error_ = "mysql_init failed";
     return;
   }
-  mysql_options(handle, MYSQL_SET_CHARSET_NAME, "cp1251");
-  if (mysql_real_connect(handle, "localhost", "root", "q758", "zuvurov", 0, nullptr, 0) ==
+  if (mysql_real_connect(handle, "localhost", "root", "q758", lamp::kDatabaseName, 0, nullptr, 0) ==
       nullptr) {
     last_error_ = "connect: " + std::to_string(mysql_errno(handle)) + " " + mysql_error(handle);
     mysql_close(handle);
@@ -96,6 +121,17 @@ bool TestDatabase::EmptyAllTables() {
   bool ok = true;
   for (const char* table : kTables) ok = EmptyTables({table}) && ok;
   return ok;
+}
+
+DatabaseServerOutage::DatabaseServerOutage() : stopped_(RunDatabaseScript("stop")) {}
+
+DatabaseServerOutage::~DatabaseServerOutage() {
+  if (stopped_) End();
+}
+
+bool DatabaseServerOutage::End() {
+  stopped_ = false;
+  return RunDatabaseScript("start");
 }
 
 }  // namespace lamptest

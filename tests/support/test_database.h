@@ -2,7 +2,8 @@
 // A connection to the tests' private MariaDB server (scripts/db), for tests that check what
 // the programs wrote or prepare what they read. It connects the way the programs do: the
 // local machine, port 0, no socket name, so the client library takes the socket from
-// MYSQL_UNIX_PORT. Text travels as cp1251, as the programs' own connections declare.
+// MYSQL_UNIX_PORT, and the programs' connection options (cp1251 text, reconnect after a
+// restart of the server).
 #include <mysql.h>
 
 #include <initializer_list>
@@ -48,6 +49,27 @@ class TestDatabase {
  private:
   MYSQL* handle_ = nullptr;
   std::string last_error_;
+};
+
+// The private server stopped for as long as this lives, for tests of what the programs do
+// while the database is away and after it is back. scripts/db stops and starts it on its own
+// directory, so it comes back at the same socket for the tests that follow; its start loads
+// the schema afresh, so every table is empty afterwards.
+class DatabaseServerOutage {
+ public:
+  DatabaseServerOutage();
+  // Starts the server again unless End() did.
+  ~DatabaseServerOutage();
+  DatabaseServerOutage(const DatabaseServerOutage&) = delete;
+  DatabaseServerOutage& operator=(const DatabaseServerOutage&) = delete;
+
+  // Whether the stop succeeded: the server is not running.
+  bool stopped() const { return stopped_; }
+  // Starts the server again; true when it answers.
+  bool End();
+
+ private:
+  bool stopped_ = false;
 };
 
 }  // namespace lamptest

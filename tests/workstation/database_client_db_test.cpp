@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "link/cp1251.h"
 #include "platform/forms/application.h"
+#include "tests/support/test_database.h"
 #include "tests/workstation/workstation_db_fixture.h"
 #include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
@@ -231,6 +233,34 @@ TEST_F(DatabaseClientDb, PingKeepsTheConnection) {
   EXPECT_NE(DbConnection, nullptr);
   EXPECT_EQ(LoadWorkerList(), 0);
   EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+// The database restarts while the workstation runs: the read made while it is away shows its
+// error and changes nothing, and the next read connects again by itself, still in cp1251.
+TEST_F(DatabaseClientDb, ReadsAgainAfterTheDatabaseRestarts) {
+  Exec(
+      "INSERT INTO WORKER (TABNUM, FAMILE, NAME, PATRON) VALUES ('010aaa', 'Петров', 'Пётр', "
+      "'Петрович')");
+  Connect();
+  ASSERT_EQ(LoadWorkerCard("010aaa"), 1);
+  {
+    lamptest::DatabaseServerOutage outage;
+    ASSERT_TRUE(outage.stopped());
+    card_.EditFIO.SetText("kept");
+    EXPECT_EQ(LoadWorkerCard("010aaa"), kNoDatabase);
+    EXPECT_EQ(card_.EditFIO.Text(), "kept");
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_THAT(dialogs_.shown[0].text,
+                ::testing::MatchesRegex("Error #: [1-9][0-9]*\rMessage: .+"));
+    ASSERT_TRUE(outage.End());
+  }
+  // The restarted server loaded its tables afresh.
+  Exec(
+      "INSERT INTO WORKER (TABNUM, FAMILE, NAME, PATRON) VALUES ('010aaa', 'Щукин', 'Ёж', "
+      "'Эдуардович')");
+  EXPECT_EQ(LoadWorkerCard("010aaa"), 1);
+  EXPECT_EQ(card_.EditFIO.Text(), "Щукин Ёж Эдуардович");
+  EXPECT_EQ(dialogs_.shown.size(), 1u);
 }
 
 }  // namespace
