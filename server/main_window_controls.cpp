@@ -53,7 +53,7 @@ void TForm1::BitBtn4Click() {
   const int answer = forms::Application().MessageBox("Вы уверены?", "Выход", forms::MB_YESNO);
   if (answer != forms::IDYES) return;
   AppendServerReport("Exit  Programm");
-  AddServerEvent(kServerEventStopped);
+  AddServerEvent(lamp::EventServerStopped);
   EndProgram();
 }
 

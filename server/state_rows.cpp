@@ -3,6 +3,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "link/code_tables.h"
 #include "server/cell_registry.h"
 #include "server/config_window.h"
 #include "server/database_writer.h"
@@ -55,11 +56,11 @@ void WriteEventRows() {
   for (int i = 0; i < count; ++i) {
     const PaddedCellNumber number = PadCellNumber(Cells.TABNUM[i]);
     if (!CellAnswers(i)) {
-      AddEvent(number.data(), 0, EventStateNoLink, 0, 0x8000, 0, Cells.ST[i], Cells.UCH[i],
-               Cells.BRIG[i], Cells.WTBNUM[i], -1, 0, 0, 0, 0, 0, 0);
+      AddEvent(number.data(), 0, lamp::EventStateNoLink, 0, lamp::kFaultNoAnswer, 0, Cells.ST[i],
+               Cells.UCH[i], Cells.BRIG[i], Cells.WTBNUM[i], -1, 0, 0, 0, 0, 0, 0);
       continue;
     }
-    const std::int32_t code = Cells.PSTAT[i] != 0 ? EventStateCheck : EventStateFree;
+    const std::int32_t code = Cells.PSTAT[i] != 0 ? lamp::EventStateCheck : lamp::EventStateFree;
     AddEvent(number.data(), Cells.FabNum[i], code, 0, Cells.NSP1[i], Cells.NSP2[i], Cells.ST[i],
              Cells.UCH[i], Cells.BRIG[i], Cells.WTBNUM[i], -1, Cells.PSTAT[i], Cells.PARM1[i],
              Cells.PARM2[i], 0, 0, 0);

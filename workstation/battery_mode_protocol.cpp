@@ -7,6 +7,7 @@
 #include <string>
 
 #include "link/cp1251.h"
+#include "link/station_frame.h"
 #include "platform/forms/application.h"
 #include "workstation/battery_editor.h"
 #include "workstation/battery_writes.h"
@@ -209,10 +210,11 @@ void TFormBAT::Timer1Timer() {
   }
   if (ModeWriteWindow > 0) {
     if (ModeWriteState == kModeWriteConfirmed) StoreConfirmedRecord(*this);
-    if (ModeWriteState == kModeWriteChangeSent && LastAnswerCommand == kBatteryChangeAnswer) {
+    if (ModeWriteState == kModeWriteChangeSent &&
+        LastAnswerCommand == lamp::StationCmdBatteryChange) {
       ModeWriteState = kModeWriteConfirmed;
     }
-    if (LastAnswerCommand == kModeRecordAnswer) {
+    if (LastAnswerCommand == lamp::StationCmdModeWrite) {
       LastAnswerCommand = 0;
       if (CheckSMB.Checked()) {
         CopyCp1251(EditTN, ModeFormNumber, kModeFormNumberLength);

@@ -9,6 +9,7 @@
 
 #include "link/cp1251.h"
 #include "link/datagrams.h"
+#include "link/station_frame.h"
 #include "workstation/command_sender.h"
 #include "workstation/device_number_tool.h"
 
@@ -80,11 +81,11 @@ void LatchNumberAnswer(const std::uint8_t* datagram) {
   const std::uint32_t command =
       lamp::ReadU32(std::span<const std::uint8_t>(datagram, lamp::StatusDatagram::kSize),
                     lamp::StatusDatagram::kAnswerCommand);
-  if (command == kAnswerFind) {
+  if (command == lamp::StationCmdFindDevice) {
     NumberAnswerLatch = kLatchFindAnswer;
-  } else if (command == kAnswerWriteNumber) {
+  } else if (command == lamp::StationCmdWriteNumber) {
     NumberAnswerLatch = kLatchWriteAnswer;
-  } else if (command == kAnswerInitDevice) {
+  } else if (command == lamp::StationCmdInitDevice) {
     NumberAnswerLatch = kLatchInitAnswer;
   }
 }
@@ -104,7 +105,7 @@ void TFormNUM::BitBtn6Click() {
   std::uint8_t factory_number[8];
   std::memcpy(factory_number, CommandBuffer.bytes.data() + lamp::CommandDatagram::kFabNum,
               sizeof factory_number);
-  SendCommandByNumber(CmdShowNumber, kTargetCell, "", factory_number, kNumberKindShowNumber,
+  SendCommandByNumber(CmdShowNumber, kTargetCell, "", factory_number, AddressEveryDevice,
                       kShowNumberP1, seconds, 0);
 }
 

@@ -45,7 +45,7 @@ bool BuildEventNote(const EventParams& e, std::string& note) {
   const double p1 = Milli(e.PARM1);
   const double p2 = Milli(e.PARM2);
   const double p3 = Milli(e.PARM3);
-  if (e.code == 0x5001) {
+  if (e.code == lamp::EventStateCheck) {
     note += lamp::CellStateText(static_cast<std::uint32_t>(e.PSTAT));
     note += "  ";
     AppendFormat(note, "Напр. %2.2f  ", p1);
@@ -54,7 +54,7 @@ bool BuildEventNote(const EventParams& e, std::string& note) {
   }
   if (e.PARM1 < 0) return false;
   switch (e.code) {
-    case 0x3502:
+    case lamp::EventControlDischargeDone:
       if (e.PARM2 > 0) AppendFormat(note, "Ёмкость АКБ %2.3f, ток разр. %2.2f", p1, p2);
       break;
     case 0x1011:
@@ -79,11 +79,11 @@ bool BuildEventNote(const EventParams& e, std::string& note) {
       AppendFormat(note, "Напр. АКБ %2.2f", p1);
       if (e.PARM2 >= 0) AppendFormat(note, " ток %2.3f", p2);
       break;
-    case 0x3404:
+    case lamp::EventChargeDone:
       AppendFormat(note, "Напр. %2.3f, ", p1);
       if (e.PARM2 >= 0) AppendFormat(note, "ток %2.3f", p2);
       break;
-    case 0x3414:
+    case lamp::EventChargeResult:
       AppendFormat(note, "Получ.ЗАР %2.3f, ", p1);
       AppendFormat(note, " напр. %2.3f", p2);
       AppendFormat(note, " ток %2.3f", p3);
@@ -132,7 +132,7 @@ forms::TColor EventCodeBackground(std::int32_t code) {
     case 0x3015:
     case 0x3035:
       return 0x8888FF;
-    case 0x3502:
+    case lamp::EventControlDischargeDone:
       return 0x00FFFF;
     default:
       return 0xFFFFFF;
