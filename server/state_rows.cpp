@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "link/code_tables.h"
+#include "link/sql_text.h"
 #include "server/cell_registry.h"
 #include "server/config_window.h"
 #include "server/database_writer.h"
@@ -16,14 +17,7 @@ std::array<std::int32_t, 4> TimeMatch{};
 
 namespace {
 
-std::tm SystemLocalTime() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return local;
-}
-
-LocalTimeSource state_rows_clock = SystemLocalTime;
+LocalTimeSource state_rows_clock = lamp::LocalTimeNow;
 
 // A cell counts as answering while fewer than three requests in a row went unanswered.
 bool CellAnswers(int cell) {
@@ -91,7 +85,7 @@ ClockMinuteText FormatClockMinute(const std::tm& local) {
 }
 
 void SetStateRowsClock(LocalTimeSource source) {
-  state_rows_clock = source != nullptr ? source : SystemLocalTime;
+  state_rows_clock = source != nullptr ? source : lamp::LocalTimeNow;
 }
 
 std::tm CurrentStateRowsTime() {

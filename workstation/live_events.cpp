@@ -2,10 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 #include "link/cp1251.h"
 #include "link/datagrams.h"
+#include "link/sql_text.h"
 #include "workstation/live_events_window.h"
 #include "workstation/traffic_window.h"
 
@@ -42,9 +42,8 @@ void InitEventsList(forms::TListView& list) {
 }
 
 std::string LiveEventTimeText(std::uint32_t time) {
-  const std::tm local = lamp::LocalTimeOfDatagram(time);
-  char text[40];
-  std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local);
+  char text[lamp::kDateTimeTextSize];
+  lamp::FormatSystemDateTime(text, lamp::LocalTimeOfDatagram(time));
   return text;
 }
 
