@@ -271,10 +271,7 @@ void LoadShiftBattery(const char* number) {
 }
 
 std::int32_t LoadBatteryParams(const char* number, lamp::ModeDisplayRecord& record) {
-  // The record index of each BATTPARM column from column 3 (TIP) on; NFLAG (-2) replaces
-  // bits 8-15 of the type word.
-  static constexpr int kIndexOfColumn[] = {1,  2,  0,  19, 4,  5,  6, 7,  8,  9, 10,
-                                           11, 14, 15, 12, 13, 16, 3, 17, -2, 20};
+  // The record's columns (lamp::kBattParmColumnIndexes) start at column 3 (TIP).
   constexpr std::size_t kFirstRecordColumn = 3;
   constexpr std::size_t kCommentColumn = 24;
   record[lamp::kModeCircuitResistance] = 0;
@@ -289,19 +286,11 @@ std::int32_t LoadBatteryParams(const char* number, lamp::ModeDisplayRecord& reco
       SetEditText(FormSVET->EditDATIZM, columns[1]);
       SetEditText(FormSVET->EditTIMIZM, columns[2]);
     }
-    for (std::size_t k = 0; k < std::size(kIndexOfColumn); ++k) {
-      const ColumnText& column = columns[kFirstRecordColumn + k];
-      const int index = kIndexOfColumn[k];
-      if (index >= 0) {
-        record[static_cast<std::size_t>(index)] =
-            column.Int(record[static_cast<std::size_t>(index)]);
-      } else {
-        std::int32_t flags = 0;
-        if (column.ReadInt(flags)) {
-          std::int32_t& type_word = record[lamp::kModeTypeAndSwitches];
-          type_word = (type_word & 0xFF) |
-                      static_cast<std::int32_t>(static_cast<std::uint32_t>(flags) << 8);
-        }
+    // A column without a number leaves its value as it was.
+    for (std::size_t k = 0; k < lamp::kBattParmColumnIndexes.size(); ++k) {
+      std::int32_t value = 0;
+      if (columns[kFirstRecordColumn + k].ReadInt(value)) {
+        lamp::SetBattParmColumnValue(record, k, value);
       }
     }
     if (FormBAT != nullptr) SetEditText(FormBAT->EditCOMT, columns[kCommentColumn]);
