@@ -11,6 +11,7 @@
 #include "link/code_tables.h"
 #include "link/cp1251.h"
 #include "link/datagrams.h"
+#include "link/number_text.h"
 #include "link/station_frame.h"
 #include "platform/forms/application.h"
 #include "server/cell_registry.h"
@@ -37,17 +38,13 @@ std::array<char, 7> NumberOf(const forms::TEdit& edit) {
   return number;
 }
 
-// "%x" of a field; a text that does not parse gives `otherwise`.
-std::int32_t HexOf(const forms::TEdit& edit, std::int32_t otherwise = 0) {
-  unsigned value = 0;
-  if (std::sscanf(edit.Text().c_str(), "%x", &value) != 1) return otherwise;
-  return static_cast<std::int32_t>(value);
+// "%x" of a field; a text that does not parse gives 0.
+std::int32_t HexOf(const forms::TEdit& edit) {
+  return static_cast<std::int32_t>(lamp::ReadHex(edit.Text()).value_or(0));
 }
 
 std::int32_t DecimalOf(const forms::TEdit& edit, std::int32_t otherwise) {
-  int value = 0;
-  if (std::sscanf(edit.Text().c_str(), "%d", &value) != 1) return otherwise;
-  return value;
+  return lamp::ReadDecimal(edit.Text()).value_or(otherwise);
 }
 
 int LoadedCells() {

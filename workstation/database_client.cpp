@@ -4,6 +4,7 @@
 #include <string>
 
 #include "link/cp1251.h"
+#include "link/number_text.h"
 #include "platform/forms/application.h"
 #include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
@@ -36,17 +37,13 @@ std::string ColumnText::Utf8() const {
   return lamp::Cp1251ToUtf8(View());
 }
 
-bool ColumnText::ReadInt(std::int32_t& value) const {
-  int read = 0;
-  if (text == nullptr || std::sscanf(text, "%d", &read) != 1) return false;
-  value = read;
-  return true;
+std::optional<std::int32_t> ColumnText::ReadInt() const {
+  if (text == nullptr) return std::nullopt;
+  return lamp::ReadDecimal(View());
 }
 
 std::int32_t ColumnText::Int(std::int32_t fallback) const {
-  std::int32_t value = fallback;
-  ReadInt(value);
-  return value;
+  return ReadInt().value_or(fallback);
 }
 
 float ColumnText::Float(float fallback) const {
@@ -288,10 +285,8 @@ std::int32_t LoadBatteryParams(const char* number, lamp::ModeDisplayRecord& reco
     }
     // A column without a number leaves its value as it was.
     for (std::size_t k = 0; k < lamp::kBattParmColumnIndexes.size(); ++k) {
-      std::int32_t value = 0;
-      if (columns[kFirstRecordColumn + k].ReadInt(value)) {
-        lamp::SetBattParmColumnValue(record, k, value);
-      }
+      const std::optional<std::int32_t> value = columns[kFirstRecordColumn + k].ReadInt();
+      if (value) lamp::SetBattParmColumnValue(record, k, *value);
     }
     if (FormBAT != nullptr) SetEditText(FormBAT->EditCOMT, columns[kCommentColumn]);
   });

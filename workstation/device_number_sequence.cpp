@@ -3,12 +3,12 @@
 // waits for its answer latched by the decoder; a step without answer by the sixth tick ends
 // the run with "Нет ответа".
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "link/cp1251.h"
 #include "link/datagrams.h"
+#include "link/number_text.h"
 #include "link/station_frame.h"
 #include "workstation/command_sender.h"
 #include "workstation/device_number_tool.h"
@@ -38,13 +38,6 @@ template <std::size_t N>
 void CopyNumberText(const std::string& utf8, std::array<char, N>& out, std::size_t limit) {
   out.fill('\0');
   lamp::Utf8ToCp1251(utf8, std::span<char>(out.data(), std::min(limit + 1, N)));
-}
-
-std::int32_t ReadDecimal(const std::string& text) {
-  char* end = nullptr;
-  const long long value = std::strtoll(text.c_str(), &end, 10);
-  if (end == text.c_str()) return 0;
-  return static_cast<std::int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
 }
 
 void StartRenumbering(TFormNUM& tool) {
@@ -99,7 +92,7 @@ void TFormNUM::BitBtn1Click() {
 }
 
 void TFormNUM::BitBtn6Click() {
-  const std::int32_t seconds = ReadDecimal(EditTIM.Text());
+  const std::int32_t seconds = lamp::ReadDecimal(EditTIM.Text()).value_or(0);
   // Every device shows its number, so no number is given; the factory number stays the one
   // the link last carried, so later station frames keep their addressing.
   std::uint8_t factory_number[8];

@@ -5,6 +5,7 @@
 
 #include "link/code_tables.h"
 #include "link/cp1251.h"
+#include "link/number_text.h"
 #include "workstation/database_client.h"
 #include "workstation/event_history_window.h"
 
@@ -271,9 +272,8 @@ void TFormSOB::ListView1CustomDrawSubItem(forms::TListView& sender, forms::TList
                                           int sub_item, int /*state*/, bool& /*default_draw*/) {
   forms::TColor background = forms::clWhite;
   if (sub_item == kCodeColumn) {
-    unsigned code = 0;
-    if (std::sscanf(item.ColumnText(kCodeColumn).c_str(), "%x", &code) == 1) {
-      background = EventCodeBackground(static_cast<std::int32_t>(code));
+    if (const std::optional<std::uint32_t> code = lamp::ReadHex(item.ColumnText(kCodeColumn))) {
+      background = EventCodeBackground(static_cast<std::int32_t>(*code));
     }
   }
   sender.Canvas().Brush.Color = background;

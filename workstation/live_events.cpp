@@ -1,10 +1,10 @@
 #include "workstation/live_events.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "link/cp1251.h"
 #include "link/datagrams.h"
+#include "link/number_text.h"
 #include "link/sql_text.h"
 #include "workstation/live_events_window.h"
 #include "workstation/traffic_window.h"
@@ -79,7 +79,7 @@ void AddLiveEvent(const char* number, std::uint32_t time, std::uint32_t event_co
 forms::TColor LiveEventFontColor(int column, const std::string& code_text) {
   if (column == kFaultCodeColumn) return forms::clRed;
   if (column != kCodeColumn) return forms::clBlack;
-  const unsigned long code = std::strtoul(code_text.c_str(), nullptr, 16);
+  const std::uint32_t code = lamp::ReadHex(code_text).value_or(0);
   switch (code & 0xF000) {
     case 0x1000:
       return forms::clRed;
