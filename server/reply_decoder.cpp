@@ -13,7 +13,6 @@
 #include "server/host_table.h"
 #include "server/main_window.h"
 #include "server/service_window.h"
-#include "server/station_frame.h"
 #include "server/workstation_link.h"
 
 namespace tolvex {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/station_frame.h"
 #include "server/service_window.h"
 #include "server/station_frame.h"
 
