@@ -151,14 +151,14 @@ void BM_BareSendto100(benchmark::State& state) {
   ServerRoom& room = Room();
   const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
   // The status poll frame for one cell (36 bytes).
-  std::array<std::uint8_t, tolvex::kFrameHeaderSize> header{};
+  std::array<std::uint8_t, lamp::kFrameHeaderSize> header{};
   header[0] = 0x81;
   header[1] = 0xC1;
   std::memcpy(header.data() + 10, "001a01", 6);
   header[20] = 9;
   const std::uint8_t payload[7] = {0x92, 0x80, 7, 0, 0, 0xFF, 0xFF};
   std::array<std::uint8_t, 64> frame{};
-  const std::size_t length = tolvex::WriteStationFrame(header, payload, frame);
+  const std::size_t length = lamp::WriteStationFrame(header, payload, frame);
   std::array<sockaddr_in, kStations> to{};
   for (int s = 1; s <= kStations; ++s) to[s - 1] = StationAddress(s, room.station_port);
   for (auto _ : state) {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "link/code_tables.h"
 #include "link/sql_text.h"
 #include "platform/forms/application.h"
 #include "server/cell_registry.h"
@@ -128,9 +129,9 @@ std::string MultiRowEventInsert() {
                   "%d, %d, %d)",
                   i == 0 ? "" : ", ", date, time, Cells.TABNUM[i].data(),
                   static_cast<unsigned long long>(Cells.FabNum[i]),
-                  Cells.PSTAT[i] == 0 ? 0x5000 : 0x5001, Cells.NSP1[i], Cells.PSTAT[i],
-                  Cells.PARM1[i], Cells.PARM2[i], Cells.NSP2[i], Cells.ST[i], Cells.UCH[i],
-                  Cells.BRIG[i], Cells.WTBNUM[i]);
+                  Cells.PSTAT[i] == 0 ? lamp::EventStateFree : lamp::EventStateCheck, Cells.NSP1[i],
+                  Cells.PSTAT[i], Cells.PARM1[i], Cells.PARM2[i], Cells.NSP2[i], Cells.ST[i],
+                  Cells.UCH[i], Cells.BRIG[i], Cells.WTBNUM[i]);
     statement += values;
   }
   statement += ";";

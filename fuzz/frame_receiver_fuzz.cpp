@@ -16,13 +16,13 @@ void CheckFrame(const std::uint8_t* header, std::int32_t payload_length, const s
                 std::int32_t slot) {
   if (slot < 0 || slot >= tolvex::kFrameReceiverSlots) std::abort();
   if (header[0] >= 0x80) std::abort();
-  const std::uint32_t body_length = header[tolvex::kHeaderBodyLength];
-  if (body_length > tolvex::kMaxBodyLength) std::abort();
+  const std::uint32_t body_length = header[lamp::kHeaderBodyLength];
+  if (body_length > lamp::kMaxBodyLength) std::abort();
   if (payload_length != static_cast<std::int32_t>(body_length) - 2) std::abort();
   // Header, payload and CRC leave the MODBUS residue 0.
   const std::size_t taken = body_length > 0 ? body_length : 1;
-  std::uint16_t crc = tolvex::Crc16Modbus({header, tolvex::kFrameHeaderSize});
-  crc = tolvex::Crc16Modbus({body, taken}, crc);
+  std::uint16_t crc = lamp::Crc16Modbus({header, lamp::kFrameHeaderSize});
+  crc = lamp::Crc16Modbus({body, taken}, crc);
   if (crc != 0) std::abort();
   ++delivered;
 }
@@ -30,15 +30,15 @@ void CheckFrame(const std::uint8_t* header, std::int32_t payload_length, const s
 // A well-formed answer built from the input (header from its first 22 bytes, payload from
 // the rest) and split in two at a point the input chooses is delivered exactly once.
 void CheckWellFormedAnswer(const std::uint8_t* data, std::size_t size) {
-  if (size < tolvex::kFrameHeaderSize + 1) return;
+  if (size < lamp::kFrameHeaderSize + 1) return;
   stationsim::FrameHeaderBytes header;
   for (std::size_t i = 0; i < header.size(); ++i) header[i] = data[i + 1];
   header[0] &= 0x7F;
-  std::size_t payload_size = size - tolvex::kFrameHeaderSize - 1;
-  if (payload_size > tolvex::kMaxBodyLength - 2) payload_size = tolvex::kMaxBodyLength - 2;
-  std::uint8_t frame[tolvex::kFrameBufferSize];
+  std::size_t payload_size = size - lamp::kFrameHeaderSize - 1;
+  if (payload_size > lamp::kMaxBodyLength - 2) payload_size = lamp::kMaxBodyLength - 2;
+  std::uint8_t frame[lamp::kFrameBufferSize];
   const std::size_t length = stationsim::BuildAnswerFrame(
-      header, {data + tolvex::kFrameHeaderSize + 1, payload_size}, frame);
+      header, {data + lamp::kFrameHeaderSize + 1, payload_size}, frame);
   if (length == 0) std::abort();
   tolvex::ResetFrameReceivers();
   delivered = 0;
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   stationsim::RequestFrame request;
   if (stationsim::ParseRequestFrame({data, size}, request) == stationsim::RequestParse::kOk) {
     // A request that parses is rebuilt to the same bytes.
-    std::uint8_t rebuilt[tolvex::kFrameBufferSize];
+    std::uint8_t rebuilt[lamp::kFrameBufferSize];
     const std::size_t length = stationsim::BuildRawFrame(
         request.header, {request.payload.data(), request.payload_size}, rebuilt);
     if (length != size) std::abort();

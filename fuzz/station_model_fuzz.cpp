@@ -35,15 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::span<const std::uint8_t> datagram(data + 1, size - 1);
   if ((data[0] & 1) == 0) {
     if (size < 4) return 0;
-    std::array<std::uint8_t, tolvex::kFrameHeaderSize> header{};
+    std::array<std::uint8_t, lamp::kFrameHeaderSize> header{};
     header[0] = static_cast<std::uint8_t>(0x80 | (data[2] & 0x0F));
     header[1] = data[1];
     const char address[7] = {'0', '0', '1', 'a', '0', static_cast<char>('1' + data[3] % 4), 0};
     for (int i = 0; i < 6; ++i) header[10 + i] = static_cast<std::uint8_t>(address[i]);
     const std::size_t payload = std::min<std::size_t>(size - 4, 128);
     header[20] = static_cast<std::uint8_t>(payload + 2);
-    const std::size_t n = tolvex::WriteStationFrame(
-        header, std::span<const std::uint8_t>(data + 4, payload), request);
+    const std::size_t n =
+        lamp::WriteStationFrame(header, std::span<const std::uint8_t>(data + 4, payload), request);
     datagram = std::span<const std::uint8_t>(request.data(), n);
   }
   std::array<std::uint8_t, 256> frame{};
@@ -53,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (length == 0) return 0;
   const std::uint8_t* header = frame.data() + 4;
   if (header[0] >= 0x80) __builtin_trap();
-  if (header[20] != length - tolvex::kFrameOverhead + 2) __builtin_trap();
+  if (header[20] != length - lamp::kFrameOverhead + 2) __builtin_trap();
   const auto checked = std::span<const std::uint8_t>(header, length - 5);
-  if (tolvex::Crc16Modbus(checked) != 0) __builtin_trap();
+  if (lamp::Crc16Modbus(checked) != 0) __builtin_trap();
   return 0;
 }

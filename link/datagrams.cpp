@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "link/sql_text.h"
+
 namespace lamp {
 
 namespace {
@@ -79,11 +81,7 @@ std::uint32_t DatagramTimeOf(const std::tm& local) {
 }
 
 std::uint32_t DatagramTimeAt(std::time_t moment) {
-  // A moment the C library cannot place on the local calendar reads as the field's zero
-  // calendar date rather than as whatever the structure held.
-  std::tm local{};
-  if (localtime_r(&moment, &local) == nullptr) local = std::tm{};
-  return DatagramTimeOf(local);
+  return DatagramTimeOf(LocalTimeOf(moment));
 }
 
 std::tm LocalTimeOfDatagram(std::uint32_t seconds) {

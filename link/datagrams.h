@@ -30,6 +30,33 @@ inline constexpr std::uint32_t IdModeRecord = 0xA5BB;
 inline constexpr std::uint32_t IdCapacityData = 0xA5CB;
 inline constexpr std::uint32_t IdChargeData = 0xA5DB;
 
+// Command codes of a CommandDatagram (offset 28). The workstation sends all of these but
+// CmdPanelStart, CmdNoFrame and CmdCycleStart, which the server accepts all the same.
+inline constexpr std::int32_t CmdKeepAlive = 0;
+inline constexpr std::int32_t CmdStop = 1;
+inline constexpr std::int32_t CmdPanelStart = 2;
+inline constexpr std::int32_t CmdControlDischarge = 4;
+inline constexpr std::int32_t CmdStart = 10;
+inline constexpr std::int32_t CmdNoFrame = 11;  // the server sends nothing for it
+inline constexpr std::int32_t CmdCycleStart = 20;
+inline constexpr std::int32_t CmdReset = 30;
+inline constexpr std::int32_t CmdInitDevice = 131;
+inline constexpr std::int32_t CmdReadDischargeReport = 147;
+inline constexpr std::int32_t CmdReadChargeReport = 148;
+inline constexpr std::int32_t CmdReadModeRecord = 158;
+inline constexpr std::int32_t CmdSetCycleMode = 163;
+inline constexpr std::int32_t CmdBatteryChange = 166;
+inline constexpr std::int32_t CmdFindDevice = 257;
+inline constexpr std::int32_t CmdShowNumber = 258;
+inline constexpr std::int32_t CmdWriteNumber = 0xA09C;
+inline constexpr std::int32_t CmdWriteModeRecord = 0xB09F;
+
+// Number kinds (CommandDatagram offset 20): how a device-number frame addresses its device,
+// in the low nibble of the frame's header byte 0.
+inline constexpr std::int32_t AddressByIndNum = 1;
+inline constexpr std::int32_t AddressByFabNum = 2;
+inline constexpr std::int32_t AddressEveryDevice = 11;  // the show-number command's
+
 // Every datagram carries the individual number (TABNUM) of its cell at offset 4: six bytes,
 // then a terminating 0 at offset 10, so that offsets 4..10 read as a NUL-terminated text.
 inline constexpr std::size_t kIndNumOffset = 4;
@@ -236,6 +263,10 @@ struct BatteryDatagram : DatagramBytes<92> {
   }
   std::uint16_t data_u16(std::size_t data_offset) const { return ReadU16(data(), data_offset); }
 };
+
+inline constexpr int kCommandDatagramSize = static_cast<int>(CommandDatagram::kSize);
+inline constexpr int kStatusDatagramSize = static_cast<int>(StatusDatagram::kSize);
+inline constexpr int kBatteryDatagramSize = static_cast<int>(BatteryDatagram::kSize);
 
 static_assert(sizeof(CommandDatagram) == 204);
 static_assert(sizeof(StatusDatagram) == 220);

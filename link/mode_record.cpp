@@ -33,6 +33,23 @@ void UnpackModeRecord(std::span<const std::uint8_t, kModeRecordSize> bytes,
   }
 }
 
+std::int32_t BattParmColumnValue(const ModeDisplayRecord& record, std::size_t column) {
+  const int index = kBattParmColumnIndexes[column];
+  if (index == kBattParmTypeFlags) return (record[kModeTypeAndSwitches] >> 8) & 0xFF;
+  return record[static_cast<std::size_t>(index)];
+}
+
+void SetBattParmColumnValue(ModeDisplayRecord& record, std::size_t column, std::int32_t value) {
+  const int index = kBattParmColumnIndexes[column];
+  if (index == kBattParmTypeFlags) {
+    std::int32_t& type_word = record[kModeTypeAndSwitches];
+    type_word =
+        (type_word & 0xFF) | static_cast<std::int32_t>(static_cast<std::uint32_t>(value) << 8);
+    return;
+  }
+  record[static_cast<std::size_t>(index)] = value;
+}
+
 ModeDisplayRecord UnpackModeRecord(std::span<const std::uint8_t, kModeRecordSize> bytes) {
   ModeDisplayRecord record;
   UnpackModeRecord(bytes, record);

@@ -62,6 +62,19 @@ static_assert(sizeof(ModeRecord) == kModeRecordSize);
 inline constexpr std::array<int, kModeDisplayValueCount> kModeWordOfIndex = {
     0, 1, 2, 22, 4, 5, 8, 9, 10, 11, 12, 13, 16, 17, 18, 19, 20, 21, -1, 3, 6};
 
+// The BATTPARM columns that hold a record, Tip to R_NET, in the order in which both the read
+// and the writes of the table name them: the record index of each, or kBattParmTypeFlags for
+// NFLAG, which holds bits 8-15 of the type word (index 1) a second time.
+inline constexpr int kBattParmTypeFlags = -1;
+inline constexpr std::array<int, kModeDisplayValueCount> kBattParmColumnIndexes = {
+    1, 2, 0, 19, 4, 5, 6, 7, 8, 9, 10, 11, 14, 15, 12, 13, 16, 3, 17, kBattParmTypeFlags, 20};
+
+// The value a record gives BATTPARM column `column` of that list.
+std::int32_t BattParmColumnValue(const ModeDisplayRecord& record, std::size_t column);
+// Takes the value of BATTPARM column `column` into the record; NFLAG replaces bits 8-15 of
+// the type word.
+void SetBattParmColumnValue(ModeDisplayRecord& record, std::size_t column, std::int32_t value);
+
 ModeRecord PackModeRecord(const ModeDisplayRecord& record);
 // Writes the 48 bytes into `out`.
 void PackModeRecord(const ModeDisplayRecord& record, std::span<std::uint8_t, kModeRecordSize> out);

@@ -29,8 +29,12 @@ void FormatInto(std::span<char> out, const char* format, int a, int b, int c) {
 
 std::tm LocalTimeOf(std::time_t moment) {
   std::tm local{};
-  localtime_r(&moment, &local);
+  if (localtime_r(&moment, &local) == nullptr) return std::tm{};
   return local;
+}
+
+std::tm LocalTimeNow() {
+  return LocalTimeOf(std::time(nullptr));
 }
 
 void FormatSqlDate(std::span<char> out, const std::tm& local) {
@@ -38,7 +42,7 @@ void FormatSqlDate(std::span<char> out, const std::tm& local) {
 }
 
 void FormatSqlDate(std::span<char> out) {
-  FormatSqlDate(out, LocalTimeOf(std::time(nullptr)));
+  FormatSqlDate(out, LocalTimeNow());
 }
 
 void FormatSqlTime(std::span<char> out, const std::tm& local) {
@@ -46,7 +50,12 @@ void FormatSqlTime(std::span<char> out, const std::tm& local) {
 }
 
 void FormatSqlTime(std::span<char> out) {
-  FormatSqlTime(out, LocalTimeOf(std::time(nullptr)));
+  FormatSqlTime(out, LocalTimeNow());
+}
+
+void FormatSystemDateTime(std::span<char> out, const std::tm& local) {
+  if (out.empty()) return;
+  if (std::strftime(out.data(), out.size(), "%d.%m.%Y %H:%M:%S", &local) == 0) out[0] = '\0';
 }
 
 std::size_t QuotedLength(std::string_view value) {

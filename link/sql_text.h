@@ -1,7 +1,8 @@
 #pragma once
 // SQL text conventions shared by the station server and the workstation: statements are
 // built as text, text values stand between double quotes, numbers are decimal, dates are
-// written year first ("%d-%2.2d-%2.2d") and times as hh:mm:ss, both in local time.
+// written year first ("%d-%2.2d-%2.2d") and times as hh:mm:ss, both in local time. Beside
+// them the local time itself and the date-and-time text the programs show.
 //
 // A quoted value is copied as it stands, except for the characters that would end or
 // change the literal: a double quote, a backslash and a NUL byte get a backslash before
@@ -22,8 +23,11 @@ namespace lamp {
 inline constexpr std::size_t kSqlDateTextSize = 24;
 inline constexpr std::size_t kSqlTimeTextSize = 16;
 
-// The local calendar time of a moment.
+// The local calendar time of a moment; the zero structure for a moment the C library cannot
+// place on the calendar.
 std::tm LocalTimeOf(std::time_t moment);
+// The same for now.
+std::tm LocalTimeNow();
 
 // "%d-%2.2d-%2.2d" of year, month and day of `local`, NUL-terminated, cut to fit `out`.
 void FormatSqlDate(std::span<char> out, const std::tm& local);
@@ -34,6 +38,11 @@ void FormatSqlDate(std::span<char> out);
 void FormatSqlTime(std::span<char> out, const std::tm& local);
 // The same for the current local time.
 void FormatSqlTime(std::span<char> out);
+
+// The system's date-and-time text of `local` as both programs show and log it: short date,
+// a blank, the time ("10.12.2026 08:15:02"), NUL-terminated; empty when it does not fit.
+inline constexpr std::size_t kDateTimeTextSize = 40;
+void FormatSystemDateTime(std::span<char> out, const std::tm& local);
 
 // The bytes that `value` takes once quoted, quotes included.
 std::size_t QuotedLength(std::string_view value);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "link/number_text.h"
 #include "link/sql_text.h"
 #include "server/database_connection.h"
 #include "server/error_window.h"
@@ -400,7 +401,9 @@ std::int32_t GetCOUNT(std::string_view TabNum) {
   }
   int count = 0;
   while (MYSQL_ROW row = mysql_fetch_row(result)) {
-    if (mysql_num_fields(result) > 0 && row[0] != nullptr) std::sscanf(row[0], "%d", &count);
+    if (mysql_num_fields(result) > 0 && row[0] != nullptr) {
+      count = lamp::ReadDecimal(row[0]).value_or(count);
+    }
   }
   mysql_free_result(result);
   return count;

@@ -7,12 +7,13 @@
 #include "server/host_table.h"
 #include "server/reply_decoder.h"
 #include "server/service_window.h"
+#include "server/station_frame.h"
 #include "server/workstation_link.h"
 #include "server/workstation_socket.h"
 
 namespace tolvex {
 
-StationFrameReceiverState FrameReceivers[kFrameReceiverSlots];
+lamp::StationFrameReceiverState FrameReceivers[kFrameReceiverSlots];
 std::uint8_t ReceiveBuffer[kReceiveBufferSize];
 
 namespace {
@@ -73,35 +74,9 @@ void SetWorkstationDatagramHandler(WorkstationDatagramHandler handler) {
 
 void StationFrameReceiver(int slot, std::uint8_t byte) {
   if (slot < 0 || slot >= kFrameReceiverSlots) return;
-  StationFrameReceiverState& r = FrameReceivers[slot];
-  r.window[0] = r.window[1];
-  r.window[1] = r.window[2];
-  r.window[2] = byte;
-
-  if (r.state == kReceiverHunting) {
-    r.count = 0;
-    // Answers carry bit 7 clear in header byte 0; the server's own requests never start one.
-    if (r.window[0] == 0xFF && r.window[1] == 0xF7 && byte < 0x80) r.state = kReceiverHeader;
-  }
-
-  if (r.state == kReceiverBody) {
-    r.body[r.count++] = byte;
-    if (static_cast<std::uint32_t>(r.count) < r.expected) return;
-    r.state = kReceiverHunting;
-    CrcRegister = 0xFFFF;
-    for (std::uint8_t b : r.header) UpdateCrc16(b);
-    for (std::int32_t i = 0; i < r.count; ++i) UpdateCrc16(r.body[i]);
-    // Over header, payload and CRC the register must come out 0.
-    if (CrcRegister == 0) {
-      station_frame_handler(r.header, static_cast<std::int32_t>(r.expected) - 2, r.body, slot);
-    }
-    r.count = 0;
-  } else if (r.state == kReceiverHeader) {
-    r.header[r.count++] = byte;
-    if (r.count < static_cast<std::int32_t>(kFrameHeaderSize)) return;
-    r.expected = r.header[kHeaderBodyLength];
-    r.count = 0;
-    r.state = r.expected > kMaxBodyLength ? kReceiverHunting : kReceiverBody;
+  lamp::StationFrameReceiverState& r = FrameReceivers[slot];
+  if (lamp::ReceiveStationFrameByte(r, byte)) {
+    station_frame_handler(r.header, static_cast<std::int32_t>(r.expected) - 2, r.body, slot);
   }
 }
 
@@ -110,7 +85,7 @@ void FeedStationDatagram(int slot, const std::uint8_t* bytes, int length) {
 }
 
 void ResetFrameReceivers() {
-  for (StationFrameReceiverState& r : FrameReceivers) r = StationFrameReceiverState{};
+  for (lamp::StationFrameReceiverState& r : FrameReceivers) r = lamp::StationFrameReceiverState{};
 }
 
 // The receive tick: one workstation datagram, then every waiting station datagram.

@@ -3,38 +3,21 @@
 //
 // Every 12 ms the tick takes at most one datagram from the workstation socket and hands it to
 // the workstation link, then drains the station socket. Each station datagram is matched to a
-// host slot by its sender's address, and its bytes go to that slot's receiver, which treats
-// its station's bytes as one stream: it hunts for FF F7 followed by a byte below 0x80, reads
-// the 22-byte header and the body (header byte 20 long, at most 200), checks the CRC and
-// hands every good frame on. The 100 receivers are independent, so datagrams of different
-// stations may interleave freely, and a frame may be split over several datagrams.
+// host slot by its sender's address, and its bytes go to that slot's receiver
+// (lamp::StationFrameReceiverState), which takes its station's bytes as one stream and hands
+// every frame with a good CRC on. The 100 receivers are independent, so datagrams of
+// different stations may interleave freely, and a frame may be split over several datagrams.
 #include <cstdint>
 
-#include "server/station_frame.h"
+#include "link/station_frame.h"
 
 namespace tolvex {
 
 inline constexpr int kFrameReceiverSlots = 100;
-inline constexpr std::uint32_t kMaxBodyLength = 200;
 inline constexpr int kReceiveBufferSize = 2000;
 
-enum : std::uint8_t {
-  kReceiverHunting = 0,
-  kReceiverHeader = 1,
-  kReceiverBody = 2,
-};
-
-struct StationFrameReceiverState {
-  std::uint8_t window[3] = {};  // last three bytes of this slot, oldest first
-  std::uint8_t state = kReceiverHunting;
-  std::int32_t count = 0;      // bytes stored in the current header or body
-  std::uint32_t expected = 0;  // body length of the current frame (payload + CRC)
-  std::uint8_t header[kFrameHeaderSize] = {};
-  std::uint8_t body[kFrameBufferSize] = {};
-};
-
 // One receiver per host slot; they live for the whole run.
-extern StationFrameReceiverState FrameReceivers[kFrameReceiverSlots];
+extern lamp::StationFrameReceiverState FrameReceivers[kFrameReceiverSlots];
 // The tick's one receive buffer, for the workstation datagram and then each station datagram.
 extern std::uint8_t ReceiveBuffer[kReceiveBufferSize];
 

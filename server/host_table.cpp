@@ -1,9 +1,9 @@
 #include "server/host_table.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 
+#include "link/number_text.h"
 #include "platform/forms/application.h"
 #include "platform/sys/module_path.h"
 
@@ -34,21 +34,6 @@ void TakeField(const char* line, std::size_t length, std::size_t* at, char* out,
 
 void SkipBlanks(const char* line, std::size_t length, std::size_t* at) {
   while (*at < length && IsBlank(static_cast<std::uint8_t>(line[*at]))) ++*at;
-}
-
-// A leading decimal number with an optional sign, saturated at the int range; a field that
-// does not begin with one gives 0.
-std::int32_t DecimalValue(const char* text) {
-  bool negative = false;
-  if (*text == '+' || *text == '-') negative = *text++ == '-';
-  long long value = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    value = value * 10 + (*text - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) value = INT_MAX;
-  return static_cast<std::int32_t>(value);
 }
 
 }  // namespace
@@ -99,9 +84,10 @@ void HostTableReader::ParseLine() {
   TakeField(line_, length_, &at, port, sizeof port);
 
   HostEntry& entry = table_[entries_];
-  entry.StationNumber = DecimalValue(number);
+  // A field that does not begin with a number gives 0.
+  entry.StationNumber = lamp::ReadDecimal(number).value_or(0);
   std::snprintf(entry.AddressText, sizeof entry.AddressText, "%s", address);
-  entry.Port = DecimalValue(port);
+  entry.Port = lamp::ReadDecimal(port).value_or(0);
   // Entries past the hundredth all land in slot 100, outside the count.
   if (entries_ < kMaxHosts) ++entries_;
 }

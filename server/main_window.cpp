@@ -1,8 +1,8 @@
 #include "server/main_window.h"
 
 #include <cstdio>
-#include <ctime>
 
+#include "link/sql_text.h"
 #include "platform/forms/application.h"
 
 namespace tolvex {
@@ -54,11 +54,8 @@ void AppendServerReport(const char* message) {
   if (Form1 == nullptr || Form1->ReportEnabled != 1) return;
   std::FILE* file = std::fopen("svreport.txt", "a");
   if (file == nullptr) return;
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char stamp[64];
-  std::strftime(stamp, sizeof stamp, "%d.%m.%Y %H:%M:%S", &local);
+  char stamp[lamp::kDateTimeTextSize];
+  lamp::FormatSystemDateTime(stamp, lamp::LocalTimeNow());
   std::fprintf(file, "%s \n", stamp);
   std::fprintf(file, "%s \n", message);
   std::fclose(file);

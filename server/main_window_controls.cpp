@@ -2,9 +2,10 @@
 // service window.
 #include "server/main_window_controls.h"
 
-#include <cstdio>
+#include <optional>
 #include <string>
 
+#include "link/number_text.h"
 #include "platform/forms/application.h"
 #include "server/config_window.h"
 #include "server/host_table.h"
@@ -42,18 +43,18 @@ void TForm1::BitBtn2Click() {
 }
 
 void TForm1::BitBtn3Click() {
-  int minutes = 0;
-  if (std::sscanf(Edit3.Text().c_str(), "%d", &minutes) != 1) return;
+  const std::optional<std::int32_t> minutes = lamp::ReadDecimal(Edit3.Text());
+  if (!minutes) return;
   // Multiplied unsigned: a huge or negative number wraps instead of overflowing, and the poll
   // cycle caps what it gets.
-  SetPollingPause(static_cast<unsigned>(minutes) * 60u);
+  SetPollingPause(static_cast<unsigned>(*minutes) * 60u);
 }
 
 void TForm1::BitBtn4Click() {
   const int answer = forms::Application().MessageBox("Вы уверены?", "Выход", forms::MB_YESNO);
   if (answer != forms::IDYES) return;
   AppendServerReport("Exit  Programm");
-  AddServerEvent(kServerEventStopped);
+  AddServerEvent(lamp::EventServerStopped);
   EndProgram();
 }
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "link/code_tables.h"
+#include "link/station_frame.h"
 #include "server/cell_registry.h"
 #include "server/database_connection.h"
 #include "server/database_writer.h"
@@ -28,10 +30,6 @@ namespace {
 
 constexpr std::int32_t kRequestOut = 21;
 constexpr std::int32_t kLinkLostState = 0xFFF;
-constexpr std::int32_t kLinkLostFaultBits = 0x8000;
-constexpr std::int32_t kEventLinkLost = 0x1040;
-constexpr std::int32_t kReportDischarge = 0x93;
-constexpr std::int32_t kReportCharge = 0x94;
 constexpr unsigned kPollingPauseLimit = 600;
 constexpr std::int32_t kPingTicksPerReport = 6;
 constexpr std::int32_t kMissedPingsBeforeReopen = 3;
@@ -60,9 +58,9 @@ void LogStatusPoll(const PollLog& log, int r) {
 // The fourth request in a row without an answer: the workstation and the event table hear
 // of it once; only an answer of the cell re-arms it.
 void ReportLinkLost(int r) {
-  SendStatusReport(kLinkLostState, 0, kLinkLostFaultBits, 0, RequestAddress, kEventLinkLost, 0, 0,
-                   0, 0, 0, 0, 0, 0, 0, 0);
-  AddEvent(std::string_view(RequestAddress), 0, kEventLinkLost, 0, kLinkLostFaultBits, 0,
+  SendStatusReport(kLinkLostState, 0, lamp::kFaultNoAnswer, 0, RequestAddress, lamp::EventLinkLost,
+                   0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  AddEvent(std::string_view(RequestAddress), 0, lamp::EventLinkLost, 0, lamp::kFaultNoAnswer, 0,
            Cells.ST[r], Cells.UCH[r], Cells.BRIG[r], Cells.WTBNUM[r], 0, 0, -1, -1, 0, 0, 0);
 }
 
@@ -72,9 +70,9 @@ void RequestFromCell(int station, int r, const PollLog& log) {
   RequestAddress[6] = '\0';
   TargetHost = station;
 
-  if (Cells.PendingReport[r] == kReportDischarge) {
+  if (Cells.PendingReport[r] == lamp::StationCmdDischargeReport) {
     RequestDischargeReport();
-  } else if (Cells.PendingReport[r] == kReportCharge) {
+  } else if (Cells.PendingReport[r] == lamp::StationCmdChargeReport) {
     RequestChargeReport();
   } else {
     if (Cells.RequestState[r] == kRequestOut) {

@@ -5,13 +5,14 @@
 #include <cstring>
 #include <string_view>
 
+#include "link/code_tables.h"
 #include "link/little_endian.h"
+#include "link/station_frame.h"
 #include "server/cell_registry.h"
 #include "server/database_writer.h"
 #include "server/host_table.h"
 #include "server/main_window.h"
 #include "server/service_window.h"
-#include "server/station_frame.h"
 #include "server/workstation_link.h"
 
 namespace tolvex {
@@ -21,19 +22,6 @@ std::int32_t DebugFlagEX92K = 0;
 
 namespace {
 
-constexpr int kFrameServerPoll = 0xC1;
-constexpr int kFrameCellCommand = 0x79;
-constexpr int kFrameNumberCommand = 0x7A;
-
-constexpr int kCommandStatus = 0x92;
-constexpr int kCommandDischargeReport = 0x93;
-constexpr int kCommandChargeReport = 0x94;
-constexpr int kCommandModeRecord = 0x9E;
-
-constexpr std::int32_t kEventControlDischargeDone = 0x3502;
-constexpr std::int32_t kEventChargeDone = 0x3404;
-constexpr std::int32_t kEventChargeResult = 0x3414;
-
 // The answer's data after the command, 0x80 and count bytes and the first word.
 constexpr int kPayloadDataOffset = 5;
 
@@ -41,14 +29,8 @@ constexpr int kPayloadDataOffset = 5;
 // byte the decoder reads past a short payload, which then reads as 0.
 constexpr std::size_t kPayloadCopySize = 256;
 
-std::uint32_t Word(std::span<const std::uint8_t> payload, std::size_t n) {
-  const std::uint32_t low = n < payload.size() ? payload[n] : 0;
-  const std::uint32_t high = n + 1 < payload.size() ? payload[n + 1] : 0;
-  return low | high << 8;
-}
-
 std::int32_t EventParameterWord(std::span<const std::uint8_t> payload, std::size_t n) {
-  const std::uint32_t value = Word(payload, n);
+  const std::uint32_t value = lamp::PayloadWord(payload, n);
   return value > 65530 ? -1 : static_cast<std::int32_t>(value);
 }
 
@@ -57,7 +39,8 @@ bool IsDischargeState(std::int32_t state) {
 }
 
 std::uint64_t FactoryNumberOf(const std::uint8_t* header) {
-  return lamp::ReadU64(std::span<const std::uint8_t>(header, kFrameHeaderSize), kHeaderFabNum);
+  return lamp::ReadU64(std::span<const std::uint8_t>(header, lamp::kFrameHeaderSize),
+                       lamp::kHeaderFabNum);
 }
 
 std::int32_t StationNumberOfSlot(std::int32_t slot) {
@@ -72,7 +55,7 @@ void AddServiceLine(const char* line) {
 // Received charge: reported only when payload byte 24 says so (5), whatever the count byte.
 std::int32_t ReceivedCharge(std::span<const std::uint8_t> payload) {
   if (payload[24] != 5) return -1;
-  return static_cast<std::int32_t>(Word(payload, 25));
+  return static_cast<std::int32_t>(lamp::PayloadWord(payload, 25));
 }
 
 void WriteChargeReport(const char* address, std::uint64_t factory_number, int r,
@@ -89,9 +72,9 @@ void WriteChargeReport(const char* address, std::uint64_t factory_number, int r,
     UpdCHALL(tabnum, w.w7, 0, tip, cnak, Cells.ST[r], Cells.UCH[r], Cells.BRIG[r], w.w21);
   }
   // This row carries the mode-error bits in NSP2 and the fault bits in FL.
-  AddEvent(tabnum, factory_number, kEventChargeResult, 0, Cells.NSP1[r], Cells.NSP2[r], Cells.ST[r],
-           Cells.UCH[r], Cells.BRIG[r], Cells.WTBNUM[r], -1, Cells.PSTAT[r], cnak, w.w17, w.w11, 0,
-           0);
+  AddEvent(tabnum, factory_number, lamp::EventChargeResult, 0, Cells.NSP1[r], Cells.NSP2[r],
+           Cells.ST[r], Cells.UCH[r], Cells.BRIG[r], Cells.WTBNUM[r], -1, Cells.PSTAT[r], cnak,
+           w.w17, w.w11, 0, 0);
   Cells.PendingReport[r] = 0;
 }
 
@@ -152,12 +135,12 @@ void TakeStatusAnswer(const char* address, std::uint64_t factory_number, int r, 
   if (changed) {
     AddEvent(std::string_view(address), factory_number, w.w17, w.w13, w.w15, 0, Cells.ST[r],
              Cells.UCH[r], Cells.BRIG[r], Cells.WTBNUM[r], w.w37, w.w11, w.w39, w.w41, 0, 0, 0);
-    if (w.w17 == kEventControlDischargeDone &&
-        Cells.LastEventCode[r] != kEventControlDischargeDone) {
-      Cells.PendingReport[r] = kCommandDischargeReport;
+    if (w.w17 == lamp::EventControlDischargeDone &&
+        Cells.LastEventCode[r] != lamp::EventControlDischargeDone) {
+      Cells.PendingReport[r] = lamp::StationCmdDischargeReport;
     }
-    if (w.w17 == kEventChargeDone && Cells.LastEventCode[r] != kEventChargeDone) {
-      Cells.PendingReport[r] = kCommandChargeReport;
+    if (w.w17 == lamp::EventChargeDone && Cells.LastEventCode[r] != lamp::EventChargeDone) {
+      Cells.PendingReport[r] = lamp::StationCmdChargeReport;
     }
   }
   Cells.LastEventCode[r] = w.w17;
@@ -172,7 +155,9 @@ StationReplyWords ReadStationReplyWords(std::span<const std::uint8_t> payload) {
   auto byte = [&payload](std::size_t n) -> std::uint32_t {
     return n < payload.size() ? payload[n] : 0;
   };
-  auto word = [&payload](std::size_t n) { return static_cast<std::int32_t>(Word(payload, n)); };
+  auto word = [&payload](std::size_t n) {
+    return static_cast<std::int32_t>(lamp::PayloadWord(payload, n));
+  };
   w.command = static_cast<std::int32_t>(byte(0));
   w.count = static_cast<std::int32_t>(byte(2));
   w.w3 = word(3);
@@ -193,7 +178,7 @@ StationReplyWords ReadStationReplyWords(std::span<const std::uint8_t> payload) {
     w.w29 = word(29);
     w.w31 = word(31);
     w.w33 = word(33);
-    w.w35 = static_cast<std::int16_t>(Word(payload, 35));
+    w.w35 = static_cast<std::int16_t>(lamp::PayloadWord(payload, 35));
     w.w37 = word(37);
   }
   if (w.count > 39) {
@@ -216,18 +201,18 @@ void DecodeStationReply(const std::uint8_t* header, std::int32_t payload_length,
 
   const std::uint64_t factory_number = FactoryNumberOf(header);
   const StationReplyWords w = ReadStationReplyWords(payload);
-  const std::int32_t frame_type = header[kHeaderFrameType];
+  const std::int32_t frame_type = header[lamp::kHeaderFrameType];
   const std::int32_t command = w.command;
 
   char address[7];
-  std::memcpy(address, header + kHeaderAddress, 6);
+  std::memcpy(address, header + lamp::kHeaderAddress, lamp::kHeaderAddressLength);
   address[6] = '\0';
   const int r = FindWorkerByTabnum(std::string_view(address, 6));
 
   if (Form1 != nullptr) Form1->FramesReceived += 1;
   if (r >= 0) Cells.kZAPR[r] = 0;
 
-  if (DebugFlagEX92K == 1 && command != kCommandStatus) {
+  if (DebugFlagEX92K == 1 && command != lamp::StationCmdStatusPoll) {
     char line[128];
     std::snprintf(line, sizeof line, "%s  kMD=%x  RXP=%X  %X  %X  %X ", address,
                   static_cast<unsigned>(command), static_cast<unsigned>(frame_type),
@@ -236,7 +221,7 @@ void DecodeStationReply(const std::uint8_t* header, std::int32_t payload_length,
     AddServiceLine(line);
   }
 
-  if (command == kCommandModeRecord) {
+  if (command == lamp::StationCmdModeRead) {
     if (FormSV != nullptr && FormSV->CheckMon.Checked()) {
       char line[32];
       std::snprintf(line, sizeof line, "k9E iin= %d", r);
@@ -245,28 +230,28 @@ void DecodeStationReply(const std::uint8_t* header, std::int32_t payload_length,
     SendBatteryParameters(0, address, payload_bytes + kPayloadDataOffset);
   }
 
-  if (frame_type == kFrameCellCommand) {
-    SendCommandAnswer(kFrameCellCommand, command, address);
-    if (command == kCommandDischargeReport) {
+  if (frame_type == lamp::FrameCellCommand) {
+    SendCommandAnswer(lamp::FrameCellCommand, command, address);
+    if (command == lamp::StationCmdDischargeReport) {
       SendCapacityData(0, address, payload_bytes + kPayloadDataOffset);
-    } else if (command == kCommandChargeReport) {
+    } else if (command == lamp::StationCmdChargeReport) {
       SendChargeData(0, address, payload_bytes + kPayloadDataOffset);
     }
   }
 
-  if (frame_type == kFrameNumberCommand) {
-    SendCommandAnswerRecord(kFrameNumberCommand, command, address, header + kHeaderFabNum,
-                            StationNumberOfSlot(slot), w.w5, w.w7);
+  if (frame_type == lamp::FrameNumberCommand) {
+    SendCommandAnswerRecord(lamp::FrameNumberCommand, command, address,
+                            header + lamp::kHeaderFabNum, StationNumberOfSlot(slot), w.w5, w.w7);
   }
 
-  if (frame_type != kFrameServerPoll) return;
-  if (command == kCommandChargeReport && r >= 0) {
+  if (frame_type != lamp::FrameServerPoll) return;
+  if (command == lamp::StationCmdChargeReport && r >= 0) {
     WriteChargeReport(address, factory_number, r, w, padded);
   }
-  if (command == kCommandDischargeReport && r >= 0) {
+  if (command == lamp::StationCmdDischargeReport && r >= 0) {
     WriteDischargeReport(address, factory_number, r, w);
   }
-  if (command == kCommandStatus) {
+  if (command == lamp::StationCmdStatusPoll) {
     TakeStatusAnswer(address, factory_number, r, slot, frame_type, w);
   }
 }

@@ -29,8 +29,8 @@ struct StationReplyWords {
 StationReplyWords ReadStationReplyWords(std::span<const std::uint8_t> payload);
 
 // Called by the frame receiver of host slot `slot` for every frame whose CRC is good:
-// header = the kFrameHeaderSize header bytes (station_frame.h), body = payload_length payload bytes
-// and the two CRC bytes.
+// header = the lamp::kFrameHeaderSize header bytes, body = payload_length payload bytes and
+// the two CRC bytes.
 void DecodeStationReply(const std::uint8_t* header, std::int32_t payload_length,
                         const std::uint8_t* body, std::int32_t slot);
 

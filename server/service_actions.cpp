@@ -8,7 +8,11 @@
 #include <cstring>
 #include <string>
 
+#include "link/code_tables.h"
 #include "link/cp1251.h"
+#include "link/datagrams.h"
+#include "link/number_text.h"
+#include "link/station_frame.h"
 #include "platform/forms/application.h"
 #include "server/cell_registry.h"
 #include "server/database_connection.h"
@@ -34,17 +38,13 @@ std::array<char, 7> NumberOf(const forms::TEdit& edit) {
   return number;
 }
 
-// "%x" of a field; a text that does not parse gives `otherwise`.
-std::int32_t HexOf(const forms::TEdit& edit, std::int32_t otherwise = 0) {
-  unsigned value = 0;
-  if (std::sscanf(edit.Text().c_str(), "%x", &value) != 1) return otherwise;
-  return static_cast<std::int32_t>(value);
+// "%x" of a field; a text that does not parse gives 0.
+std::int32_t HexOf(const forms::TEdit& edit) {
+  return static_cast<std::int32_t>(lamp::ReadHex(edit.Text()).value_or(0));
 }
 
 std::int32_t DecimalOf(const forms::TEdit& edit, std::int32_t otherwise) {
-  int value = 0;
-  if (std::sscanf(edit.Text().c_str(), "%d", &value) != 1) return otherwise;
-  return value;
+  return lamp::ReadDecimal(edit.Text()).value_or(otherwise);
 }
 
 int LoadedCells() {
@@ -59,8 +59,8 @@ std::string CellNumberText(int cell) {
 void PrepareSetStationCommand(const forms::TEdit& number, std::int32_t word1, std::int32_t word2) {
   const std::array<char, 7> address = NumberOf(number);
   std::memcpy(PreparedCommand.Address, address.data(), sizeof PreparedCommand.Address);
-  PreparedCommand.FrameType = 0xC2;
-  PreparedCommand.Command = 0xA1;
+  PreparedCommand.FrameType = lamp::FrameSetStation;
+  PreparedCommand.Command = lamp::StationCmdCellControl;
   PreparedCommand.Word1 = word1;
   PreparedCommand.Word2 = word2;
   PreparedCommand.Flag = 1;
@@ -80,8 +80,12 @@ void TFormSV::BitBtn3Click() {
                    event_code, DecimalOf(Edit8, 3000), 3, 5, 1, 0, 0, 0, 0, 5000, 20);
   const int cell = FindWorkerByTabnum(std::string_view(number.data(), 6));
   if (cell < 0) return;
-  if (event_code == 0x3502) Cells.PendingReport[cell] = 0x93;
-  if (event_code == 0x3404) Cells.PendingReport[cell] = 0x94;
+  if (event_code == lamp::EventControlDischargeDone) {
+    Cells.PendingReport[cell] = lamp::StationCmdDischargeReport;
+  }
+  if (event_code == lamp::EventChargeDone) {
+    Cells.PendingReport[cell] = lamp::StationCmdChargeReport;
+  }
 }
 
 void TFormSV::BitBtn4Click() {
@@ -118,11 +122,11 @@ void TFormSV::BitBtn8Click() {
 }
 
 void TFormSV::BitBtn9Click() {
-  SetPendingStationCommand(Edit4, 1);
+  SetPendingStationCommand(Edit4, lamp::CmdStop);
 }
 
 void TFormSV::BitBtn10Click() {
-  SetPendingStationCommand(Edit4, 2);
+  SetPendingStationCommand(Edit4, lamp::CmdPanelStart);
 }
 
 void TFormSV::BitBtn11Click() {

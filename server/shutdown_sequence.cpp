@@ -24,7 +24,7 @@ void EndSession(bool ending) {
 
 void EndOnRequest() {
   AppendServerReport("Exit  Programm");
-  AddServerEvent(kServerEventStopped);
+  AddServerEvent(lamp::EventServerStopped);
   EndProgram();
 }
 
@@ -41,7 +41,7 @@ void TForm1::Timer1Timer() {
     case 2:
       Show();
       AppendServerReport("ShutDown Computer");
-      AddServerEvent(kServerEventStopped);
+      AddServerEvent(lamp::EventServerStopped);
       break;
     case 4:
       sys::WinExec(kPowerOffCommand, sys::SW_HIDE);

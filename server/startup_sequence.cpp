@@ -51,7 +51,7 @@ bool ConnectPhase(TForm1& form) {
   if (FormERR != nullptr) FormERR->Hide();
   if (result == 0) {
     AppendServerReport("MySQL-server OK");
-    AddServerEvent(kServerEventStarted);
+    AddServerEvent(lamp::EventServerStarted);
   } else if (ConnectRetries < kMaxConnectRetries) {
     ConnectDelay = kConnectRetryDelay;
     StartTick = 6;

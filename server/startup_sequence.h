@@ -4,10 +4,10 @@
 // worker and host tables, hiding. Also the server's own start and stop event rows.
 #include <cstdint>
 
+#include "link/code_tables.h"
+
 namespace tolvex {
 
-inline constexpr std::int32_t kServerEventStarted = 0x4001;
-inline constexpr std::int32_t kServerEventStopped = 0x4000;
 inline constexpr char kServerEventNumber[] = "TOLVEX";
 inline constexpr std::uint64_t kServerEventFabNum = 0x5555;
 
@@ -23,7 +23,8 @@ extern std::int32_t ConnectRetries;
 // Ticks to wait before the next connect attempt (2 at load).
 extern std::int32_t ConnectDelay;
 
-// Writes the server's own event row: "TOLVEX", factory number 0x5555, the given code.
+// Writes the server's own event row: "TOLVEX", factory number 0x5555, the given code
+// (lamp::EventServerStarted or lamp::EventServerStopped).
 void AddServerEvent(std::int32_t ksob);
 
 }  // namespace tolvex

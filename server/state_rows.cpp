@@ -3,6 +3,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "link/code_tables.h"
+#include "link/sql_text.h"
 #include "server/cell_registry.h"
 #include "server/config_window.h"
 #include "server/database_writer.h"
@@ -15,14 +17,7 @@ std::array<std::int32_t, 4> TimeMatch{};
 
 namespace {
 
-std::tm SystemLocalTime() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return local;
-}
-
-LocalTimeSource state_rows_clock = SystemLocalTime;
+LocalTimeSource state_rows_clock = lamp::LocalTimeNow;
 
 // A cell counts as answering while fewer than three requests in a row went unanswered.
 bool CellAnswers(int cell) {
@@ -55,11 +50,11 @@ void WriteEventRows() {
   for (int i = 0; i < count; ++i) {
     const PaddedCellNumber number = PadCellNumber(Cells.TABNUM[i]);
     if (!CellAnswers(i)) {
-      AddEvent(number.data(), 0, EventStateNoLink, 0, 0x8000, 0, Cells.ST[i], Cells.UCH[i],
-               Cells.BRIG[i], Cells.WTBNUM[i], -1, 0, 0, 0, 0, 0, 0);
+      AddEvent(number.data(), 0, lamp::EventStateNoLink, 0, lamp::kFaultNoAnswer, 0, Cells.ST[i],
+               Cells.UCH[i], Cells.BRIG[i], Cells.WTBNUM[i], -1, 0, 0, 0, 0, 0, 0);
       continue;
     }
-    const std::int32_t code = Cells.PSTAT[i] != 0 ? EventStateCheck : EventStateFree;
+    const std::int32_t code = Cells.PSTAT[i] != 0 ? lamp::EventStateCheck : lamp::EventStateFree;
     AddEvent(number.data(), Cells.FabNum[i], code, 0, Cells.NSP1[i], Cells.NSP2[i], Cells.ST[i],
              Cells.UCH[i], Cells.BRIG[i], Cells.WTBNUM[i], -1, Cells.PSTAT[i], Cells.PARM1[i],
              Cells.PARM2[i], 0, 0, 0);
@@ -90,7 +85,7 @@ ClockMinuteText FormatClockMinute(const std::tm& local) {
 }
 
 void SetStateRowsClock(LocalTimeSource source) {
-  state_rows_clock = source != nullptr ? source : SystemLocalTime;
+  state_rows_clock = source != nullptr ? source : lamp::LocalTimeNow;
 }
 
 std::tm CurrentStateRowsTime() {

@@ -8,10 +8,6 @@
 
 namespace tolvex {
 
-inline constexpr std::int32_t EventStateFree = 0x5000;
-inline constexpr std::int32_t EventStateCheck = 0x5001;
-inline constexpr std::int32_t EventStateNoLink = 0x5002;
-
 // 1 from the tick that wrote the event rows to the tick that writes the statcell rows.
 extern std::int32_t StatRowsDue;
 // One bit set per configured time (index 0..3 for MaskEdit1..MaskEdit4): bit 0 = the current

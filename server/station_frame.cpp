@@ -21,8 +21,7 @@ PreparedCommandRecord PreparedCommand;
 wsock::SOCKET StationSocket = wsock::INVALID_SOCKET;
 std::int32_t StationSocketState = 0;
 std::int32_t StationLinkCountdown = 0;
-std::uint16_t CrcRegister = 0xFFFF;
-std::uint8_t FrameHeader[kFrameHeaderSize] = {};
+std::uint8_t FrameHeader[lamp::kFrameHeaderSize] = {};
 
 namespace {
 
@@ -117,36 +116,23 @@ void SetFrameTag(int tag) {
   FrameTag = tag;
 }
 
-void UpdateCrc16(std::uint8_t byte) {
-  CrcRegister = Crc16ModbusStep(CrcRegister, byte);
-}
-
 void BuildFrameHeader(std::uint8_t type, std::uint8_t length) {
-  FrameTag &= 0x0F;
-  std::memset(FrameHeader, 0, sizeof FrameHeader);
-  FrameHeader[kHeaderTag] = static_cast<std::uint8_t>(0x80 | FrameTag);
-  FrameHeader[kHeaderFrameType] = type;
-  std::memcpy(FrameHeader + kHeaderFabNum, RequestFabNum, sizeof RequestFabNum);
-  // The address up to and including its first NUL, at most six bytes.
-  for (std::size_t i = 0; i < 6; ++i) {
-    FrameHeader[kHeaderAddress + i] = static_cast<std::uint8_t>(RequestAddress[i]);
-    if (RequestAddress[i] == '\0') break;
-  }
-  FrameHeader[kHeaderBodyLength] = length;
+  FrameTag &= lamp::kFrameTagMask;
+  const lamp::FrameHeaderBytes header =
+      lamp::MakeFrameHeader(static_cast<std::uint8_t>(lamp::kRequestDirection | FrameTag), type,
+                            lamp::ReadU64(RequestFabNum, 0), RequestAddress, length);
+  std::memcpy(FrameHeader, header.data(), sizeof FrameHeader);
 }
 
 void SendStationFrame(int type, const std::uint8_t* payload, int n) {
-  if (n < 0 || static_cast<std::size_t>(n) > kMaxFramePayload) return;
+  if (n < 0 || static_cast<std::size_t>(n) > lamp::kMaxFramePayload) return;
   BuildFrameHeader(static_cast<std::uint8_t>(type), static_cast<std::uint8_t>(n + 2));
 
-  std::uint8_t frame[kFrameBufferSize];
-  const std::size_t size =
-      WriteStationFrame(std::span<const std::uint8_t, kFrameHeaderSize>(FrameHeader),
-                        std::span<const std::uint8_t>(payload, static_cast<std::size_t>(n)), frame);
+  std::uint8_t frame[lamp::kFrameBufferSize];
+  const std::size_t size = lamp::WriteStationFrame(
+      std::span<const std::uint8_t, lamp::kFrameHeaderSize>(FrameHeader),
+      std::span<const std::uint8_t>(payload, static_cast<std::size_t>(n)), frame);
   const int length = static_cast<int>(size);
-  // The shared register ends as it would after running over header and payload.
-  const std::size_t crc_at = kFramePayloadOffset + static_cast<std::size_t>(n);
-  CrcRegister = static_cast<std::uint16_t>(frame[crc_at] | frame[crc_at + 1] << 8);
 
   if (TargetHost != kAllHosts) {
     const int slot = FindHostByNumber(TargetHost);
@@ -172,7 +158,7 @@ void SendCommandWords(int type, int command, std::initializer_list<int> words) {
   std::uint8_t payload[3 + 2 * 3];
   const int n = 3 + 2 * static_cast<int>(words.size());
   payload[0] = static_cast<std::uint8_t>(command);
-  payload[1] = 0x80;
+  payload[1] = lamp::kRequestPayloadMarker;
   payload[2] = static_cast<std::uint8_t>(n);
   std::uint8_t* at = payload + 3;
   for (int word : words) {
@@ -197,7 +183,7 @@ void SendCommandBytes(int type, int command, int w1, int count, const std::uint8
   if (count < 0 || count > kMaxCommandBytes) return;
   std::uint8_t payload[kCommandAreaSize];
   payload[0] = static_cast<std::uint8_t>(command);
-  payload[1] = 0x80;
+  payload[1] = lamp::kRequestPayloadMarker;
   payload[2] = static_cast<std::uint8_t>(count + 5);
   PutWord(payload + 3, w1);
   if (count > 0) std::memcpy(payload + 5, bytes, static_cast<std::size_t>(count));
@@ -206,15 +192,15 @@ void SendCommandBytes(int type, int command, int w1, int count, const std::uint8
 }
 
 void PollCellStatus(int code) {
-  SendCommandWords2(0xC1, 0x92, 0, code);
+  SendCommandWords2(lamp::FrameServerPoll, lamp::StationCmdStatusPoll, 0, code);
 }
 
 void RequestDischargeReport() {
-  SendCommandWords2(0xC1, 0x93, 0, 0);
+  SendCommandWords2(lamp::FrameServerPoll, lamp::StationCmdDischargeReport, 0, 0);
 }
 
 void RequestChargeReport() {
-  SendCommandWords2(0xC1, 0x94, 0, 0);
+  SendCommandWords2(lamp::FrameServerPoll, lamp::StationCmdChargeReport, 0, 0);
 }
 
 void SendPreparedCommand() {

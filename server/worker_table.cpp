@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
+#include "link/number_text.h"
 #include "server/cell_registry.h"
 #include "server/database_connection.h"
 #include "server/database_writer.h"
@@ -15,8 +15,7 @@ namespace {
 
 // A column read as a decimal integer; NULL and empty text give 0.
 std::int32_t DecimalOf(const char* text) {
-  if (text == nullptr) return 0;
-  return static_cast<std::int32_t>(std::strtol(text, nullptr, 10));
+  return text != nullptr ? lamp::ReadDecimal(text).value_or(0) : 0;
 }
 
 // The key column: at most 7 characters and the NUL, so a longer value cannot run past the

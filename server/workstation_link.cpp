@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/station_frame.h"
 #include "server/service_window.h"
 #include "server/station_frame.h"
 
@@ -18,15 +19,8 @@ using Cmd = lamp::CommandDatagram;
 using St = lamp::StatusDatagram;
 using Bt = lamp::BatteryDatagram;
 
-// Workstation command codes the slot keeps.
-constexpr std::int32_t kCodeWriteNumber = 0xA09C;
-constexpr std::uint32_t kCodeWriteModeRecordIn = 0xB09F;
+// The slot's code for a mode-record write (lamp::CmdWriteModeRecord in the datagram).
 constexpr std::int32_t kCodeWriteModeRecord = 0xA09F;
-// The code that only empties the slot and uses up the tick.
-constexpr std::int32_t kCodeNoFrame = 11;
-
-constexpr int kFrameCellCommand = 0x79;
-constexpr int kFrameNumberCommand = 0x7A;
 
 Cmd CommandBuffer;
 ClockSource LinkClock = nullptr;
@@ -102,41 +96,41 @@ void ParseCommandDatagram(int length, const std::uint8_t* bytes, const char* /*s
     PendingStationCommand.P3 = CommandBuffer.p3();
   };
   switch (code) {
-    case 1:
-    case 2:
-    case 4:
-    case 10:
-    case 11:
-    case 20:
-    case 30:
+    case lamp::CmdStop:
+    case lamp::CmdPanelStart:
+    case lamp::CmdControlDischarge:
+    case lamp::CmdStart:
+    case lamp::CmdNoFrame:
+    case lamp::CmdCycleStart:
+    case lamp::CmdReset:
       slot.code = static_cast<std::int32_t>(code);
       break;
-    case 131:
-    case 147:
-    case 148:
-    case 158:
-    case 163:
-    case 166:
+    case lamp::CmdInitDevice:
+    case lamp::CmdReadDischargeReport:
+    case lamp::CmdReadChargeReport:
+    case lamp::CmdReadModeRecord:
+    case lamp::CmdSetCycleMode:
+    case lamp::CmdBatteryChange:
       slot.code = static_cast<std::int32_t>(code);
       take_params();
       break;
-    case 257:
-      slot.code = 257;
+    case lamp::CmdFindDevice:
+      slot.code = lamp::CmdFindDevice;
       slot.number_kind = CommandBuffer.number_kind();
       break;
-    case 258:
-      slot.code = 258;
+    case lamp::CmdShowNumber:
+      slot.code = lamp::CmdShowNumber;
       slot.number_kind = CommandBuffer.number_kind();
       take_params();
       break;
-    case kCodeWriteNumber:
-      slot.code = kCodeWriteNumber;
+    case lamp::CmdWriteNumber:
+      slot.code = lamp::CmdWriteNumber;
       slot.payload_word = CommandBuffer.p1();
       for (std::size_t i = 0; i < 16; ++i) {
         slot.payload[i] = static_cast<std::uint8_t>(CommandBuffer.value(i));
       }
       break;
-    case kCodeWriteModeRecordIn:
+    case lamp::CmdWriteModeRecord:
       slot.code = kCodeWriteModeRecord;
       slot.payload_word = CommandBuffer.p1();
       for (std::size_t i = 0; i < 24; ++i) {
@@ -167,62 +161,64 @@ std::int32_t RunPendingCommand() {
   if (code == 0) return 0;
   TargetHost = kAllHosts;
   const int kind = slot.number_kind;
-  // Every code but 11 sends a frame, and each frame is addressed to the slot's cell.
-  if (code != kCodeNoFrame) CopyAddressToRequest(slot.address);
+  // Every code but CmdNoFrame sends a frame, and each frame is addressed to the slot's cell.
+  if (code != lamp::CmdNoFrame) CopyAddressToRequest(slot.address);
   switch (code) {
-    case 1:
-      SendCellControl(0, 7);
+    case lamp::CmdStop:
+      SendCellControl(0, lamp::CellControlStop);
       break;
-    case 2:
-      SendCellControl(0, 0x101);
+    case lamp::CmdPanelStart:
+      SendCellControl(0, lamp::CellControlPanelStart);
       break;
-    case 4:
-      SendCellControl(2, 0x102);
+    case lamp::CmdControlDischarge:
+      SendCellControl(lamp::CellControlDischargeWord, lamp::CellControlDischarge);
       break;
-    case 10:
-      SendCellControl(0, 10);
+    case lamp::CmdStart:
+      SendCellControl(0, lamp::CellControlStart);
       break;
-    case 20:
-      SendCellControl(0, 20);
+    case lamp::CmdCycleStart:
+      SendCellControl(0, lamp::CellControlCycleStart);
       break;
-    case 30:
+    case lamp::CmdReset:
       SendCellReset(1, 2);
       break;
-    case 131:
+    case lamp::CmdInitDevice:
       SetFrameTag(kind);
-      SendCommandWords2(kFrameNumberCommand, 0x83, slot.P1, slot.P2);
+      SendCommandWords2(lamp::FrameNumberCommand, lamp::StationCmdInitDevice, slot.P1, slot.P2);
       break;
-    case 147:
-      SendCommandWords2(kFrameCellCommand, 0x93, 0, 0);
+    case lamp::CmdReadDischargeReport:
+      SendCommandWords2(lamp::FrameCellCommand, lamp::StationCmdDischargeReport, 0, 0);
       break;
-    case 148:
-      SendCommandWords2(kFrameCellCommand, 0x94, 0, 0);
+    case lamp::CmdReadChargeReport:
+      SendCommandWords2(lamp::FrameCellCommand, lamp::StationCmdChargeReport, 0, 0);
       break;
-    case 158:
+    case lamp::CmdReadModeRecord:
       SendModeRecordRequest(slot.P1);
       break;
-    case 163:
+    case lamp::CmdSetCycleMode:
       SendCycleMode(slot.P1, slot.P2, slot.P3);
       break;
-    case 166:
+    case lamp::CmdBatteryChange:
       SendBatteryChange(slot.P1, slot.P2, slot.P3);
       break;
-    case 257:
+    case lamp::CmdFindDevice:
       SetFrameTag(kind);
-      SendCommandWords2(kFrameNumberCommand, 1, 0, 0);
+      SendCommandWords2(lamp::FrameNumberCommand, lamp::StationCmdFindDevice, 0, 0);
       break;
-    case 258:
+    case lamp::CmdShowNumber:
       SetFrameTag(kind);
-      SendCommandWords2(kFrameNumberCommand, 2, slot.P1, slot.P2);
+      SendCommandWords2(lamp::FrameNumberCommand, lamp::StationCmdShowNumber, slot.P1, slot.P2);
       break;
-    case kCodeWriteNumber:
+    case lamp::CmdWriteNumber:
       SetFrameTag(kind);
-      SendCommandBytes(kFrameNumberCommand, 0x9C, slot.payload_word, 16, slot.payload.data());
+      SendCommandBytes(lamp::FrameNumberCommand, lamp::StationCmdWriteNumber, slot.payload_word, 16,
+                       slot.payload.data());
       break;
     case kCodeWriteModeRecord:
-      SendCommandBytes(kFrameCellCommand, 0x9F, slot.payload_word, 48, slot.payload.data());
+      SendCommandBytes(lamp::FrameCellCommand, lamp::StationCmdModeWrite, slot.payload_word, 48,
+                       slot.payload.data());
       break;
-    default:  // 11: nothing to send; the tick is used up all the same
+    default:  // CmdNoFrame: nothing to send; the tick is used up all the same
       break;
   }
   slot.code = 0;
@@ -230,23 +226,23 @@ std::int32_t RunPendingCommand() {
 }
 
 void SendCellControl(std::int32_t word1, std::int32_t word2) {
-  SendCommandWords2(kFrameCellCommand, 0xA1, word1, word2);
+  SendCommandWords2(lamp::FrameCellCommand, lamp::StationCmdCellControl, word1, word2);
 }
 
 void SendCellReset(std::int32_t word1, std::int32_t word2) {
-  SendCommandWords2(kFrameCellCommand, 0xA0, word1, word2);
+  SendCommandWords2(lamp::FrameCellCommand, lamp::StationCmdCellReset, word1, word2);
 }
 
 void SendCycleMode(std::int32_t word1, std::int32_t word2, std::int32_t word3) {
-  SendCommandWords3(kFrameCellCommand, 0xA3, word1, word2, word3);
+  SendCommandWords3(lamp::FrameCellCommand, lamp::StationCmdCycleMode, word1, word2, word3);
 }
 
 void SendBatteryChange(std::int32_t word1, std::int32_t word2, std::int32_t word3) {
-  SendCommandWords3(kFrameCellCommand, 0xA6, word1, word2, word3);
+  SendCommandWords3(lamp::FrameCellCommand, lamp::StationCmdBatteryChange, word1, word2, word3);
 }
 
 void SendModeRecordRequest(std::int32_t word1) {
-  SendCommandWords3(kFrameCellCommand, 0x9E, word1, 0, 0);
+  SendCommandWords3(lamp::FrameCellCommand, lamp::StationCmdModeRead, word1, 0, 0);
 }
 
 void SendStatusReport(std::int32_t state, std::int32_t mode_error_bits, std::int32_t fault_bits,

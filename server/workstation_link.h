@@ -15,10 +15,6 @@
 
 namespace tolvex {
 
-inline constexpr int kCommandDatagramSize = static_cast<int>(lamp::CommandDatagram::kSize);
-inline constexpr int kStatusDatagramSize = static_cast<int>(lamp::StatusDatagram::kSize);
-inline constexpr int kBatteryDatagramSize = static_cast<int>(lamp::BatteryDatagram::kSize);
-
 using lamp::IdCapacityData;
 using lamp::IdCellStatus;
 using lamp::IdChargeData;
@@ -26,6 +22,9 @@ using lamp::IdCommand;
 using lamp::IdCommandAnswer;
 using lamp::IdModeRecord;
 using lamp::IdPing;
+using lamp::kBatteryDatagramSize;
+using lamp::kCommandDatagramSize;
+using lamp::kStatusDatagramSize;
 
 // The one command waiting for the next poll tick.
 struct PendingStationCommandSlot {

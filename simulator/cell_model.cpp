@@ -41,7 +41,7 @@ constexpr std::uint16_t kFirmwareWord2 = 0x0403;
 // every word the answer holds and none beyond it.
 constexpr std::size_t kStatusPayload = 43;
 constexpr std::size_t kReportPayload = 39;
-constexpr std::size_t kModePayload = 5 + kModeRecordSize;
+constexpr std::size_t kModePayload = 5 + lamp::kModeRecordSize;
 constexpr std::size_t kNumberPayload = 19;
 constexpr std::size_t kEchoPayload = 7;
 
@@ -416,7 +416,7 @@ void CellModel::FinishCharge(double t) {
   charge_report_.battery = battery_number_;
   charge_report_.received_mah = Clamp16((1.0 - charge_at_start_) * capacity_mah_ * 1.05);
   charge_at_start_ = 1;
-  QueueEvent(kEventChargeDone, t, charge_report_.end_voltage, charge_report_.end_current);
+  QueueEvent(lamp::EventChargeDone, t, charge_report_.end_voltage, charge_report_.end_current);
   phase_ = Phase::Charged;
   phase_start_ = t;
   phase_end_ = t + settings_->charged_hold;
@@ -437,7 +437,7 @@ void CellModel::FinishControlDischarge(double t) {
   ++control_discharges_;
   ++cycle_counter_;
   charges_since_control_ = 0;
-  QueueEvent(kEventControlDischargeDone, t, discharge_report_.minutes, current);
+  QueueEvent(lamp::EventControlDischargeDone, t, discharge_report_.minutes, current);
   // Capacity below 80 % of nominal is a battery fault.
   const double delivered_mah = current * minutes / 60.0;
   if (nominal > 0 && delivered_mah < 0.8 * nominal * 10.0) {
@@ -506,16 +506,18 @@ bool CellModel::Answer(const StationRequest& request, double now, StationAnswer&
   answer.address = address_;
   const std::uint8_t command = request.command();
   BuildAnswer(request, now, answer);
-  if (command != kCmdStatusPoll && observer_) observer_->AnswerGiven(*this, request, answer);
+  if (command != lamp::StationCmdStatusPoll && observer_) {
+    observer_->AnswerGiven(*this, request, answer);
+  }
   return true;
 }
 
 void CellModel::BuildAnswer(const StationRequest& request, double now, StationAnswer& answer) {
   const std::uint8_t command = request.command();
 
-  if (request.frame_type == kFrameNumberCommand) {
+  if (request.frame_type == lamp::FrameNumberCommand) {
     switch (command) {
-      case kCmdWriteNumber:
+      case lamp::StationCmdWriteNumber:
         // The new number: 8 bytes after the payload word, up to its first NUL.
         pending_number_ = Address{};
         for (std::size_t i = 0; i < kAddressSize; ++i) {
@@ -525,7 +527,7 @@ void CellModel::BuildAnswer(const StationRequest& request, double now, StationAn
         }
         pending_number_set_ = true;
         break;
-      case kCmdInitDevice:
+      case lamp::StationCmdInitDevice:
         if (pending_number_set_) {
           address_ = pending_number_;
           answer.address = address_;
@@ -543,35 +545,35 @@ void CellModel::BuildAnswer(const StationRequest& request, double now, StationAn
   }
 
   switch (command) {
-    case kCmdStatusPoll:
+    case lamp::StationCmdStatusPoll:
       BuildStatus(request, now, answer);
       return;
-    case kCmdDischargeReport:
+    case lamp::StationCmdDischargeReport:
       BuildDischargeReport(answer);
       return;
-    case kCmdChargeReport:
+    case lamp::StationCmdChargeReport:
       BuildChargeReport(answer);
       return;
-    case kCmdModeRead:
+    case lamp::StationCmdModeRead:
       answer.BeginPayload(command, kModePayload);
       answer.SetWord(3, request.word(3));
       for (std::size_t i = 0; i < mode_record_.size(); ++i) {
         answer.SetWord(5 + 2 * i, mode_record_[i]);
       }
       return;
-    case kCmdModeWrite:
+    case lamp::StationCmdModeWrite:
       ApplyModeWrite(request, now);
       break;
-    case kCmdCellControl:
+    case lamp::StationCmdCellControl:
       ApplyCellControl(request.word(3), request.word(5), now);
       break;
-    case kCmdCellReset:
+    case lamp::StationCmdCellReset:
       ApplyReset(now);
       break;
-    case kCmdCycleMode:
+    case lamp::StationCmdCycleMode:
       ApplyCycleMode(request.word(3), request.word(5), now);
       break;
-    case kCmdBatteryChange:
+    case lamp::StationCmdBatteryChange:
       ApplyBatteryChange(now);
       break;
     default:
@@ -638,7 +640,7 @@ void CellModel::BuildStatus(const StationRequest& request, double now, StationAn
   if (voltage > 0) voltage += random_.Between(-5, 5);
   if (current > 0) current += random_.Between(-3, 3);
 
-  answer.BeginPayload(kCmdStatusPoll, kStatusPayload);
+  answer.BeginPayload(lamp::StationCmdStatusPoll, kStatusPayload);
   answer.SetWord(3, static_cast<std::uint16_t>(position_));
   answer.SetWord(5, Clamp16(voltage));
   answer.SetWord(7, Clamp16(current));
@@ -672,7 +674,7 @@ void CellModel::BuildStatus(const StationRequest& request, double now, StationAn
 
 void CellModel::BuildChargeReport(StationAnswer& answer) const {
   const ChargeReport& r = charge_report_;
-  answer.BeginPayload(kCmdChargeReport, kReportPayload);
+  answer.BeginPayload(lamp::StationCmdChargeReport, kReportPayload);
   answer.SetWord(5, r.type_word);
   answer.SetWord(7, r.count);
   answer.SetWord(9, r.minutes);
@@ -689,7 +691,7 @@ void CellModel::BuildChargeReport(StationAnswer& answer) const {
 
 void CellModel::BuildDischargeReport(StationAnswer& answer) const {
   const DischargeReport& r = discharge_report_;
-  answer.BeginPayload(kCmdDischargeReport, kReportPayload);
+  answer.BeginPayload(lamp::StationCmdDischargeReport, kReportPayload);
   answer.SetWord(5, r.type_word);
   answer.SetWord(7, r.current);
   answer.SetWord(9, r.minutes);
@@ -704,21 +706,21 @@ void CellModel::BuildDischargeReport(StationAnswer& answer) const {
 void CellModel::ApplyCellControl(std::uint16_t word1, std::uint16_t word2, double now) {
   if (phase_ == Phase::Away) return;  // no lamp: nothing to start or stop
   switch (word2) {
-    case 7:
+    case lamp::CellControlStop:
       if (phase_ != Phase::Stopped) EnterPhase(Phase::Stopped, now);
       return;
-    case 10:
+    case lamp::CellControlStart:
       QueueEvent(kEventOperatorStart, now);
       BeginCharge(now, kEventCharge);
       return;
-    case 0x101:
+    case lamp::CellControlPanelStart:
       QueueEvent(kEventPanelStart, now);
       BeginCharge(now, kEventCharge);
       return;
-    case 0x102:
-      if (word1 == 2) EnterPhase(Phase::ControlDischarge, now);
+    case lamp::CellControlDischarge:
+      if (word1 == lamp::CellControlDischargeWord) EnterPhase(Phase::ControlDischarge, now);
       return;
-    case 20:
+    case lamp::CellControlCycleStart:
       // A cycle started by the operator: a control discharge first, then the charge.
       QueueEvent(kEventOperatorCycleStart, now);
       EnterPhase(Phase::ControlDischarge, now);

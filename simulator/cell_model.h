@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "link/code_tables.h"
+#include "link/mode_record.h"
 #include "simulator/random_source.h"
 #include "simulator/station_messages.h"
 
@@ -35,14 +37,13 @@ inline constexpr std::uint16_t kStateStopped = 7;
 inline constexpr std::uint16_t kStateReady = 9;
 inline constexpr std::uint16_t kStateControlDischarge = 0x102;
 
-// Event codes the cells report (status word 17).
+// Event codes the cells report (status word 17); the two that make the server ask for a
+// report are lamp::EventControlDischargeDone and lamp::EventChargeDone.
 inline constexpr std::uint16_t kEventBatteryConnected = 0x3001;
 inline constexpr std::uint16_t kEventDischarge = 0x3002;
 inline constexpr std::uint16_t kEventDischargeDone = 0x3402;
 inline constexpr std::uint16_t kEventControlDischarge = 0x3102;
-inline constexpr std::uint16_t kEventControlDischargeDone = 0x3502;
 inline constexpr std::uint16_t kEventCharge = 0x3004;
-inline constexpr std::uint16_t kEventChargeDone = 0x3404;
 inline constexpr std::uint16_t kEventTrickle = 0x3006;
 inline constexpr std::uint16_t kEventReady = 0x3108;
 inline constexpr std::uint16_t kEventRemoved = 0x3009;
@@ -120,7 +121,7 @@ class CellObserver {
   virtual void AnswerGiven(const class CellModel&, const StationRequest&, const StationAnswer&) {}
 };
 
-using ModeRecordWords = std::array<std::uint16_t, kModeRecordSize / 2>;
+using ModeRecordWords = std::array<std::uint16_t, lamp::kModeRecordSize / 2>;
 
 // The stretches of simulated time in which a cell or a station gives no answer: a few fixed
 // windows; a new one takes the place of the one that ended first.

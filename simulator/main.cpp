@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "link/number_text.h"
 #include "simulator/event_log.h"
 #include "simulator/lamp_room.h"
 #include "simulator/sim_clock.h"
@@ -228,7 +229,7 @@ bool ApplySilences(const Options& o, stationsim::LampRoom& room, std::string& er
     cell->AddSilence(s.from, s.until);
   }
   for (const ScheduledSilence& s : o.station_silences) {
-    stationsim::StationModel* station = room.FindStation(std::atoi(s.target.c_str()));
+    stationsim::StationModel* station = room.FindStation(lamp::ReadDecimal(s.target).value_or(0));
     if (station == nullptr) {
       error = "--station-silence: no station " + s.target;
       return false;

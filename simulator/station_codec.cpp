@@ -2,54 +2,52 @@
 
 #include <cstring>
 
+#include "link/little_endian.h"
+
 namespace stationsim {
 
-using tolvex::Crc16Modbus;
-using tolvex::kFrameHeaderOffset;
-using tolvex::kFrameOverhead;
-using tolvex::kFramePayloadOffset;
-using tolvex::kHeaderAddress;
-using tolvex::kHeaderBodyLength;
-using tolvex::kHeaderFabNum;
-using tolvex::kHeaderFrameType;
-using tolvex::kHeaderTag;
+using lamp::kFrameHeaderOffset;
+using lamp::kFrameHeaderSize;
+using lamp::kFrameOverhead;
+using lamp::kFramePayloadOffset;
+using lamp::kHeaderAddress;
+using lamp::kHeaderTag;
 
 std::uint16_t RequestFrame::Word(std::size_t offset) const {
-  const std::uint16_t low = offset < payload_size ? payload[offset] : 0;
-  const std::uint16_t high = offset + 1 < payload_size ? payload[offset + 1] : 0;
-  return static_cast<std::uint16_t>(low | (high << 8));
+  return lamp::PayloadWord(std::span<const std::uint8_t>(payload.data(), payload_size), offset);
 }
 
 std::uint64_t RequestFrame::FabNumValue() const {
-  std::uint64_t value = 0;
-  for (std::size_t i = fab_num.size(); i-- > 0;) value = (value << 8) | fab_num[i];
-  return value;
+  return lamp::ReadU64(fab_num, 0);
 }
 
 RequestParse ParseRequestFrame(std::span<const std::uint8_t> datagram, RequestFrame& request) {
   if (datagram.size() < kFrameOverhead) return RequestParse::kTooShort;
-  if (datagram[0] != 0xFF || datagram[1] != 0xFF || datagram[2] != 0xFF || datagram[3] != 0xF7) {
+  if (datagram[0] != lamp::kFrameSyncByte || datagram[1] != lamp::kFrameSyncByte ||
+      datagram[2] != lamp::kFrameSyncByte || datagram[3] != lamp::kFrameStartByte) {
     return RequestParse::kNoSync;
   }
   const auto header = datagram.subspan(kFrameHeaderOffset, kFrameHeaderSize);
-  if ((header[kHeaderTag] & 0x80) == 0) return RequestParse::kNotRequest;
+  if ((header[kHeaderTag] & lamp::kRequestDirection) == 0) return RequestParse::kNotRequest;
   const std::size_t payload_size = datagram.size() - kFrameOverhead;
-  if (payload_size > kMaxFramePayload || header[kHeaderBodyLength] != payload_size + 2) {
+  if (payload_size > lamp::kMaxFramePayload ||
+      header[lamp::kHeaderBodyLength] != payload_size + 2) {
     return RequestParse::kLengthMismatch;
   }
   const std::size_t crc_at = kFramePayloadOffset + payload_size;
-  const std::uint16_t crc = Crc16Modbus(datagram.subspan(kFrameHeaderOffset, crc_at - 4));
+  const std::uint16_t crc =
+      lamp::Crc16Modbus(datagram.subspan(kFrameHeaderOffset, crc_at - kFrameHeaderOffset));
   if (datagram[crc_at] != (crc & 0xFF) || datagram[crc_at + 1] != (crc >> 8)) {
     return RequestParse::kBadCrc;
   }
-  if (datagram[crc_at + 2] != 0xFF) return RequestParse::kNoEndMark;
+  if (datagram[crc_at + 2] != lamp::kFrameEndMark) return RequestParse::kNoEndMark;
 
   request = RequestFrame{};
   std::memcpy(request.header.data(), header.data(), kFrameHeaderSize);
-  request.tag = header[kHeaderTag] & 0x0F;
-  request.frame_type = header[kHeaderFrameType];
-  std::memcpy(request.fab_num.data(), header.data() + kHeaderFabNum, request.fab_num.size());
-  for (std::size_t i = 0; i < 6 && header[kHeaderAddress + i] != 0; ++i) {
+  request.tag = header[kHeaderTag] & lamp::kFrameTagMask;
+  request.frame_type = header[lamp::kHeaderFrameType];
+  std::memcpy(request.fab_num.data(), header.data() + lamp::kHeaderFabNum, request.fab_num.size());
+  for (std::size_t i = 0; i < lamp::kHeaderAddressLength && header[kHeaderAddress + i] != 0; ++i) {
     request.address[i] = static_cast<char>(header[kHeaderAddress + i]);
   }
   request.payload_size = payload_size;
@@ -59,16 +57,7 @@ RequestParse ParseRequestFrame(std::span<const std::uint8_t> datagram, RequestFr
 
 FrameHeaderBytes MakeAnswerHeader(std::uint8_t tag, std::uint8_t frame_type, std::uint64_t fab_num,
                                   const char* address) {
-  FrameHeaderBytes header{};
-  header[kHeaderTag] = tag;
-  header[kHeaderFrameType] = frame_type;
-  for (std::size_t i = 0; i < 8; ++i) {
-    header[kHeaderFabNum + i] = static_cast<std::uint8_t>(fab_num >> (8 * i));
-  }
-  for (std::size_t i = 0; address != nullptr && i < 6 && address[i] != '\0'; ++i) {
-    header[kHeaderAddress + i] = static_cast<std::uint8_t>(address[i]);
-  }
-  return header;
+  return lamp::MakeFrameHeader(tag, frame_type, fab_num, address, 0);
 }
 
 FrameHeaderBytes AnswerHeaderFor(const RequestFrame& request) {
@@ -92,15 +81,14 @@ std::size_t BuildAnswerPayload(std::uint8_t command, std::span<const std::uint16
 
 std::size_t BuildAnswerFrame(FrameHeaderBytes header, std::span<const std::uint8_t> payload,
                              std::span<std::uint8_t> out) {
-  if (payload.size() > kMaxFramePayload) return 0;
-  header[kHeaderBodyLength] = static_cast<std::uint8_t>(payload.size() + 2);
+  if (payload.size() > lamp::kMaxFramePayload) return 0;
+  header[lamp::kHeaderBodyLength] = static_cast<std::uint8_t>(payload.size() + 2);
   return BuildRawFrame(header, payload, out);
 }
 
 std::size_t BuildRawFrame(const FrameHeaderBytes& header, std::span<const std::uint8_t> payload,
                           std::span<std::uint8_t> out) {
-  return tolvex::WriteStationFrame(std::span<const std::uint8_t, kFrameHeaderSize>(header), payload,
-                                   out);
+  return lamp::WriteStationFrame(header, payload, out);
 }
 
 }  // namespace stationsim

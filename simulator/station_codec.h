@@ -1,24 +1,21 @@
 #pragma once
-// The station side of the station frame format: what a charging station needs to read the
-// server's requests and to write its answers. Pure functions over byte spans; no sockets.
+// The station side of the station frame format (link/station_frame.h): what a charging
+// station needs to read the server's requests and to write its answers. Pure functions over
+// byte spans; no sockets.
 //
-// Requests carry bit 7 set in header byte 0, answers carry it clear. A payload is the command
-// byte, one free byte, the count byte, then 16-bit little-endian words at payload offsets
-// 3, 5, 7, ...
+// Requests carry bit 7 set in header byte 0, answers carry it clear. An answer's payload is
+// the command byte, one free byte, the count byte, then 16-bit little-endian words at payload
+// offsets 3, 5, 7, ...
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
-#include "server/station_frame.h"
+#include "link/station_frame.h"
 
 namespace stationsim {
 
-using tolvex::kFrameBufferSize;
-using tolvex::kFrameHeaderSize;
-using tolvex::kMaxFramePayload;
-
-using FrameHeaderBytes = std::array<std::uint8_t, kFrameHeaderSize>;
+using lamp::FrameHeaderBytes;
 
 enum class RequestParse {
   kOk,
@@ -37,7 +34,7 @@ struct RequestFrame {
   std::uint8_t frame_type = 0;  // header byte 1
   std::array<std::uint8_t, 8> fab_num{};
   char address[7] = {};  // header bytes 10..15 up to the first NUL, NUL-terminated
-  std::array<std::uint8_t, kMaxFramePayload> payload{};
+  std::array<std::uint8_t, lamp::kMaxFramePayload> payload{};
   std::size_t payload_size = 0;
 
   std::uint8_t Command() const { return payload_size > 0 ? payload[0] : 0; }

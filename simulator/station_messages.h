@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <span>
 
+#include "link/station_frame.h"
+
 namespace stationsim {
 
 inline constexpr int kMaxStations = 100;
@@ -16,45 +18,11 @@ inline constexpr int kMaxCellsPerStation = 60;
 inline constexpr std::size_t kAddressSize = 6;
 inline constexpr std::size_t kFabNumSize = 8;
 // The largest payload an answer carries (a mode record: 5 + 48 bytes) with room to spare;
-// the server's receiver takes bodies of at most 200 bytes.
+// the server's receiver takes bodies of at most lamp::kMaxBodyLength bytes.
 inline constexpr std::size_t kMaxAnswerPayload = 128;
-inline constexpr std::size_t kModeRecordSize = 48;
-
-// Frame types (header byte 1).
-inline constexpr std::uint8_t kFramePoll = 0xC1;
-inline constexpr std::uint8_t kFrameCellCommand = 0x79;
-inline constexpr std::uint8_t kFrameNumberCommand = 0x7A;
-inline constexpr std::uint8_t kFrameSetStation = 0xC2;
-
-// Station commands (payload byte 0).
-inline constexpr std::uint8_t kCmdStatusPoll = 0x92;
-inline constexpr std::uint8_t kCmdDischargeReport = 0x93;
-inline constexpr std::uint8_t kCmdChargeReport = 0x94;
-inline constexpr std::uint8_t kCmdCellControl = 0xA1;
-inline constexpr std::uint8_t kCmdCellReset = 0xA0;
-inline constexpr std::uint8_t kCmdCycleMode = 0xA3;
-inline constexpr std::uint8_t kCmdBatteryChange = 0xA6;
-inline constexpr std::uint8_t kCmdModeRead = 0x9E;
-inline constexpr std::uint8_t kCmdModeWrite = 0x9F;
-inline constexpr std::uint8_t kCmdFindDevice = 0x01;
-inline constexpr std::uint8_t kCmdShowNumber = 0x02;
-inline constexpr std::uint8_t kCmdInitDevice = 0x83;
-inline constexpr std::uint8_t kCmdWriteNumber = 0x9C;
-
-// How a device-number frame addresses its device (low nibble of header byte 0).
-inline constexpr std::uint8_t kAddressByIndNum = 1;
-inline constexpr std::uint8_t kAddressByFabNum = 2;
-inline constexpr std::uint8_t kAddressEveryDevice = 11;
 
 using Address = std::array<char, kAddressSize>;
 using FabNum = std::array<std::uint8_t, kFabNumSize>;
-
-// The 16-bit little-endian value at `offset` of `bytes`; bytes past the end count as 0.
-constexpr std::uint16_t WordAt(std::span<const std::uint8_t> bytes, std::size_t offset) {
-  const std::uint16_t low = offset < bytes.size() ? bytes[offset] : 0;
-  const std::uint16_t high = offset + 1 < bytes.size() ? bytes[offset + 1] : 0;
-  return static_cast<std::uint16_t>(low | (high << 8));
-}
 
 constexpr std::uint64_t FabNumValue(const FabNum& fab) {
   std::uint64_t value = 0;
@@ -82,7 +50,7 @@ struct StationRequest {
   std::span<const std::uint8_t> payload;
 
   std::uint8_t command() const { return payload.empty() ? 0 : payload[0]; }
-  std::uint16_t word(std::size_t offset) const { return WordAt(payload, offset); }
+  std::uint16_t word(std::size_t offset) const { return lamp::PayloadWord(payload, offset); }
 };
 
 // One answer frame to send: header fields and payload. Header byte 0 of an answer is the

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "link/datagrams.h"
+
 namespace stationsim {
 
 void StationModel::Setup(int number, const char* address_text, std::uint16_t port) {
@@ -48,12 +50,12 @@ std::size_t StationModel::Handle(const StationRequest& request, double now,
                                  std::span<StationAnswer> answers) {
   if (answers.empty() || SilentAt(now)) return 0;
   CellModel* cell = nullptr;
-  if (request.frame_type == kFrameNumberCommand) {
+  if (request.frame_type == lamp::FrameNumberCommand) {
     switch (request.tag) {
-      case kAddressByFabNum:
+      case lamp::AddressByFabNum:
         cell = FindCellByFabNum(request.fab_num);
         break;
-      case kAddressEveryDevice:
+      case lamp::AddressEveryDevice:
         // Every device shows its number; the station answers once, for its first cell.
         cell = cell_count_ > 0 ? &cells_[0] : nullptr;
         break;

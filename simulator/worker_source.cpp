@@ -3,9 +3,11 @@
 #include <mysql.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
+
+#include "link/number_text.h"
 
 namespace stationsim {
 
@@ -24,9 +26,9 @@ bool ParseWorkerText(const std::string& text, std::vector<WorkerRow>& rows, std:
       error = "line " + std::to_string(line_number) + ": lamp " + number + " has no station";
       return false;
     }
-    char* end = nullptr;
-    const long station = std::strtol(station_text.c_str(), &end, 10);
-    if (end == station_text.c_str() || *end != '\0') {
+    std::size_t number_length = 0;
+    const std::optional<std::int32_t> station = lamp::ReadDecimal(station_text, &number_length);
+    if (!station || number_length != station_text.size()) {
       error = "line " + std::to_string(line_number) + ": station \"" + station_text +
               "\" is not a number";
       return false;
@@ -36,7 +38,7 @@ bool ParseWorkerText(const std::string& text, std::vector<WorkerRow>& rows, std:
               "\" is longer than 6 characters";
       return false;
     }
-    rows.push_back(MakeWorkerRow(number.c_str(), static_cast<int>(station)));
+    rows.push_back(MakeWorkerRow(number.c_str(), *station));
   }
   return true;
 }
@@ -80,7 +82,7 @@ bool ReadWorkerDatabase(const DatabaseLogin& login, std::vector<WorkerRow>& rows
   }
   while (MYSQL_ROW row = mysql_fetch_row(result)) {
     const char* number = row[0] ? row[0] : "";
-    const int station = row[1] ? std::atoi(row[1]) : 0;
+    const int station = row[1] ? lamp::ReadDecimal(row[1]).value_or(0) : 0;
     rows.push_back(MakeWorkerRow(number, station));
   }
   mysql_free_result(result);

@@ -31,9 +31,6 @@ inline constexpr std::int32_t kModeWriteSent = 0;
 inline constexpr std::int32_t kModeWriteChangeSent = 21;
 inline constexpr std::int32_t kModeWriteConfirmed = 22;
 inline constexpr std::int32_t kModeWriteStored = 23;
-// The answer commands that confirm the record and the battery change.
-inline constexpr std::int32_t kModeRecordAnswer = 159;
-inline constexpr std::int32_t kBatteryChangeAnswer = 166;
 // What the database-only button stores as the comment.
 inline constexpr const char* kDatabaseOnlyComment = "newBATT";
 // The longest comment stored, and the longest number kept for a write.

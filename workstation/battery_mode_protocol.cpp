@@ -2,11 +2,12 @@
 // device on the 150 ms timer with its answer windows, the battery change, and the database
 // writes once the device has confirmed.
 #include <algorithm>
-#include <cstdio>
 #include <span>
 #include <string>
 
 #include "link/cp1251.h"
+#include "link/number_text.h"
+#include "link/station_frame.h"
 #include "platform/forms/application.h"
 #include "workstation/battery_editor.h"
 #include "workstation/battery_writes.h"
@@ -42,12 +43,6 @@ std::string EditNumber(const TFormBAT& form) {
   return lamp::Utf8ToCp1251(form.EditTN.Text());
 }
 
-// "%d" of a lamp-card field; `fallback` when it holds no number.
-std::int32_t ReadWorkerValue(const std::string& text, std::int32_t fallback) {
-  int value = 0;
-  return std::sscanf(text.c_str(), "%d", &value) == 1 ? value : fallback;
-}
-
 void ShowErrorBox(const TFormBAT& form, int code) {
   if (FormERR == nullptr) return;
   FormERR->SetLeft(form.Left() + 110);
@@ -67,9 +62,10 @@ void StoreConfirmedRecord(TFormBAT& form) {
   if (BatteryEditorHooks.ReadLampCardWorker != nullptr) {
     BatteryEditorHooks.ReadLampCardWorker(station, section, brigade);
   }
-  const std::int32_t st = ReadWorkerValue(station, 0);
-  const std::int32_t uch = ReadWorkerValue(section, 9);
-  const std::int32_t brig = ReadWorkerValue(brigade, 0);
+  // A field that holds no number gives these.
+  const std::int32_t st = lamp::ReadDecimal(station).value_or(0);
+  const std::int32_t uch = lamp::ReadDecimal(section).value_or(9);
+  const std::int32_t brig = lamp::ReadDecimal(brigade).value_or(0);
   std::array<char, kModeCommentLength + 1> comment{};
   CopyCp1251(form.EditCOMT, comment, kModeCommentLength);
   CopyCp1251(form.EditTN, ModeFormNumber, kModeFormNumberLength);
@@ -209,10 +205,11 @@ void TFormBAT::Timer1Timer() {
   }
   if (ModeWriteWindow > 0) {
     if (ModeWriteState == kModeWriteConfirmed) StoreConfirmedRecord(*this);
-    if (ModeWriteState == kModeWriteChangeSent && LastAnswerCommand == kBatteryChangeAnswer) {
+    if (ModeWriteState == kModeWriteChangeSent &&
+        LastAnswerCommand == lamp::StationCmdBatteryChange) {
       ModeWriteState = kModeWriteConfirmed;
     }
-    if (LastAnswerCommand == kModeRecordAnswer) {
+    if (LastAnswerCommand == lamp::StationCmdModeWrite) {
       LastAnswerCommand = 0;
       if (CheckSMB.Checked()) {
         CopyCp1251(EditTN, ModeFormNumber, kModeFormNumberLength);

@@ -14,11 +14,6 @@ constexpr const char* kBatteryParamsColumns =
     "ICH2, VMAXCH2, TIMCH2, ICHPOD, VMAXCHPOD, IDISCNT,VMINCNT, DELTA, IMINCH, PFLAG,NFLAG, "
     "R_NET,\t ST, UCH, BRIG, COMMENT)";
 
-// The record indexes written after the number, in column order; NFLAG (-1) is bits 8-15 of
-// the type word.
-constexpr std::array<int, 20> kBatteryParamsIndexes = {1,  2,  0,  19, 4,  5,  6,  7, 8,  9,
-                                                       10, 11, 14, 15, 12, 13, 16, 3, 17, -1};
-
 struct DateTimeTexts {
   std::array<char, lamp::kSqlDateTextSize> date{};
   std::array<char, lamp::kSqlTimeTextSize> time{};
@@ -111,14 +106,9 @@ void BuildBatteryParamsStatement(lamp::SqlStatement& s, bool history, std::strin
   s.Append(history ? "BATTLOG" : "BATTPARM");
   s.Append(kBatteryParamsColumns);
   AppendRowStart(s, d, t, number);
-  for (const int index : kBatteryParamsIndexes) {
-    if (index >= 0) {
-      AppendValue(s, r[static_cast<std::size_t>(index)]);
-    } else {
-      AppendValue(s, (r[lamp::kModeTypeAndSwitches] >> 8) & 0xFF);
-    }
+  for (std::size_t column = 0; column < lamp::kBattParmColumnIndexes.size(); ++column) {
+    AppendValue(s, lamp::BattParmColumnValue(r, column));
   }
-  AppendValue(s, r[lamp::kModeCircuitResistance]);
   AppendValue(s, st);
   AppendValue(s, uch);
   AppendValue(s, brig);

@@ -17,24 +17,24 @@
 namespace lumora {
 
 using lamp::IdCommand;
-inline constexpr int kCommandDatagramSize = static_cast<int>(lamp::CommandDatagram::kSize);
+using lamp::kCommandDatagramSize;
 
 // Command codes the workstation sends.
-inline constexpr std::int32_t CmdKeepAlive = 0;
-inline constexpr std::int32_t CmdStop = 1;
-inline constexpr std::int32_t CmdControlDischarge = 4;
-inline constexpr std::int32_t CmdStart = 10;
-inline constexpr std::int32_t CmdReset = 30;
-inline constexpr std::int32_t CmdInitDevice = 131;
-inline constexpr std::int32_t CmdReadDischargeReport = 147;
-inline constexpr std::int32_t CmdReadChargeReport = 148;
-inline constexpr std::int32_t CmdReadModeRecord = 158;
-inline constexpr std::int32_t CmdSetCycleMode = 163;
-inline constexpr std::int32_t CmdBatteryChange = 166;
-inline constexpr std::int32_t CmdFindDevice = 257;
-inline constexpr std::int32_t CmdShowNumber = 258;
-inline constexpr std::int32_t CmdWriteNumber = 0xA09C;
-inline constexpr std::int32_t CmdWriteModeRecord = 0xB09F;
+using lamp::CmdBatteryChange;
+using lamp::CmdControlDischarge;
+using lamp::CmdFindDevice;
+using lamp::CmdInitDevice;
+using lamp::CmdKeepAlive;
+using lamp::CmdReadChargeReport;
+using lamp::CmdReadDischargeReport;
+using lamp::CmdReadModeRecord;
+using lamp::CmdReset;
+using lamp::CmdSetCycleMode;
+using lamp::CmdShowNumber;
+using lamp::CmdStart;
+using lamp::CmdStop;
+using lamp::CmdWriteModeRecord;
+using lamp::CmdWriteNumber;
 
 // Target words.
 inline constexpr std::int32_t kTargetCell = 201;
@@ -42,9 +42,9 @@ inline constexpr std::int32_t kTargetNone = 0;
 inline constexpr std::int32_t kTargetDevice = 122;
 
 // Number kinds: how the station frame addresses the device.
-inline constexpr std::int32_t AddressByIndNum = 1;
-inline constexpr std::int32_t AddressByFabNum = 2;
-inline constexpr std::int32_t kNumberKindShowNumber = 11;
+using lamp::AddressByFabNum;
+using lamp::AddressByIndNum;
+using lamp::AddressEveryDevice;
 
 inline constexpr int kModeRecordValueCount = 24;
 inline constexpr int kMaxCommandValues = 32;

@@ -5,6 +5,7 @@
 
 #include "link/cp1251.h"
 #include "link/database_options.h"
+#include "link/number_text.h"
 #include "platform/forms/application.h"
 #include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
@@ -37,17 +38,13 @@ std::string ColumnText::Utf8() const {
   return lamp::Cp1251ToUtf8(View());
 }
 
-bool ColumnText::ReadInt(std::int32_t& value) const {
-  int read = 0;
-  if (text == nullptr || std::sscanf(text, "%d", &read) != 1) return false;
-  value = read;
-  return true;
+std::optional<std::int32_t> ColumnText::ReadInt() const {
+  if (text == nullptr) return std::nullopt;
+  return lamp::ReadDecimal(View());
 }
 
 std::int32_t ColumnText::Int(std::int32_t fallback) const {
-  std::int32_t value = fallback;
-  ReadInt(value);
-  return value;
+  return ReadInt().value_or(fallback);
 }
 
 float ColumnText::Float(float fallback) const {
@@ -271,10 +268,7 @@ void LoadShiftBattery(const char* number) {
 }
 
 std::int32_t LoadBatteryParams(const char* number, lamp::ModeDisplayRecord& record) {
-  // The record index of each BATTPARM column from column 3 (TIP) on; NFLAG (-2) replaces
-  // bits 8-15 of the type word.
-  static constexpr int kIndexOfColumn[] = {1,  2,  0,  19, 4,  5,  6, 7,  8,  9, 10,
-                                           11, 14, 15, 12, 13, 16, 3, 17, -2, 20};
+  // The record's columns (lamp::kBattParmColumnIndexes) start at column 3 (TIP).
   constexpr std::size_t kFirstRecordColumn = 3;
   constexpr std::size_t kCommentColumn = 24;
   record[lamp::kModeCircuitResistance] = 0;
@@ -289,20 +283,10 @@ std::int32_t LoadBatteryParams(const char* number, lamp::ModeDisplayRecord& reco
       SetEditText(FormSVET->EditDATIZM, columns[1]);
       SetEditText(FormSVET->EditTIMIZM, columns[2]);
     }
-    for (std::size_t k = 0; k < std::size(kIndexOfColumn); ++k) {
-      const ColumnText& column = columns[kFirstRecordColumn + k];
-      const int index = kIndexOfColumn[k];
-      if (index >= 0) {
-        record[static_cast<std::size_t>(index)] =
-            column.Int(record[static_cast<std::size_t>(index)]);
-      } else {
-        std::int32_t flags = 0;
-        if (column.ReadInt(flags)) {
-          std::int32_t& type_word = record[lamp::kModeTypeAndSwitches];
-          type_word = (type_word & 0xFF) |
-                      static_cast<std::int32_t>(static_cast<std::uint32_t>(flags) << 8);
-        }
-      }
+    // A column without a number leaves its value as it was.
+    for (std::size_t k = 0; k < lamp::kBattParmColumnIndexes.size(); ++k) {
+      const std::optional<std::int32_t> value = columns[kFirstRecordColumn + k].ReadInt();
+      if (value) lamp::SetBattParmColumnValue(record, k, *value);
     }
     if (FormBAT != nullptr) SetEditText(FormBAT->EditCOMT, columns[kCommentColumn]);
   });

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,8 +60,8 @@ struct ColumnText {
   std::string_view View() const { return text != nullptr ? std::string_view(text, length) : ""; }
   // The text for the screen.
   std::string Utf8() const;
-  // scanf "%d" of the text into value; false (value unchanged) when it holds no number.
-  bool ReadInt(std::int32_t& value) const;
+  // scanf "%d" of the text (lamp::ReadDecimal); none for NULL or a text without a number.
+  std::optional<std::int32_t> ReadInt() const;
   // scanf "%d" / "%f" of the text; `fallback` when it holds no number.
   std::int32_t Int(std::int32_t fallback = 0) const;
   float Float(float fallback = 0.0f) const;

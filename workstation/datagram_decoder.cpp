@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/station_frame.h"
 #include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
 #include "workstation/command_sender.h"
@@ -36,11 +37,14 @@ void AppendText(char* line, const char* text) {
 void HandleCommandAnswer() {
   const std::uint32_t frame_type = StatusBuffer.answer_frame_type() & 0xFF;
   const std::uint32_t command = StatusBuffer.answer_command();
-  if (frame_type == kFrameCellCommand) {
-    if (command == 0xA1 || command == 0xA0 || command == 0xA3) ConfirmLampCommand();
+  if (frame_type == lamp::FrameCellCommand) {
+    if (command == lamp::StationCmdCellControl || command == lamp::StationCmdCellReset ||
+        command == lamp::StationCmdCycleMode) {
+      ConfirmLampCommand();
+    }
     SetLastAnswerCommand(static_cast<std::int32_t>(command));
-  } else if (frame_type == kFrameNumberCommand) {
-    if (command == 1) ShowDeviceInfo(StatusBuffer.bytes.data());
+  } else if (frame_type == lamp::FrameNumberCommand) {
+    if (command == lamp::StationCmdFindDevice) ShowDeviceInfo(StatusBuffer.bytes.data());
     LatchNumberAnswer(StatusBuffer.bytes.data());
     SetLastAnswerCommand(static_cast<std::int32_t>(command));
   }

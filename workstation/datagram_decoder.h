@@ -16,13 +16,8 @@ using lamp::IdChargeData;
 using lamp::IdCommandAnswer;
 using lamp::IdModeRecord;
 using lamp::IdPing;
-
-inline constexpr int kStatusDatagramSize = static_cast<int>(lamp::StatusDatagram::kSize);
-inline constexpr int kBatteryDatagramSize = static_cast<int>(lamp::BatteryDatagram::kSize);
-
-// Frame types of the station answers a command answer carries.
-inline constexpr std::uint32_t kFrameCellCommand = 0x79;
-inline constexpr std::uint32_t kFrameNumberCommand = 0x7A;
+using lamp::kBatteryDatagramSize;
+using lamp::kStatusDatagramSize;
 
 // Copies of the last received datagram of each size; fields are read from these.
 extern lamp::StatusDatagram StatusBuffer;

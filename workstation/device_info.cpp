@@ -1,12 +1,12 @@
 // What the device-number tool reads from the outside: the device lines of a find answer and
 // the factory number typed as two hexadecimal halves.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "link/cp1251.h"
 #include "link/datagrams.h"
 #include "link/little_endian.h"
+#include "link/number_text.h"
 #include "workstation/device_number_tool.h"
 
 namespace lumora {
@@ -32,24 +32,11 @@ std::array<std::string, 5> DeviceInfoLines(std::span<const std::uint8_t, 220> da
   return lines;
 }
 
-namespace {
-
-// A hexadecimal text as "%x" reads it (blanks, an optional sign and "0x" allowed); text
-// that is no hexadecimal number gives 0, and only the low 32 bits of a longer one are kept.
-std::uint32_t ReadHex32(std::string_view text) {
-  const std::string copy(text);
-  char* end = nullptr;
-  const unsigned long long value = std::strtoull(copy.c_str(), &end, 16);
-  if (end == copy.c_str()) return 0;
-  return static_cast<std::uint32_t>(value);
-}
-
-}  // namespace
-
 std::array<std::uint8_t, 8> FactoryNumberFromTexts(std::string_view high_hex,
                                                    std::string_view low_hex) {
-  const std::uint32_t high = ReadHex32(high_hex);
-  const std::uint32_t low = ReadHex32(low_hex);
+  // A text that is no hexadecimal number gives 0.
+  const std::uint32_t high = lamp::ReadHex(high_hex).value_or(0);
+  const std::uint32_t low = lamp::ReadHex(low_hex).value_or(0);
   std::array<std::uint8_t, 8> bytes{};
   for (int i = 0; i < 4; ++i) {
     bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(low >> (8 * i));

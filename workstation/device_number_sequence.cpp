@@ -3,12 +3,13 @@
 // waits for its answer latched by the decoder; a step without answer by the sixth tick ends
 // the run with "Нет ответа".
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "link/cp1251.h"
 #include "link/datagrams.h"
+#include "link/number_text.h"
+#include "link/station_frame.h"
 #include "workstation/command_sender.h"
 #include "workstation/device_number_tool.h"
 
@@ -37,13 +38,6 @@ template <std::size_t N>
 void CopyNumberText(const std::string& utf8, std::array<char, N>& out, std::size_t limit) {
   out.fill('\0');
   lamp::Utf8ToCp1251(utf8, std::span<char>(out.data(), std::min(limit + 1, N)));
-}
-
-std::int32_t ReadDecimal(const std::string& text) {
-  char* end = nullptr;
-  const long long value = std::strtoll(text.c_str(), &end, 10);
-  if (end == text.c_str()) return 0;
-  return static_cast<std::int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
 }
 
 void StartRenumbering(TFormNUM& tool) {
@@ -80,11 +74,11 @@ void LatchNumberAnswer(const std::uint8_t* datagram) {
   const std::uint32_t command =
       lamp::ReadU32(std::span<const std::uint8_t>(datagram, lamp::StatusDatagram::kSize),
                     lamp::StatusDatagram::kAnswerCommand);
-  if (command == kAnswerFind) {
+  if (command == lamp::StationCmdFindDevice) {
     NumberAnswerLatch = kLatchFindAnswer;
-  } else if (command == kAnswerWriteNumber) {
+  } else if (command == lamp::StationCmdWriteNumber) {
     NumberAnswerLatch = kLatchWriteAnswer;
-  } else if (command == kAnswerInitDevice) {
+  } else if (command == lamp::StationCmdInitDevice) {
     NumberAnswerLatch = kLatchInitAnswer;
   }
 }
@@ -98,13 +92,13 @@ void TFormNUM::BitBtn1Click() {
 }
 
 void TFormNUM::BitBtn6Click() {
-  const std::int32_t seconds = ReadDecimal(EditTIM.Text());
+  const std::int32_t seconds = lamp::ReadDecimal(EditTIM.Text()).value_or(0);
   // Every device shows its number, so no number is given; the factory number stays the one
   // the link last carried, so later station frames keep their addressing.
   std::uint8_t factory_number[8];
   std::memcpy(factory_number, CommandBuffer.bytes.data() + lamp::CommandDatagram::kFabNum,
               sizeof factory_number);
-  SendCommandByNumber(CmdShowNumber, kTargetCell, "", factory_number, kNumberKindShowNumber,
+  SendCommandByNumber(CmdShowNumber, kTargetCell, "", factory_number, AddressEveryDevice,
                       kShowNumberP1, seconds, 0);
 }
 

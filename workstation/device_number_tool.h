@@ -82,10 +82,6 @@ inline constexpr std::int32_t kRenumberNoAnswer = 20;
 
 // A waiting state gives up once its tick count passes this.
 inline constexpr std::int32_t kRenumberAnswerTicks = 5;
-// Commands of the number answers the latch knows.
-inline constexpr std::uint32_t kAnswerFind = 1;
-inline constexpr std::uint32_t kAnswerWriteNumber = 0x9C;
-inline constexpr std::uint32_t kAnswerInitDevice = 0x83;
 // P1 of the number write and of the initialise.
 inline constexpr std::int32_t kWriteNumberP1 = 208;
 inline constexpr std::int32_t kInitDeviceP1 = 1;

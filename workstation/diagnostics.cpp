@@ -1,11 +1,11 @@
 // The diagnostics window's buttons: raw reads of the worker list and the cell table.
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "link/cp1251.h"
+#include "link/number_text.h"
 #include "workstation/battery_writes.h"
 #include "workstation/cell_table.h"
 #include "workstation/diagnostics_window.h"
@@ -25,14 +25,11 @@ std::string Format(const char* format, auto... values) {
 }
 
 // A slot index typed into an edit, read as "%d" reads it; -1 when the text is no number or
-// out of range (strtol reports an overflow where sscanf would not).
+// out of range.
 std::int32_t ReadSlotIndex(const forms::TEdit& edit) {
-  const char* text = edit.Text().c_str();
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(text, &end, 10);
-  if (end == text || errno == ERANGE || value < -1 || value > kSlotCount) return -1;
-  return static_cast<std::int32_t>(value);
+  const std::optional<std::int32_t> value = lamp::ReadDecimal(edit.Text());
+  if (!value || *value < -1 || *value > kSlotCount) return -1;
+  return *value;
 }
 
 void AddPosition(forms::TListBox& list, const char* heading, const forms::TForm* form) {

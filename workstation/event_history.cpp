@@ -5,6 +5,7 @@
 
 #include "link/code_tables.h"
 #include "link/cp1251.h"
+#include "link/number_text.h"
 #include "workstation/database_client.h"
 #include "workstation/event_history_window.h"
 
@@ -45,7 +46,7 @@ bool BuildEventNote(const EventParams& e, std::string& note) {
   const double p1 = Milli(e.PARM1);
   const double p2 = Milli(e.PARM2);
   const double p3 = Milli(e.PARM3);
-  if (e.code == 0x5001) {
+  if (e.code == lamp::EventStateCheck) {
     note += lamp::CellStateText(static_cast<std::uint32_t>(e.PSTAT));
     note += "  ";
     AppendFormat(note, "Напр. %2.2f  ", p1);
@@ -54,7 +55,7 @@ bool BuildEventNote(const EventParams& e, std::string& note) {
   }
   if (e.PARM1 < 0) return false;
   switch (e.code) {
-    case 0x3502:
+    case lamp::EventControlDischargeDone:
       if (e.PARM2 > 0) AppendFormat(note, "Ёмкость АКБ %2.3f, ток разр. %2.2f", p1, p2);
       break;
     case 0x1011:
@@ -79,11 +80,11 @@ bool BuildEventNote(const EventParams& e, std::string& note) {
       AppendFormat(note, "Напр. АКБ %2.2f", p1);
       if (e.PARM2 >= 0) AppendFormat(note, " ток %2.3f", p2);
       break;
-    case 0x3404:
+    case lamp::EventChargeDone:
       AppendFormat(note, "Напр. %2.3f, ", p1);
       if (e.PARM2 >= 0) AppendFormat(note, "ток %2.3f", p2);
       break;
-    case 0x3414:
+    case lamp::EventChargeResult:
       AppendFormat(note, "Получ.ЗАР %2.3f, ", p1);
       AppendFormat(note, " напр. %2.3f", p2);
       AppendFormat(note, " ток %2.3f", p3);
@@ -132,7 +133,7 @@ forms::TColor EventCodeBackground(std::int32_t code) {
     case 0x3015:
     case 0x3035:
       return 0x8888FF;
-    case 0x3502:
+    case lamp::EventControlDischargeDone:
       return 0x00FFFF;
     default:
       return 0xFFFFFF;
@@ -271,9 +272,8 @@ void TFormSOB::ListView1CustomDrawSubItem(forms::TListView& sender, forms::TList
                                           int sub_item, int /*state*/, bool& /*default_draw*/) {
   forms::TColor background = forms::clWhite;
   if (sub_item == kCodeColumn) {
-    unsigned code = 0;
-    if (std::sscanf(item.ColumnText(kCodeColumn).c_str(), "%x", &code) == 1) {
-      background = EventCodeBackground(static_cast<std::int32_t>(code));
+    if (const std::optional<std::uint32_t> code = lamp::ReadHex(item.ColumnText(kCodeColumn))) {
+      background = EventCodeBackground(static_cast<std::int32_t>(*code));
     }
   }
   sender.Canvas().Brush.Color = background;

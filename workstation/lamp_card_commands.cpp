@@ -1,9 +1,11 @@
 // The lamp card's command panel: each button queues one command for the card's lamp through
 // the pending lamp command, which the card's 100 ms tick sends and supervises.
+#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "link/number_text.h"
 #include "workstation/battery_editor.h"
 #include "workstation/command_sender.h"
 #include "workstation/lamp_card.h"
@@ -30,14 +32,10 @@ void QueueCellCommand(TFormSVET& card, std::int32_t command) {
 // kMaxCycleCount. Text that is no number counts as 0. `rewrite` tells when the field must
 // show the value used instead of what was typed.
 std::int32_t ReadCycleCount(const std::string& text, bool& rewrite) {
-  char* end = nullptr;
-  const long long value = std::strtoll(text.c_str(), &end, 10);
-  rewrite = true;
-  if (end == text.c_str()) return 0;
-  if (value > kMaxCycleCount) return kMaxCycleCount;
-  if (value < INT32_MIN) return INT32_MIN;
-  rewrite = false;
-  return static_cast<std::int32_t>(value);
+  const std::optional<std::int32_t> typed = lamp::ReadDecimal(text);
+  const std::int32_t count = std::min(typed.value_or(0), kMaxCycleCount);
+  rewrite = !typed || count != *typed;
+  return count;
 }
 
 }  // namespace

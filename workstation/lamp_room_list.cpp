@@ -1,8 +1,8 @@
 // The lamp-room list: its columns and rows, its colours, the station click and the hidden
 // way to the diagnostics window.
-#include <cstdio>
 #include <string>
 
+#include "link/number_text.h"
 #include "workstation/diagnostics_window.h"
 #include "workstation/lamp_room_overview.h"
 #include "workstation/main_window_lists.h"
@@ -20,9 +20,7 @@ constexpr ReportColumn kLampRoomColumnSpecs[kLampRoomColumns] = {
 
 // A count cell read as hexadecimal; an empty or unreadable text is zero.
 unsigned ReadHexCount(const std::string& text) {
-  unsigned value = 0;
-  if (std::sscanf(text.c_str(), "%x", &value) != 1) return 0;
-  return value;
+  return lamp::ReadHex(text).value_or(0);
 }
 
 // Row r shows station r + 1.
@@ -72,9 +70,8 @@ void TForm2::FormMouseUp(forms::TMouseButton, int shift, int x, int y) {
 void TForm2::LV1Click() {
   const forms::TListItem* row = LV1.Selected();
   if (row == nullptr) return;
-  int station = 1;
-  std::sscanf(row->Caption().c_str(), "%d", &station);
-  SetCurrentStation(station);
+  // A caption without a number selects station 1.
+  SetCurrentStation(lamp::ReadDecimal(row->Caption()).value_or(1));
 }
 
 void TForm2::LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int sub_item,

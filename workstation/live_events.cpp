@@ -1,11 +1,11 @@
 #include "workstation/live_events.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 
 #include "link/cp1251.h"
 #include "link/datagrams.h"
+#include "link/number_text.h"
+#include "link/sql_text.h"
 #include "workstation/live_events_window.h"
 #include "workstation/traffic_window.h"
 
@@ -42,9 +42,8 @@ void InitEventsList(forms::TListView& list) {
 }
 
 std::string LiveEventTimeText(std::uint32_t time) {
-  const std::tm local = lamp::LocalTimeOfDatagram(time);
-  char text[40];
-  std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local);
+  char text[lamp::kDateTimeTextSize];
+  lamp::FormatSystemDateTime(text, lamp::LocalTimeOfDatagram(time));
   return text;
 }
 
@@ -80,7 +79,7 @@ void AddLiveEvent(const char* number, std::uint32_t time, std::uint32_t event_co
 forms::TColor LiveEventFontColor(int column, const std::string& code_text) {
   if (column == kFaultCodeColumn) return forms::clRed;
   if (column != kCodeColumn) return forms::clBlack;
-  const unsigned long code = std::strtoul(code_text.c_str(), nullptr, 16);
+  const std::uint32_t code = lamp::ReadHex(code_text).value_or(0);
   switch (code & 0xF000) {
     case 0x1000:
       return forms::clRed;

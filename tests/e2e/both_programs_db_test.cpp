@@ -77,8 +77,8 @@ class CommandRecorder : public stationsim::CellObserver {
  public:
   void AnswerGiven(const stationsim::CellModel& cell, const stationsim::StationRequest& request,
                    const stationsim::StationAnswer&) override {
-    if (request.frame_type == stationsim::kFramePoll &&
-        request.command() == stationsim::kCmdStatusPoll) {
+    if (request.frame_type == lamp::FrameServerPoll &&
+        request.command() == lamp::StationCmdStatusPoll) {
       return;
     }
     commands.push_back({std::string(cell.address().data(), 6), request.frame_type,
@@ -335,8 +335,8 @@ TEST_F(BothPrograms, StartFromTheLampCardReachesTheCellAndItsNewStateComesBack) 
   ASSERT_EQ(stations_.commands().size(), 1u);
   const CellCommand& sent = stations_.commands()[0];
   EXPECT_EQ(sent.number, number);
-  EXPECT_EQ(sent.frame_type, stationsim::kFrameCellCommand);
-  EXPECT_EQ(sent.command, stationsim::kCmdCellControl);
+  EXPECT_EQ(sent.frame_type, lamp::FrameCellCommand);
+  EXPECT_EQ(sent.command, lamp::StationCmdCellControl);
   EXPECT_EQ(sent.word1, 0);
   EXPECT_EQ(sent.word2, 10);
   EXPECT_EQ(stations_.Cell(number).state_code(), stationsim::kStateCharge);
@@ -400,8 +400,8 @@ TEST_F(BothPrograms, EachCellButtonOfTheLampCardBringsItsCellToItsState) {
     ASSERT_EQ(stations_.commands().size(), commands_before + 1);
     const CellCommand& sent = stations_.commands().back();
     EXPECT_EQ(sent.number, c.number);
-    EXPECT_EQ(sent.frame_type, stationsim::kFrameCellCommand);
-    EXPECT_EQ(sent.command, stationsim::kCmdCellControl);
+    EXPECT_EQ(sent.frame_type, lamp::FrameCellCommand);
+    EXPECT_EQ(sent.command, lamp::StationCmdCellControl);
     EXPECT_EQ(sent.word1, c.word1);
     EXPECT_EQ(sent.word2, c.word2);
     EXPECT_EQ(lumora::LampCommandTries, 0);
@@ -436,7 +436,7 @@ TEST_F(BothPrograms, CycleModeSetOnTheLampCardIsShownOnceTheCellReportsIt) {
   ASSERT_TRUE(
       AdvanceUntil([&] { return lumora::CellTable.cycle_mode[At(slot)] == 1; }, 2 * kPassMs));
   ASSERT_EQ(stations_.commands().size(), 1u);
-  EXPECT_EQ(stations_.commands()[0].command, stationsim::kCmdCycleMode);
+  EXPECT_EQ(stations_.commands()[0].command, lamp::StationCmdCycleMode);
   EXPECT_EQ(stations_.commands()[0].word1, 1);
   EXPECT_EQ(stations_.commands()[0].word2, 5);
   EXPECT_EQ(stations_.Cell(number).cycle_mode(), 1);
@@ -510,8 +510,8 @@ TEST_F(BothPrograms, TheDeviceNumberToolFindsACellAndGivesItANewNumber) {
   EXPECT_EQ(lines.Get(3), "Инд.номер 002a03");
   EXPECT_EQ(lines.Get(4), "Зав.номер 00005A17-00020003");
   ASSERT_EQ(stations_.commands().size(), 1u);
-  EXPECT_EQ(stations_.commands()[0].frame_type, stationsim::kFrameNumberCommand);
-  EXPECT_EQ(stations_.commands()[0].command, stationsim::kCmdFindDevice);
+  EXPECT_EQ(stations_.commands()[0].frame_type, lamp::FrameNumberCommand);
+  EXPECT_EQ(stations_.commands()[0].command, lamp::StationCmdFindDevice);
 
   // The four steps: find the old number, write the new one, initialise, find the new one.
   tool.EditOLDN.SetText("002a03");
@@ -524,10 +524,10 @@ TEST_F(BothPrograms, TheDeviceNumberToolFindsACellAndGivesItANewNumber) {
     steps.emplace_back(stations_.commands()[k].number, stations_.commands()[k].command);
   }
   const std::vector<std::pair<std::string, std::uint8_t>> expected_steps = {
-      {"002a03", stationsim::kCmdFindDevice},
-      {"002a03", stationsim::kCmdWriteNumber},
-      {"002z03", stationsim::kCmdInitDevice},
-      {"002z03", stationsim::kCmdFindDevice}};
+      {"002a03", lamp::StationCmdFindDevice},
+      {"002a03", lamp::StationCmdWriteNumber},
+      {"002z03", lamp::StationCmdInitDevice},
+      {"002z03", lamp::StationCmdFindDevice}};
   EXPECT_EQ(steps, expected_steps);
   EXPECT_EQ(stations_.Cell("002z03").fab_num(), fab_num);
 }
@@ -701,7 +701,7 @@ TEST_F(BothPrograms, ReadingTheModeRecordFromTheBatteryEditorBringsTheCellsRecor
   EXPECT_EQ(editor.EditACC.Text(), "6.60");
   EXPECT_EQ(stations_.commands().size(), 1u);
   EXPECT_EQ(stations_.commands()[0].number, number);
-  EXPECT_EQ(stations_.commands()[0].command, stationsim::kCmdModeRead);
+  EXPECT_EQ(stations_.commands()[0].command, lamp::StationCmdModeRead);
   // The lamp card's parameter list shows the record too.
   EXPECT_EQ(workstation_->lamp_card.ListView1.Items().Count(), 15);
 }
@@ -735,8 +735,8 @@ TEST_F(BothPrograms, AChangedRecordWrittenFromTheBatteryEditorReachesTheCellAndT
   // The record write, then the battery change, each to the one cell.
   ASSERT_GE(stations_.commands().size(), 3u);
   const auto& commands = stations_.commands();
-  EXPECT_EQ(commands[commands.size() - 2].command, stationsim::kCmdModeWrite);
-  EXPECT_EQ(commands.back().command, stationsim::kCmdBatteryChange);
+  EXPECT_EQ(commands[commands.size() - 2].command, lamp::StationCmdModeWrite);
+  EXPECT_EQ(commands.back().command, lamp::StationCmdBatteryChange);
   EXPECT_EQ(commands.back().number, number);
 
   EXPECT_EQ(db_.QueryValue("SELECT CNOM FROM BATTPARM WHERE TabNum = '001a05'"), "540");

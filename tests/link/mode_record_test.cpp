@@ -86,5 +86,28 @@ TEST(ModeRecord, PackIntoABufferOverwritesAllOfIt) {
   EXPECT_EQ(out[47], 0);
 }
 
+// The BATTPARM row that the writes make reads back into the same record, and NFLAG, read after
+// Tip, decides bits 8-15 of the type word.
+TEST(BattParmColumns, WrittenRowReadsBackAndNflagDecidesTheTypeWordsHighBits) {
+  ModeDisplayRecord record;
+  for (std::size_t i = 0; i < kModeDisplayValueCount; ++i) {
+    record[i] = static_cast<std::int32_t>(100 + i);
+  }
+  record[kModeTypeAndSwitches] = 0x401;
+  record[kModeUnused] = 0;
+  ModeDisplayRecord read;
+  for (std::size_t column = 0; column < kBattParmColumnIndexes.size(); ++column) {
+    SetBattParmColumnValue(read, column, BattParmColumnValue(record, column));
+  }
+  EXPECT_EQ(read, record);
+
+  const std::size_t nflag = 19;
+  ASSERT_EQ(kBattParmColumnIndexes[nflag], kBattParmTypeFlags);
+  EXPECT_EQ(BattParmColumnValue(record, nflag), 4);
+  SetBattParmColumnValue(read, 0, 0x203);  // Tip
+  SetBattParmColumnValue(read, nflag, 0);
+  EXPECT_EQ(read[kModeTypeAndSwitches], 3);
+}
+
 }  // namespace
 }  // namespace lamp

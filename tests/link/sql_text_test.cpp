@@ -61,6 +61,18 @@ TEST(SqlDateTime, SmallBufferIsCutAndTerminated) {
   EXPECT_STREQ(date.data(), "2026");
 }
 
+TEST(SystemDateTime, ShortDateBlankTimeAndEmptyWhenItDoesNotFit) {
+  std::array<char, kDateTimeTextSize> text{};
+  FormatSystemDateTime(text, CalendarTime(2026, 12, 10, 8, 5, 9));
+  EXPECT_STREQ(text.data(), "10.12.2026 08:05:09");
+  FormatSystemDateTime(text, CalendarTime(999, 1, 2, 23, 59, 0));
+  EXPECT_STREQ(text.data(), "02.01.999 23:59:00");
+  std::array<char, 19> short_text{};
+  short_text.fill('x');
+  FormatSystemDateTime(short_text, CalendarTime(2026, 12, 10, 8, 5, 9));
+  EXPECT_STREQ(short_text.data(), "");
+}
+
 struct QuoteCase {
   std::string value;
   std::string quoted;

@@ -16,6 +16,7 @@
 #include "platform/forms/application.h"
 #include "server/host_table.h"
 #include "server/service_window.h"
+#include "server/station_frame.h"
 #include "server/workstation_socket.h"
 #include "simulator/station_codec.h"
 
@@ -44,7 +45,7 @@ void RecordFrame(const std::uint8_t* header, std::int32_t payload_length, const 
                  std::int32_t slot) {
   const std::size_t body_size =
       payload_length + 2 > 0 ? static_cast<std::size_t>(payload_length + 2) : 1;
-  deliveries.push_back({Bytes(header, header + kFrameHeaderSize), payload_length,
+  deliveries.push_back({Bytes(header, header + lamp::kFrameHeaderSize), payload_length,
                         Bytes(body, body + body_size), slot});
   arrival_order += 'S';
 }
@@ -58,9 +59,9 @@ void RecordWorkstationDatagram(int length, const std::uint8_t* bytes, const char
 // An answer frame of a station: status answer words after command 0x92.
 Bytes Answer(const char* address, std::vector<std::uint16_t> words = {0, 3700, 120, 0, 4},
              std::uint8_t tag = 0x01) {
-  std::uint8_t payload[kMaxFramePayload];
+  std::uint8_t payload[lamp::kMaxFramePayload];
   const std::size_t n = stationsim::BuildAnswerPayload(0x92, words, payload);
-  std::uint8_t frame[kFrameBufferSize];
+  std::uint8_t frame[lamp::kFrameBufferSize];
   const std::size_t length = stationsim::BuildAnswerFrame(
       stationsim::MakeAnswerHeader(tag, 0xC1, 0x1122334455667788u, address), {payload, n}, frame);
   return Bytes(frame, frame + length);
@@ -101,7 +102,7 @@ TEST_F(ReceiverTest, GoodAnswerIsDeliveredOnceWithItsPayloadLengthAndSlot) {
   EXPECT_EQ(d.header, Bytes(frame.begin() + 4, frame.begin() + 26));
   // The body is the payload and its two CRC bytes.
   EXPECT_EQ(d.body, Bytes(frame.begin() + 26, frame.end() - 1));
-  EXPECT_EQ(FrameReceivers[7].state, kReceiverHunting);
+  EXPECT_EQ(FrameReceivers[7].state, lamp::kReceiverHunting);
 }
 
 // Byte streams of one slot and how many frames each must deliver.
@@ -301,7 +302,7 @@ TEST_F(ReceiveTickTest, AnswersCountOnlyFromHostsThatWereSentTo) {
   std::uint8_t payload[64];
   const std::uint16_t words[] = {0, 3700, 120, 4};
   const std::size_t n = stationsim::BuildAnswerPayload(request.Command(), words, payload);
-  std::uint8_t frame[kFrameBufferSize];
+  std::uint8_t frame[lamp::kFrameBufferSize];
   const std::size_t length =
       stationsim::BuildAnswerFrame(stationsim::AnswerHeaderFor(request), {payload, n}, frame);
   polled.SendTo(server_port_, Bytes(frame, frame + length));

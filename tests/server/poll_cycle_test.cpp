@@ -288,12 +288,12 @@ void AnswerRequests(const std::vector<Bytes>& requests, std::uint16_t event_code
     words[(17 - 3) / 2] = event_code;
     Bytes payload(64);
     payload.resize(stationsim::BuildAnswerPayload(request.Command(), words, payload));
-    Bytes frame(tolvex::kFrameBufferSize);
+    Bytes frame(lamp::kFrameBufferSize);
     frame.resize(
         stationsim::BuildAnswerFrame(stationsim::AnswerHeaderFor(request), payload, frame));
-    const std::uint8_t* header = frame.data() + tolvex::kFrameHeaderOffset;
-    tolvex::DecodeStationReply(header, header[tolvex::kHeaderBodyLength] - 2,
-                               frame.data() + tolvex::kFramePayloadOffset, 0);
+    const std::uint8_t* header = frame.data() + lamp::kFrameHeaderOffset;
+    tolvex::DecodeStationReply(header, header[lamp::kHeaderBodyLength] - 2,
+                               frame.data() + lamp::kFramePayloadOffset, 0);
   }
 }
 

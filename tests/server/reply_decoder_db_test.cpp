@@ -47,12 +47,12 @@ struct Answer {
   void Decode() const {
     Bytes payload(64);
     payload.resize(stationsim::BuildAnswerPayload(command, words, payload, count_byte));
-    Bytes frame(tolvex::kFrameBufferSize);
+    Bytes frame(lamp::kFrameBufferSize);
     const auto header = stationsim::MakeAnswerHeader(0x01, frame_type, fabnum, address);
     frame.resize(stationsim::BuildAnswerFrame(header, payload, frame));
-    const std::uint8_t* h = frame.data() + tolvex::kFrameHeaderOffset;
-    tolvex::DecodeStationReply(h, h[tolvex::kHeaderBodyLength] - 2,
-                               frame.data() + tolvex::kFramePayloadOffset, 0);
+    const std::uint8_t* h = frame.data() + lamp::kFrameHeaderOffset;
+    tolvex::DecodeStationReply(h, h[lamp::kHeaderBodyLength] - 2,
+                               frame.data() + lamp::kFramePayloadOffset, 0);
   }
 };
 

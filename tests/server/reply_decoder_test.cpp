@@ -59,7 +59,7 @@ struct Answer {
     Bytes payload(64);
     const size_t n = stationsim::BuildAnswerPayload(command, words, payload, count_byte);
     payload.resize(n);
-    Bytes frame(tolvex::kFrameBufferSize);
+    Bytes frame(lamp::kFrameBufferSize);
     const auto header = stationsim::MakeAnswerHeader(0x01, frame_type, fabnum, address);
     frame.resize(stationsim::BuildAnswerFrame(header, payload, frame));
     return frame;
@@ -68,9 +68,9 @@ struct Answer {
 
 // Hands a whole answer frame to the decoder as the receiver does.
 void Decode(const Bytes& frame, std::int32_t slot = 0) {
-  const std::uint8_t* header = frame.data() + tolvex::kFrameHeaderOffset;
-  tolvex::DecodeStationReply(header, header[tolvex::kHeaderBodyLength] - 2,
-                             frame.data() + tolvex::kFramePayloadOffset, slot);
+  const std::uint8_t* header = frame.data() + lamp::kFrameHeaderOffset;
+  tolvex::DecodeStationReply(header, header[lamp::kHeaderBodyLength] - 2,
+                             frame.data() + lamp::kFramePayloadOffset, slot);
 }
 
 void Decode(const Answer& a, std::int32_t slot = 0) {
@@ -310,14 +310,14 @@ TEST_F(ReplyDecoderTest, PayloadShorterThanTwoIsIgnored) {
   using namespace tolvex;
   Cells.kZAPR[1] = 5;
   Bytes frame = Answer{}.Word(11, 4).Frame();
-  const std::uint8_t* header = frame.data() + kFrameHeaderOffset;
-  DecodeStationReply(header, 1, frame.data() + kFramePayloadOffset, 1);
-  DecodeStationReply(header, 0, frame.data() + kFramePayloadOffset, 1);
+  const std::uint8_t* header = frame.data() + lamp::kFrameHeaderOffset;
+  DecodeStationReply(header, 1, frame.data() + lamp::kFramePayloadOffset, 1);
+  DecodeStationReply(header, 0, frame.data() + lamp::kFramePayloadOffset, 1);
   EXPECT_EQ(main_.FramesReceived, 0u);
   EXPECT_EQ(Cells.kZAPR[1], 5);
   EXPECT_TRUE(workstation_.Silent());
   // Two bytes are enough to be counted.
-  DecodeStationReply(header, 2, frame.data() + kFramePayloadOffset, 1);
+  DecodeStationReply(header, 2, frame.data() + lamp::kFramePayloadOffset, 1);
   EXPECT_EQ(main_.FramesReceived, 1u);
   EXPECT_EQ(Cells.kZAPR[1], 0);
 }
@@ -472,7 +472,7 @@ TEST_F(ReplyDecoderTest, AnswerOverUdpReachesTheWorkstation) {
   words[(17 - 3) / 2] = 0x3404;
   Bytes payload(64);
   payload.resize(stationsim::BuildAnswerPayload(0x92, words, payload));
-  Bytes frame(kFrameBufferSize);
+  Bytes frame(lamp::kFrameBufferSize);
   frame.resize(stationsim::BuildAnswerFrame(stationsim::AnswerHeaderFor(request), payload, frame));
   sockaddr_in server{};
   server.sin_family = AF_INET;

@@ -51,10 +51,10 @@ class CellTest : public ::testing::Test {
   }
   // A status poll carrying the event code the server saw last.
   StationAnswer Poll(std::uint16_t seen, double now) {
-    return Send(stationsim::kFramePoll, stationsim::kCmdStatusPoll, {0, seen}, now);
+    return Send(lamp::FrameServerPoll, lamp::StationCmdStatusPoll, {0, seen}, now);
   }
   static std::uint16_t Word(const StationAnswer& a, std::size_t offset) {
-    return stationsim::WordAt(a.payload_bytes(), offset);
+    return lamp::PayloadWord(a.payload_bytes(), offset);
   }
   // Polls the way the server does until the cell has nothing more to report.
   void DrainEvents(double now) {
@@ -69,7 +69,7 @@ class CellTest : public ::testing::Test {
 };
 
 TEST_F(CellTest, EventsAreReportedUntilThePollEchoesThem) {
-  Send(stationsim::kFrameCellCommand, stationsim::kCmdCellControl, {0, 10}, 0);  // no lamp yet
+  Send(lamp::FrameCellCommand, lamp::StationCmdCellControl, {0, 10}, 0);  // no lamp yet
   ASSERT_EQ(cell.queued_events(), 0u);
   cell.AdvanceTo(1000 + life.connect_delay + 1);
   ASSERT_EQ(recorder.queued, (std::vector<std::uint16_t>{0x3001, 0x3004}));
@@ -94,8 +94,8 @@ TEST_F(CellTest, EventsAreReportedUntilThePollEchoesThem) {
 TEST_F(CellTest, TheSameCodeTwiceGetsAZeroBetween) {
   cell.AdvanceTo(1000);  // lamp connected
   DrainEvents(1000);
-  Send(stationsim::kFrameCellCommand, stationsim::kCmdCycleMode, {1, 5, 0}, 1001);
-  Send(stationsim::kFrameCellCommand, stationsim::kCmdCycleMode, {2, 10, 0}, 1002);
+  Send(lamp::FrameCellCommand, lamp::StationCmdCycleMode, {1, 5, 0}, 1001);
+  Send(lamp::FrameCellCommand, lamp::StationCmdCycleMode, {2, 10, 0}, 1002);
   EXPECT_EQ(Word(Poll(0, 1003), 17), 0x3051);
   EXPECT_EQ(Word(Poll(0x3051, 1004), 17), 0);  // the server would take a second 0x3051 as old
   EXPECT_EQ(Word(Poll(0, 1005), 17), 0x3051);
@@ -120,7 +120,7 @@ TEST_F(CellTest, StatusAnswerCarriesTheAgeAndParametersOfItsEvent) {
 
   // At sixty simulated seconds per real one, the age counts the real seconds.
   life.time_scale = 60;
-  Send(stationsim::kFrameCellCommand, stationsim::kCmdCycleMode, {0, 0, 0}, 1100);
+  Send(lamp::FrameCellCommand, lamp::StationCmdCycleMode, {0, 0, 0}, 1100);
   EXPECT_EQ(Word(Poll(0, 1700), 37), 1);  // 600 simulated seconds: 10 real seconds
 }
 
@@ -141,8 +141,8 @@ TEST_F(CellTest, ALampLivesThroughChargeTrickleReadyAndIsTakenAgain) {
   EXPECT_EQ(cell.phase(), Phase::Away);
 
   const StationAnswer report =
-      Send(stationsim::kFramePoll, stationsim::kCmdChargeReport, {0, 0}, 51500);
-  EXPECT_EQ(report.payload[0], stationsim::kCmdChargeReport);
+      Send(lamp::FrameServerPoll, lamp::StationCmdChargeReport, {0, 0}, 51500);
+  EXPECT_EQ(report.payload[0], lamp::StationCmdChargeReport);
   EXPECT_EQ(report.payload[2], 39);
   EXPECT_EQ((Word(report, 5) >> 4) & 7, 3);  // battery type: lithium-ion
   EXPECT_EQ(Word(report, 7), cell.charges_done());
@@ -153,7 +153,7 @@ TEST_F(CellTest, ALampLivesThroughChargeTrickleReadyAndIsTakenAgain) {
 
 TEST_F(CellTest, ControlDischargeEndsWithItsEventAndReportThenCharges) {
   cell.AdvanceTo(1000 + life.connect_delay + 1);  // charging
-  Send(stationsim::kFrameCellCommand, stationsim::kCmdCellControl, {2, 0x102}, 2000);
+  Send(lamp::FrameCellCommand, lamp::StationCmdCellControl, {2, 0x102}, 2000);
   EXPECT_EQ(cell.state_code(), stationsim::kStateControlDischarge);
   const StationAnswer discharging = Poll(0, 2100);
   EXPECT_EQ(Word(discharging, 9), 1300);  // discharge current in word 9
@@ -171,8 +171,8 @@ TEST_F(CellTest, ControlDischargeEndsWithItsEventAndReportThenCharges) {
   ASSERT_GE(seen.size(), expected.size());
   EXPECT_EQ(std::vector<std::uint16_t>(seen.begin(), seen.begin() + 6), expected);
 
-  for (std::uint8_t type : {stationsim::kFramePoll, stationsim::kFrameCellCommand}) {
-    const StationAnswer report = Send(type, stationsim::kCmdDischargeReport, {0, 0}, 45000);
+  for (std::uint8_t type : {lamp::FrameServerPoll, lamp::FrameCellCommand}) {
+    const StationAnswer report = Send(type, lamp::StationCmdDischargeReport, {0, 0}, 45000);
     EXPECT_EQ(report.frame_type, type);
     EXPECT_EQ(Word(report, 7), 1300);  // discharge current
     EXPECT_GT(Word(report, 9), 10);    // minutes
@@ -184,25 +184,23 @@ TEST_F(CellTest, OperatorStopAndStartChangeTheStateWithTheirEvents) {
   cell.AdvanceTo(1000 + life.connect_delay + 1);
   DrainEvents(1250);
   recorder.queued.clear();
-  Send(stationsim::kFrameCellCommand, stationsim::kCmdCellControl, {0, 7}, 1300);
+  Send(lamp::FrameCellCommand, lamp::StationCmdCellControl, {0, 7}, 1300);
   EXPECT_EQ(cell.state_code(), stationsim::kStateStopped);
-  Send(stationsim::kFrameCellCommand, stationsim::kCmdCellControl, {0, 10}, 1400);
+  Send(lamp::FrameCellCommand, lamp::StationCmdCellControl, {0, 10}, 1400);
   EXPECT_EQ(cell.state_code(), stationsim::kStateCharge);
   EXPECT_EQ(recorder.queued, (std::vector<std::uint16_t>{0x3035, 0x3030, 0x3004}));
 }
 
 TEST_F(CellTest, ABadModeRecordRaisesModeErrorsAndHoldsTheCharge) {
   stationsim::ModeRecordWords record = stationsim::DefaultModeRecord();
-  const StationAnswer read =
-      Send(stationsim::kFrameCellCommand, stationsim::kCmdModeRead, {64, 0, 0}, 10);
+  const StationAnswer read = Send(lamp::FrameCellCommand, lamp::StationCmdModeRead, {64, 0, 0}, 10);
   ASSERT_EQ(read.payload_length, 53u);
   for (std::size_t i = 0; i < record.size(); ++i) EXPECT_EQ(Word(read, 5 + 2 * i), record[i]) << i;
 
   record[8] = 2500;  // charge current above 2 A
   std::vector<std::uint16_t> words{0};
   words.insert(words.end(), record.begin(), record.end());
-  auto held =
-      simtest::Request(stationsim::kFrameCellCommand, stationsim::kCmdModeWrite, "001a01", {});
+  auto held = simtest::Request(lamp::FrameCellCommand, lamp::StationCmdModeWrite, "001a01", {});
   for (std::uint16_t w : words) {
     held.payload.push_back(static_cast<std::uint8_t>(w & 0xFF));
     held.payload.push_back(static_cast<std::uint8_t>(w >> 8));
@@ -235,7 +233,7 @@ TEST_F(CellTest, AChargeTimeoutLatchesItsFaultUntilTheOperatorResets) {
   EXPECT_EQ(cell.fault_bits(), stationsim::kFaultChargeTimeout);
   EXPECT_EQ(recorder.queued.back(), 0x1010);
   EXPECT_FALSE(cell.has_charge_report());
-  Send(stationsim::kFrameCellCommand, stationsim::kCmdCellReset, {1, 2}, 30001);
+  Send(lamp::FrameCellCommand, lamp::StationCmdCellReset, {1, 2}, 30001);
   EXPECT_EQ(cell.fault_bits(), 0);
   EXPECT_EQ(recorder.queued.back(), 0x5010);
 }
@@ -243,8 +241,7 @@ TEST_F(CellTest, AChargeTimeoutLatchesItsFaultUntilTheOperatorResets) {
 TEST_F(CellTest, ASilentCellAnswersNothingWhileItsSilenceLasts) {
   cell.AddSilence(10, 20);
   cell.AddSilence(30, 40);
-  auto held =
-      simtest::Request(stationsim::kFramePoll, stationsim::kCmdStatusPoll, "001a01", {0, 0});
+  auto held = simtest::Request(lamp::FrameServerPoll, lamp::StationCmdStatusPoll, "001a01", {0, 0});
   StationAnswer answer;
   EXPECT_TRUE(cell.Answer(held.request, 9.9, answer));
   EXPECT_FALSE(cell.Answer(held.request, 10, answer));

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "server/station_frame.h"
+#include "link/station_frame.h"
 #include "simulator/station_messages.h"
 
 namespace simtest {
@@ -24,15 +24,15 @@ inline std::vector<std::uint8_t> RequestDatagram(std::uint8_t type, std::uint8_t
     payload.push_back(static_cast<std::uint8_t>(w >> 8));
   }
   payload[2] = static_cast<std::uint8_t>(payload.size());
-  std::array<std::uint8_t, tolvex::kFrameHeaderSize> header{};
+  std::array<std::uint8_t, lamp::kFrameHeaderSize> header{};
   header[0] = static_cast<std::uint8_t>(0x80 | (tag & 0x0F));
   header[1] = type;
   for (int i = 0; i < 8; ++i) header[2 + i] = static_cast<std::uint8_t>(fab >> (8 * i));
   for (int i = 0; i < 6 && address[i] != '\0'; ++i)
     header[10 + i] = static_cast<std::uint8_t>(address[i]);
   header[20] = static_cast<std::uint8_t>(payload.size() + 2);
-  std::vector<std::uint8_t> out(tolvex::kFrameBufferSize);
-  out.resize(tolvex::WriteStationFrame(header, payload, out));
+  std::vector<std::uint8_t> out(lamp::kFrameBufferSize);
+  out.resize(lamp::WriteStationFrame(header, payload, out));
   return out;
 }
 
@@ -64,18 +64,18 @@ struct ParsedAnswer {
   std::uint64_t fab = 0;
   std::array<char, 7> address{};
   std::vector<std::uint8_t> payload;
-  std::uint16_t word(std::size_t offset) const { return stationsim::WordAt(payload, offset); }
+  std::uint16_t word(std::size_t offset) const { return lamp::PayloadWord(payload, offset); }
 };
 
 inline std::optional<ParsedAnswer> ParseAnswer(const std::uint8_t* bytes, std::size_t size) {
-  if (size < tolvex::kFrameOverhead) return std::nullopt;
+  if (size < lamp::kFrameOverhead) return std::nullopt;
   if (bytes[0] != 0xFF || bytes[1] != 0xFF || bytes[2] != 0xFF || bytes[3] != 0xF7)
     return std::nullopt;
   const std::uint8_t* header = bytes + 4;
-  const std::size_t payload_size = size - tolvex::kFrameOverhead;
+  const std::size_t payload_size = size - lamp::kFrameOverhead;
   if (header[20] != payload_size + 2 || bytes[size - 1] != 0xFF) return std::nullopt;
   // CRC over header, payload and CRC leaves 0.
-  if (tolvex::Crc16Modbus(std::span<const std::uint8_t>(header, 22 + payload_size + 2)) != 0) {
+  if (lamp::Crc16Modbus(std::span<const std::uint8_t>(header, 22 + payload_size + 2)) != 0) {
     return std::nullopt;
   }
   ParsedAnswer answer;

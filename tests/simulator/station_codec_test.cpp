@@ -21,9 +21,9 @@ Bytes ServerRequest(std::uint8_t type, const Bytes& payload, const char* address
   for (std::uint8_t i = 0; i < 8; ++i)
     tolvex::RequestFabNum[i] = static_cast<std::uint8_t>(0x10 + i);
   tolvex::BuildFrameHeader(type, static_cast<std::uint8_t>(payload.size() + 2));
-  std::uint8_t frame[tolvex::kFrameBufferSize];
-  const std::size_t length = tolvex::WriteStationFrame(
-      std::span<const std::uint8_t, tolvex::kFrameHeaderSize>(tolvex::FrameHeader), payload, frame);
+  std::uint8_t frame[lamp::kFrameBufferSize];
+  const std::size_t length = lamp::WriteStationFrame(
+      std::span<const std::uint8_t, lamp::kFrameHeaderSize>(tolvex::FrameHeader), payload, frame);
   return Bytes(frame, frame + length);
 }
 
@@ -119,7 +119,7 @@ TEST(StationCodec, AnswersPassTheServersReceiver) {
   std::uint8_t payload[64];
   const std::uint16_t words[] = {0, 3700, 120, 0, 4, 0, 0, 0x3001};
   const std::size_t n = stationsim::BuildAnswerPayload(0x92, words, payload);
-  std::uint8_t frame[tolvex::kFrameBufferSize];
+  std::uint8_t frame[lamp::kFrameBufferSize];
   std::size_t length = stationsim::BuildAnswerFrame(header, {payload, n}, frame);
   ASSERT_EQ(length, 29 + n);
   EXPECT_EQ(frame[24], n + 2);
@@ -138,7 +138,7 @@ TEST(StationCodec, AnswersPassTheServersReceiver) {
   EXPECT_EQ(delivered_lengths, (std::vector<std::int32_t>{static_cast<std::int32_t>(n)}));
   tolvex::SetStationFrameHandler(nullptr);
 
-  const std::uint8_t too_big[tolvex::kMaxFramePayload + 1] = {};
+  const std::uint8_t too_big[lamp::kMaxFramePayload + 1] = {};
   EXPECT_EQ(stationsim::BuildAnswerFrame(header, too_big, frame), 0u);
   EXPECT_EQ(stationsim::BuildAnswerFrame(header, {payload, n}, std::span<std::uint8_t>(frame, 10)),
             0u);

@@ -113,7 +113,7 @@ TEST_F(StationTest, DeviceNumberCommandsFindByNumberOrFactoryNumberAndRenumber) 
     std::memcpy(header.data() + 10, "007a03", 6);
     header[20] = static_cast<std::uint8_t>(payload.size() + 2);
     write.assign(256, 0);
-    write.resize(tolvex::WriteStationFrame(header, payload, write));
+    write.resize(lamp::WriteStationFrame(header, payload, write));
   }
   ASSERT_TRUE(Ask(write));
   const auto init = Ask(RequestDatagram(0x7A, 0x83, "007a03", {1, 8}, 1));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "link/cp1251.h"
+#include "link/station_frame.h"
 #include "platform/forms/application.h"
 #include "tests/workstation/link_peer.h"
 #include "tests/workstation/workstation_db_fixture.h"
@@ -69,10 +70,10 @@ TEST_F(BatteryEditorDb, ConfirmedWriteWithBatteryChange) {
   editor_.CheckSMB.SetChecked(true);
   editor_.BitBtn3.Click();
   Tick();
-  SetLastAnswerCommand(kModeRecordAnswer);
+  SetLastAnswerCommand(lamp::StationCmdModeWrite);
   Tick();
   EXPECT_TRUE(sent_.empty());  // nothing before the change is confirmed
-  SetLastAnswerCommand(kBatteryChangeAnswer);
+  SetLastAnswerCommand(lamp::StationCmdBatteryChange);
   Tick();
   Tick();
   EXPECT_EQ(ModeWriteState, kModeWriteStored);
@@ -96,9 +97,9 @@ TEST_F(BatteryEditorDb, ConfirmedWriteWithBatteryChange) {
   editor_.CheckSMB.SetChecked(true);
   editor_.BitBtn3.Click();
   Tick();
-  SetLastAnswerCommand(kModeRecordAnswer);
+  SetLastAnswerCommand(lamp::StationCmdModeWrite);
   Tick();
-  SetLastAnswerCommand(kBatteryChangeAnswer);
+  SetLastAnswerCommand(lamp::StationCmdBatteryChange);
   Tick();
   Tick();
   EXPECT_TRUE(SentStarting("UPDATE BATTALL SET "));
@@ -112,7 +113,7 @@ TEST_F(BatteryEditorDb, UnconfirmedChangeWritesNothing) {
   editor_.CheckSMB.SetChecked(true);
   editor_.BitBtn3.Click();
   Tick();
-  SetLastAnswerCommand(kModeRecordAnswer);
+  SetLastAnswerCommand(lamp::StationCmdModeWrite);
   for (int i = 0; i < 10; ++i) Tick();
   EXPECT_EQ(editor_.Edit1.Text(), "Нет ответа");
   EXPECT_TRUE(sent_.empty());
@@ -125,9 +126,9 @@ TEST_F(BatteryEditorDb, ChangeConfirmedOnTheLastTickStoresTheRecordWithoutTheCha
   editor_.CheckSMB.SetChecked(true);
   editor_.BitBtn3.Click();
   Tick();
-  SetLastAnswerCommand(kModeRecordAnswer);
+  SetLastAnswerCommand(lamp::StationCmdModeWrite);
   while (ModeWriteWindow > 3) Tick();
-  SetLastAnswerCommand(kBatteryChangeAnswer);
+  SetLastAnswerCommand(lamp::StationCmdBatteryChange);
   Tick();
   ASSERT_EQ(ModeWriteWindow, 2);
   EXPECT_EQ(ModeWriteState, kModeWriteConfirmed);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "link/datagrams.h"
+#include "link/station_frame.h"
 #include "tests/workstation/link_peer.h"
 #include "workstation/command_sender.h"
 #include "workstation/database_client.h"
@@ -440,7 +441,7 @@ TEST_F(BatteryEditorLinkTest, WriteConfirmedWithoutBatteryChange) {
   EXPECT_EQ(ModeWriteWindow, kModeWriteTicks);
   EXPECT_EQ(editor_.Edit1.Color(), kModeWriteWaitColor);
 
-  SetLastAnswerCommand(kModeRecordAnswer);
+  SetLastAnswerCommand(lamp::StationCmdModeWrite);
   Tick();
   EXPECT_EQ(ModeWriteState, kModeWriteConfirmed);
   EXPECT_EQ(LastAnswerCommand, 0);
@@ -468,7 +469,7 @@ TEST_F(BatteryEditorLinkTest, NoAnswerOnSeventhTickUnchecksBatteryChange) {
   EXPECT_FALSE(editor_.CheckSMB.Checked());
   // An answer after the window has closed changes nothing.
   Tick();
-  SetLastAnswerCommand(kModeRecordAnswer);
+  SetLastAnswerCommand(lamp::StationCmdModeWrite);
   Tick();
   EXPECT_EQ(ModeWriteState, kModeWriteSent);
   EXPECT_TRUE(server_.Silent());
@@ -479,7 +480,7 @@ TEST_F(BatteryEditorLinkTest, BatteryChangeWaitsForItsOwnAnswer) {
   editor_.BitBtn3.Click();
   Tick();
   Sent();
-  SetLastAnswerCommand(kModeRecordAnswer);
+  SetLastAnswerCommand(lamp::StationCmdModeWrite);
   Tick();
   const lamp::CommandDatagram change = Sent();
   EXPECT_EQ(change.command_code(), static_cast<std::uint32_t>(CmdBatteryChange));
@@ -489,7 +490,7 @@ TEST_F(BatteryEditorLinkTest, BatteryChangeWaitsForItsOwnAnswer) {
   EXPECT_EQ(ModeWriteState, kModeWriteChangeSent);
   Tick();
   EXPECT_EQ(ModeWriteState, kModeWriteChangeSent);
-  SetLastAnswerCommand(kBatteryChangeAnswer);
+  SetLastAnswerCommand(lamp::StationCmdBatteryChange);
   Tick();
   EXPECT_EQ(ModeWriteState, kModeWriteConfirmed);
   Tick();

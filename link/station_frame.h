@@ -1,0 +1,166 @@
+#pragma once
+// The station frame: one UDP datagram between the server and a charging station,
+// little-endian throughout:
+//   FF FF FF F7 | 22-byte header | payload (n bytes) | CRC low, CRC high | FF
+// Header byte 0 carries the direction (bit 7 set in requests, clear in answers) and a 4-bit
+// tag; byte 1 the frame type; bytes 2..9 the factory number; bytes 10..15 the cell address;
+// byte 20 the body length n + 2; every other byte is 0. The CRC is CRC-16/MODBUS over header
+// and payload, so over header, payload and CRC it leaves 0.
+//
+// A payload is the command byte, a marker byte (0x80 in requests), the count byte, then
+// 16-bit words; "word N" is the value of payload bytes N and N + 1.
+//
+// Pure functions over bytes: the frame writer of both sides and the hunting reader of the
+// answers a station sends.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace lamp {
+
+inline constexpr std::uint8_t kFrameSyncByte = 0xFF;   // the three bytes before the start
+inline constexpr std::uint8_t kFrameStartByte = 0xF7;  // the last byte before the header
+inline constexpr std::uint8_t kFrameEndMark = 0xFF;
+inline constexpr std::uint8_t kRequestDirection = 0x80;  // header byte 0, bit 7
+inline constexpr std::uint8_t kFrameTagMask = 0x0F;      // header byte 0, low nibble
+inline constexpr std::uint8_t kRequestPayloadMarker = 0x80;
+
+inline constexpr std::size_t kFrameSyncSize = 4;  // FF FF FF F7
+inline constexpr std::size_t kFrameHeaderSize = 22;
+inline constexpr std::size_t kFrameHeaderOffset = kFrameSyncSize;
+inline constexpr std::size_t kFramePayloadOffset = kFrameSyncSize + kFrameHeaderSize;  // 26
+// Sync, header, CRC and end mark: a frame is this long plus its payload.
+inline constexpr std::size_t kFrameOverhead = kFramePayloadOffset + 3;  // 29
+inline constexpr std::size_t kFrameBufferSize = 256;
+inline constexpr std::size_t kMaxFramePayload = kFrameBufferSize - kFrameOverhead;
+
+// Header byte positions (offsets inside the 22-byte header).
+inline constexpr std::size_t kHeaderTag = 0;
+inline constexpr std::size_t kHeaderFrameType = 1;
+inline constexpr std::size_t kHeaderFabNum = 2;    // 8 bytes
+inline constexpr std::size_t kHeaderAddress = 10;  // 6 bytes
+inline constexpr std::size_t kHeaderAddressLength = 6;
+inline constexpr std::size_t kHeaderBodyLength = 20;
+
+// Frame types (header byte 1).
+inline constexpr std::uint8_t FrameServerPoll = 0xC1;     // status poll and report requests
+inline constexpr std::uint8_t FrameCellCommand = 0x79;    // cell command for the workstation
+inline constexpr std::uint8_t FrameNumberCommand = 0x7A;  // device-number command
+inline constexpr std::uint8_t FrameSetStation = 0xC2;     // the service window's set-station
+
+// Station commands (payload byte 0), the same in a request and in its answer.
+inline constexpr std::uint8_t StationCmdStatusPoll = 0x92;
+inline constexpr std::uint8_t StationCmdDischargeReport = 0x93;
+inline constexpr std::uint8_t StationCmdChargeReport = 0x94;
+inline constexpr std::uint8_t StationCmdCellControl = 0xA1;
+inline constexpr std::uint8_t StationCmdCellReset = 0xA0;
+inline constexpr std::uint8_t StationCmdCycleMode = 0xA3;
+inline constexpr std::uint8_t StationCmdBatteryChange = 0xA6;
+inline constexpr std::uint8_t StationCmdModeRead = 0x9E;
+inline constexpr std::uint8_t StationCmdModeWrite = 0x9F;
+inline constexpr std::uint8_t StationCmdFindDevice = 0x01;
+inline constexpr std::uint8_t StationCmdShowNumber = 0x02;
+inline constexpr std::uint8_t StationCmdInitDevice = 0x83;
+inline constexpr std::uint8_t StationCmdWriteNumber = 0x9C;
+
+// The second word of a cell control command: what the cell is to do. A control discharge
+// also carries the first word CellControlDischargeWord.
+inline constexpr std::uint16_t CellControlStop = 7;
+inline constexpr std::uint16_t CellControlStart = 10;
+inline constexpr std::uint16_t CellControlCycleStart = 20;
+inline constexpr std::uint16_t CellControlPanelStart = 0x101;
+inline constexpr std::uint16_t CellControlDischarge = 0x102;
+inline constexpr std::uint16_t CellControlDischargeWord = 2;
+
+// --- CRC-16/MODBUS (reflected polynomial 0xA001, start 0xFFFF, no final XOR) ---------------
+
+// One byte through the register, bit by bit (no table: the frames are short).
+constexpr std::uint16_t UpdateCrc16(std::uint16_t crc, std::uint8_t byte) {
+  crc = static_cast<std::uint16_t>(crc ^ byte);
+  for (int bit = 0; bit < 8; ++bit) {
+    if ((crc & 1u) != 0) {
+      crc = static_cast<std::uint16_t>((crc >> 1) ^ 0xA001u);
+    } else {
+      crc = static_cast<std::uint16_t>(crc >> 1);
+    }
+  }
+  return crc;
+}
+
+constexpr std::uint16_t Crc16Modbus(std::span<const std::uint8_t> bytes,
+                                    std::uint16_t crc = 0xFFFF) {
+  for (std::uint8_t byte : bytes) crc = UpdateCrc16(crc, byte);
+  return crc;
+}
+
+// --- Writing ---------------------------------------------------------------------------------
+
+using FrameHeaderBytes = std::array<std::uint8_t, kFrameHeaderSize>;
+
+// A header: byte 0 as given (direction and tag), the type, the factory number, the address
+// up to its first NUL (at most 6 characters, the rest 0) and the body length.
+FrameHeaderBytes MakeFrameHeader(std::uint8_t byte0, std::uint8_t frame_type, std::uint64_t fab_num,
+                                 const char* address, std::uint8_t body_length);
+
+// Writes sync, header, payload, CRC and end mark into out. Returns the frame length, or 0
+// when out is too small. The header is taken as it is (tag, type and body length included).
+constexpr std::size_t WriteStationFrame(std::span<const std::uint8_t, kFrameHeaderSize> header,
+                                        std::span<const std::uint8_t> payload,
+                                        std::span<std::uint8_t> out) {
+  const std::size_t length = kFrameOverhead + payload.size();
+  if (out.size() < length) return 0;
+  out[0] = kFrameSyncByte;
+  out[1] = kFrameSyncByte;
+  out[2] = kFrameSyncByte;
+  out[3] = kFrameStartByte;
+  for (std::size_t i = 0; i < kFrameHeaderSize; ++i) out[kFrameHeaderOffset + i] = header[i];
+  for (std::size_t i = 0; i < payload.size(); ++i) out[kFramePayloadOffset + i] = payload[i];
+  const std::size_t crc_at = kFramePayloadOffset + payload.size();
+  const std::uint16_t crc = Crc16Modbus(std::span<const std::uint8_t>(
+      out.data() + kFrameHeaderOffset, kFrameHeaderSize + payload.size()));
+  out[crc_at] = static_cast<std::uint8_t>(crc & 0xFF);
+  out[crc_at + 1] = static_cast<std::uint8_t>(crc >> 8);
+  out[crc_at + 2] = kFrameEndMark;
+  return length;
+}
+
+// --- Reading ---------------------------------------------------------------------------------
+
+// Word N of a payload: the unsigned value of bytes N and N + 1, a byte past the end
+// counting as 0.
+constexpr std::uint16_t PayloadWord(std::span<const std::uint8_t> payload, std::size_t n) {
+  const std::uint16_t low = n < payload.size() ? payload[n] : 0;
+  const std::uint16_t high = n + 1 < payload.size() ? payload[n + 1] : 0;
+  return static_cast<std::uint16_t>(low | (high << 8));
+}
+
+// The longest body an answer may announce in header byte 20.
+inline constexpr std::uint32_t kMaxBodyLength = 200;
+
+enum : std::uint8_t {
+  kReceiverHunting = 0,
+  kReceiverHeader = 1,
+  kReceiverBody = 2,
+};
+
+// The reader of one station's answers. It takes the station's bytes as one stream, so a
+// frame may come split over several datagrams: it hunts for FF F7 followed by a byte below
+// 0x80 (the server's own requests never start a frame), reads the 22-byte header and the
+// body (header byte 20 long, at most kMaxBodyLength), and checks the CRC. While a header or
+// body is being read, no new start is looked for.
+struct StationFrameReceiverState {
+  std::uint8_t window[3] = {};  // the last three bytes, oldest first
+  std::uint8_t state = kReceiverHunting;
+  std::int32_t count = 0;      // bytes stored in the current header or body
+  std::uint32_t expected = 0;  // body length of the current frame (payload + CRC)
+  std::uint8_t header[kFrameHeaderSize] = {};
+  std::uint8_t body[kFrameBufferSize] = {};
+};
+
+// One byte into the reader. True when it completes a frame whose CRC is good: the frame's
+// header is in `header`, its payload and CRC (`expected` bytes) in `body`, until the next
+// byte. A frame with a bad CRC is dropped without a trace.
+bool ReceiveStationFrameByte(StationFrameReceiverState& receiver, std::uint8_t byte);
+
+}  // namespace lamp
