@@ -94,6 +94,16 @@ class ScriptedDialogService : public DialogService {
   std::vector<TStandardAction> edit_actions;
 };
 
+// A rectangle of the screen, in pixels.
+struct ScreenRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+// The work area when no window system names one: a common screen.
+inline constexpr ScreenRect kDefaultWorkArea{0, 0, 1920, 1080};
+
 class Clock {
  public:
   virtual ~Clock() = default;
@@ -136,6 +146,12 @@ class TApplication {
   // Fires OnDestroy of every form still registered, the last created first.
   void DestroyForms();
 
+  // The part of the screen that windows may take (the screen less the desktop's panels):
+  // a form asked for more is kept within it (TForm). The window system names it; without
+  // one it is kDefaultWorkArea.
+  const ScreenRect& WorkArea() const { return work_area_; }
+  void SetWorkArea(const ScreenRect& area) { work_area_ = area; }
+
   // Ends the program's loop; Terminated() tells the loop (and tests) it was asked.
   void Terminate();
   bool Terminated() const { return terminated_; }
@@ -177,6 +193,7 @@ class TApplication {
   std::vector<TTimer*> timers_;
   std::vector<TForm*> forms_;
   TForm* main_form_ = nullptr;
+  ScreenRect work_area_ = kDefaultWorkArea;
   bool terminated_ = false;
   DialogService default_dialogs_;
   DialogService* dialogs_ = &default_dialogs_;

@@ -82,6 +82,11 @@ void TControl::SetHeight(int v) {
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
+  ConstrainBounds(left, top, width, height);
+  StoreBounds(left, top, width, height);
+}
+
+void TControl::StoreBounds(int left, int top, int width, int height) {
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
   bool resized = width != width_ || height != height_;
   left_ = left;
@@ -806,8 +811,12 @@ void TForm::Activate() {
   if (OnActivate) OnActivate();
 }
 
+void TForm::Move(int left, int top) {
+  StoreBounds(left, top, Width(), Height());
+}
+
 void TForm::Resize(int width, int height) {
-  SetBounds(Left(), Top(), width, height);
+  StoreBounds(Left(), Top(), width, height);
 }
 
 std::intptr_t TForm::Perform(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
@@ -818,6 +827,16 @@ std::intptr_t TForm::Perform(std::uint32_t message, std::uintptr_t wparam, std::
 
 void TForm::BoundsChanged() {
   if (OnResize) OnResize();
+}
+
+void TForm::ConstrainBounds(int& left, int& top, int& width, int& height) const {
+  const ScreenRect& area = Application().WorkArea();
+  const int origin_left = mdi_parent_ != nullptr ? 0 : area.left;
+  const int origin_top = mdi_parent_ != nullptr ? 0 : area.top;
+  width = std::clamp(width, kMinFormWidth, std::max(area.width, kMinFormWidth));
+  height = std::clamp(height, kMinFormHeight, std::max(area.height, kMinFormHeight));
+  left = std::clamp(left, origin_left, origin_left + std::max(area.width - kFormReach, 0));
+  top = std::clamp(top, origin_top, origin_top + std::max(area.height - kFormReach, 0));
 }
 
 std::uint32_t GetWindowLongA(TForm& form, int index) {

@@ -122,6 +122,7 @@ class TControl : public TComponent {
   void SetTop(int v);
   void SetWidth(int v);
   void SetHeight(int v);
+  // Within the limits the kind of control has (ConstrainBounds).
   void SetBounds(int left, int top, int width, int height);
   bool Visible() const { return visible_; }
   void SetVisible(bool v);
@@ -153,6 +154,11 @@ class TControl : public TComponent {
  protected:
   // Hook for size changes (forms fire OnResize).
   virtual void BoundsChanged() {}
+  // The limits on where a control goes and how large it is: left, top, width and height,
+  // changed in place. None by default.
+  virtual void ConstrainBounds(int&, int&, int&, int&) const {}
+  // Takes the bounds as they stand: where the window system really put the control.
+  void StoreBounds(int left, int top, int width, int height);
   // For constructors: sets the starting background without notifying anybody.
   void InitColor(TColor v) { color_ = v; }
 
@@ -503,6 +509,12 @@ inline constexpr int biMaximize = 4;
 // Where the window system puts a form when it is first shown.
 enum class TPosition { poDesigned, poScreenCenter };
 class TMainMenu;
+// The smallest form: room for a caption bar with its buttons.
+inline constexpr int kMinFormWidth = 120;
+inline constexpr int kMinFormHeight = 32;
+// How far a form's top-left corner stays from the right and bottom edges of the work area:
+// enough of it to see and grab, also below a parent's menu and tool bars.
+inline constexpr int kFormReach = 100;
 
 class TForm : public TWinControl {
  public:
@@ -557,7 +569,9 @@ class TForm : public TWinControl {
   // Input from the window system or a test.
   void MouseUp(TMouseButton button, int shift, int x, int y);
   void Activate();
-  // The user resizes the window (SetWidth/SetHeight fire OnResize too).
+  // The user moves or resizes the window (SetWidth/SetHeight fire OnResize too). Taken as
+  // the window system reports it, without the limits of SetBounds.
+  void Move(int left, int top);
   void Resize(int width, int height);
   // Delivers a window message (the tray icon's callback, for instance) to OnWindowMessage;
   // returns its result, 0 when nobody handled it.
@@ -588,6 +602,11 @@ class TForm : public TWinControl {
 
  protected:
   void BoundsChanged() override;
+  // As the window system keeps a window: its size within the work area and no smaller than
+  // the smallest form, its top-left corner inside the area and kFormReach from its right and
+  // bottom edges. A child's place counts from its parent's client area, which the work area
+  // bounds.
+  void ConstrainBounds(int& left, int& top, int& width, int& height) const override;
 
  private:
   std::string caption_;

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -229,6 +230,17 @@ class QtTrayHost : public sys::TrayHost {
   std::vector<std::unique_ptr<Shown>> icons_;
 };
 
+// The desktop's area for windows, over every screen. The offscreen platform has no screen
+// anybody sees (its stand-in is small), so there the forms' default stands.
+forms::ScreenRect ScreenWorkArea() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr || QGuiApplication::platformName() == "offscreen") {
+    return forms::kDefaultWorkArea;
+  }
+  const QRect area = screen->availableVirtualGeometry();
+  return {area.x(), area.y(), area.width(), area.height()};
+}
+
 constexpr int kLongestWaitMs = 10;
 
 struct ModalLoop {
@@ -244,6 +256,7 @@ struct QtApplicationRunner::Impl {
   QtDialogService dialogs;
   QtTrayHost tray;
   sys::TrayHost* previous_tray = nullptr;
+  forms::ScreenRect previous_work_area;
   QTimer tick;
   std::vector<ModalLoop> modal_loops;
 
@@ -300,6 +313,8 @@ struct QtApplicationRunner::Impl {
 QtApplicationRunner::QtApplicationRunner(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
   impl_->app = std::make_unique<GuardedApplication>(argc, argv);
   impl_->app->setQuitOnLastWindowClosed(false);
+  impl_->previous_work_area = forms::Application().WorkArea();
+  forms::Application().SetWorkArea(ScreenWorkArea());
   current_runner = this;
   forms::Application().SetDialogService(&impl_->dialogs);
   forms::Application().SetModalRunner([this](forms::TForm& form) { impl_->RunModal(form); });
@@ -322,6 +337,7 @@ QtApplicationRunner::~QtApplicationRunner() {
   impl_->tick.stop();
   impl_->host.DestroyAll();
   sys::SetTrayHost(impl_->previous_tray);
+  forms::Application().SetWorkArea(impl_->previous_work_area);
   forms::Application().SetModalRunner(nullptr);
   forms::Application().SetDialogService(nullptr);
   if (current_runner == this) current_runner = nullptr;

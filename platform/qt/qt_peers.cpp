@@ -736,7 +736,7 @@ class FormWindow : public QMainWindow {
   void moveEvent(QMoveEvent* event) override {
     QMainWindow::moveEvent(event);
     if (updating || sub_window != nullptr) return;
-    if (TForm* form = model_()) form->SetBounds(x(), y(), form->Width(), form->Height());
+    if (TForm* form = model_()) form->Move(x(), y());
   }
   void changeEvent(QEvent* event) override {
     QMainWindow::changeEvent(event);
@@ -775,8 +775,8 @@ class FormPeer : public Peer {
           // The user drags a sub-window with the mouse; any other change (the area placing
           // or shrinking it) is undone, so the form's own bounds stand.
           if (QGuiApplication::mouseButtons() != Qt::NoButton) {
-            f->SetBounds(sub_window_->x(), sub_window_->y(), sub_window_->width(),
-                         sub_window_->height());
+            f->Move(sub_window_->x(), sub_window_->y());
+            f->Resize(sub_window_->width(), sub_window_->height());
           } else if (sub_window_->geometry() !=
                      QRect(f->Left(), f->Top(), f->Width(), f->Height())) {
             host_.MarkDirty(this);

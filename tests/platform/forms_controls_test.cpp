@@ -1,6 +1,7 @@
 // Controls driven as a user or a program would, with no window system.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -332,6 +333,52 @@ TEST(Form, MdiChildrenAndTheirArrangements) {
     gone.SetMdiParent(&main);
   }
   EXPECT_EQ(main.MdiChildren().size(), 3u);
+}
+
+// As the window system keeps a window: within the work area, no smaller than a form can be,
+// its top-left corner inside and clear of the right and bottom edges; a child's place counts
+// from its parent's client area. What the window system reports is taken as it stands.
+TEST(Form, BoundsStayWithinTheWorkArea) {
+  Application().SetWorkArea({100, 50, 1000, 700});
+  TForm main("MainForm");
+  main.SetFormStyle(TFormStyle::fsMDIForm);
+  TForm child("Form1");
+  child.SetMdiParent(&main);
+  constexpr int kMax = std::numeric_limits<int>::max();
+  constexpr int kMin = std::numeric_limits<int>::min();
+  struct Case {
+    TForm* form;
+    std::vector<int> asked;  // Left, Top, Width, Height
+    std::vector<int> given;
+  };
+  const Case cases[] = {
+      {&main, {300, 200, 400, 300}, {300, 200, 400, 300}},
+      {&main, {100, 50, 1000, 700}, {100, 50, 1000, 700}},
+      {&main, {40000, 40000, 40000, 40000}, {1000, 650, 1000, 700}},
+      {&main, {-40000, 0, -1, 0}, {100, 50, 120, 32}},
+      {&main, {kMin, kMax, kMax, kMin}, {100, 650, 1000, 32}},
+      {&child, {0, 410, 645, 285}, {0, 410, 645, 285}},
+      {&child, {40000, 40000, 40000, 40000}, {900, 600, 1000, 700}},
+      {&child, {-40, -1, 5, 5}, {0, 0, 120, 32}},
+  };
+  for (const Case& c : cases) {
+    c.form->SetBounds(c.asked[0], c.asked[1], c.asked[2], c.asked[3]);
+    EXPECT_EQ((std::vector<int>{c.form->Left(), c.form->Top(), c.form->Width(), c.form->Height()}),
+              c.given)
+        << c.form->Name() << " " << c.asked[0] << "," << c.asked[1] << " " << c.asked[2] << "x"
+        << c.asked[3];
+  }
+  main.SetWidth(50000);
+  EXPECT_EQ(main.Width(), 1000);
+
+  main.Move(-300, 20);
+  main.Resize(3000, 10);
+  EXPECT_EQ((std::vector<int>{main.Left(), main.Top(), main.Width(), main.Height()}),
+            (std::vector<int>{-300, 20, 3000, 10}));
+  TPanel panel(&main, "Panel1");
+  panel.SetBounds(-5, -5, 5000, 3);
+  EXPECT_EQ(panel.Width(), 5000);
+  Application().SetWorkArea(kDefaultWorkArea);
 }
 
 }  // namespace

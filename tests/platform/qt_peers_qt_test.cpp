@@ -202,6 +202,34 @@ TEST_F(QtPeers, StatusBarPanelsKeepTheFormsSize) {
   Settle();
 }
 
+// Offscreen there is no screen anybody sees: the forms' default work area stands, and a form
+// asked for far more is drawn within it.
+TEST_F(QtPeers, AFormAskedForMoreThanTheWorkAreaIsDrawnWithinIt) {
+  const ScreenRect area = Application().WorkArea();
+  EXPECT_EQ(area.width, kDefaultWorkArea.width);
+  EXPECT_EQ(area.height, kDefaultWorkArea.height);
+  TForm main("MainForm", "Монитор");
+  main.SetFormStyle(TFormStyle::fsMDIForm);
+  TForm child("Form1", "Log");
+  child.SetMdiParent(&main);
+  main.SetBounds(40000, 40000, 40000, 40000);
+  child.SetBounds(40000, 40000, 40000, 40000);
+  main.Show();
+  child.Show();
+  Settle();
+  QWidget* window = runner_->WidgetFor(main);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->size(), QSize(area.width, area.height));
+  EXPECT_EQ(window->pos(),
+            QPoint(area.left + area.width - kFormReach, area.top + area.height - kFormReach));
+  QWidget* frame = runner_->WidgetFor(child)->parentWidget();
+  EXPECT_EQ(frame->geometry(),
+            QRect(area.width - kFormReach, area.height - kFormReach, area.width, area.height));
+  EXPECT_EQ(window->grab().size(), QSize(area.width, area.height));
+  main.Hide();
+  Settle();
+}
+
 TEST_F(QtPeers, ModelAndUserInputStayInStep) {
   TForm form("FormCFG", "Конфигурация");
   form.SetBounds(0, 0, 300, 200);

@@ -118,13 +118,14 @@ TEST_F(DiagnosticsWindowTest, PosFListsTheWindowPositions) {
   TForm1 events;
   events.SetBounds(5, 400, 700, 250);
   TForm2 overview;
-  overview.SetBounds(1, 2, 3, 4);
+  overview.SetBounds(1, 2, 300, 400);
   TForm3 station;
   station.SetBounds(650, 0, 620, 695);
   dbg_.BitBtn1.Click();
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"MainForm W - H ", "1024  768  ", "Form1-- L T W H",
-                                               "5  400   700 250", "Form2-- L T W H", "1  2   3 4",
-                                               "Form3-- L T W H", "650  0   620 695"}));
+  EXPECT_EQ(Lines(),
+            (std::vector<std::string>{"MainForm W - H ", "1024  768  ", "Form1-- L T W H",
+                                      "5  400   700 250", "Form2-- L T W H", "1  2   300 400",
+                                      "Form3-- L T W H", "650  0   620 695"}));
 }
 
 TEST_F(DiagnosticsWindowTest, MeasureDebugOnlyWhileIzm3fIsChecked) {

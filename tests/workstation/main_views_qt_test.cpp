@@ -3,7 +3,9 @@
 // "screenshots" folder).
 #include <gtest/gtest.h>
 
+#include <QPixmap>
 #include <cstdio>
+#include <fstream>
 
 #include "tests/support/offscreen_windows.h"
 #include "tests/workstation/views_fixture.h"
@@ -60,6 +62,40 @@ TEST_F(MainViewsPictures, MainWindowOverviewAndStationViewAreDrawn) {
   ShootAsShown(overview_, "lumora_lamp_room_overview");
   ShootAsShown(station_, "lumora_station_view");
   ShootAsShown(about_, "lumora_about_box");
+}
+
+// A damaged "fprm.cfg" asking for windows of 40000 x 40000 at 40000, 40000: the windows are
+// drawn no larger than the work area (the program's memory stays that of a screen's worth of
+// pixels), and the children still show in the main window.
+TEST_F(MainViewsPictures, ADamagedLayoutFileGivesWindowsNoLargerThanTheWorkArea) {
+  views_test::InScratchDirectory scratch;
+  WindowLayout damaged;
+  damaged.field.fill(40000);
+  const auto bytes = FormatWindowLayout(damaged);
+  std::ofstream(kWindowLayoutFile, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  main_.TimerPOSFTimer();
+  const forms::ScreenRect area = forms::Application().WorkArea();
+  ASSERT_EQ(main_.Width(), area.width);
+  ASSERT_EQ(main_.Height(), area.height);
+  runner_->MapForms();
+  main_.Show();
+  runner_->ProcessPendingEvents();
+  const QSize limit(area.width, area.height);
+  for (forms::TForm* form :
+       {static_cast<forms::TForm*>(&main_), static_cast<forms::TForm*>(&events_),
+        static_cast<forms::TForm*>(&overview_), static_cast<forms::TForm*>(&station_)}) {
+    QWidget* widget = runner_->WidgetFor(*form);
+    ASSERT_NE(widget, nullptr) << form->Name();
+    EXPECT_TRUE(limit.expandedTo(widget->size()) == limit) << form->Name();
+    if (form == &main_) continue;
+    // A part of each child shows in the MDI area, to be seen and arranged.
+    QWidget* frame = widget->parentWidget();
+    EXPECT_TRUE(frame->parentWidget()->rect().intersects(frame->geometry())) << form->Name();
+  }
+  const QPixmap picture = runner_->WidgetFor(main_)->grab();
+  EXPECT_TRUE(limit.expandedTo(picture.size()) == limit);
+  ShootAsShown(main_, "lumora_damaged_layout");
 }
 
 }  // namespace

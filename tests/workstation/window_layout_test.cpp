@@ -6,6 +6,8 @@
 
 #include <fstream>
 #include <iterator>
+#include <limits>
+#include <random>
 #include <vector>
 
 #include "platform/sys/session_end.h"
@@ -95,18 +97,76 @@ TEST_F(WindowLayoutTest, StartTimerAppliesVid1WithoutAValidFile) {
   EXPECT_EQ(main_.Height(), 820);
 }
 
-TEST_F(WindowLayoutTest, StartTimerAppliesAnyValidRecordUnchanged) {
-  WindowLayout layout = Numbered();
-  layout.field[LayoutChildField(1)] = -40;  // Form2 Left, no range check
+TEST_F(WindowLayoutTest, ASaneRecordIsAppliedUnchangedAndSavedBackByteForByte) {
+  WindowLayout layout;
+  // Main window Height, Width; then Left, Top, Height, Width of Form1, Form2, Form3.
+  layout.field = {900, 1200, 5, 420, 250, 700, 0, 0, 410, 640, 645, 3, 600, 550};
   const auto bytes = FormatWindowLayout(layout);
   WriteBytes(kWindowLayoutFile, {bytes.begin(), bytes.end()});
   forms::Application().AdvanceTime(20);
-  EXPECT_EQ(main_.Height(), 100);
-  EXPECT_EQ(main_.Width(), 110);
-  // Record: Left, Top, Height, Width.
-  EXPECT_EQ(Place(events_), (std::vector<int>{120, 130, 150, 140}));
-  EXPECT_EQ(Place(overview_), (std::vector<int>{-40, 170, 190, 180}));
-  EXPECT_EQ(Place(station_), (std::vector<int>{200, 210, 230, 220}));
+  EXPECT_EQ(main_.Height(), 900);
+  EXPECT_EQ(main_.Width(), 1200);
+  EXPECT_EQ(Place(events_), (std::vector<int>{5, 420, 700, 250}));
+  EXPECT_EQ(Place(overview_), (std::vector<int>{0, 0, 640, 410}));
+  EXPECT_EQ(Place(station_), (std::vector<int>{645, 3, 550, 600}));
+  SaveLayout();
+  EXPECT_EQ(FileBytes(kWindowLayoutFile), std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+}
+
+// A damaged record is read as it stands, and the window system keeps every window on the
+// work area: no larger than it, no smaller than a form can be, its corner inside. A save
+// then writes what the windows really are.
+TEST_F(WindowLayoutTest, ADamagedRecordGivesWindowsWithinTheWorkArea) {
+  const forms::ScreenRect area = forms::Application().WorkArea();
+  WindowLayout huge;
+  huge.field.fill(40000);
+  WindowLayout negative;
+  negative.field.fill(-40000);
+  negative.field[kLayoutMainWidth] = std::numeric_limits<std::int32_t>::min();
+  std::mt19937 random(16);
+  std::vector<std::uint8_t> random_bytes(kWindowLayoutBytes);
+  for (std::uint8_t& byte : random_bytes) byte = static_cast<std::uint8_t>(random());
+  const auto huge_bytes = FormatWindowLayout(huge);
+  const auto negative_bytes = FormatWindowLayout(negative);
+  const std::vector<std::vector<std::uint8_t>> records = {
+      {huge_bytes.begin(), huge_bytes.end()},
+      {negative_bytes.begin(), negative_bytes.end()},
+      random_bytes,
+  };
+  for (const std::vector<std::uint8_t>& record : records) {
+    WriteBytes(kWindowLayoutFile, record);
+    main_.TimerPOSFTimer();
+    EXPECT_EQ(LoadedWindowLayout.field, ParseWindowLayout(record)->field);
+    EXPECT_EQ(FileBytes(kWindowLayoutFile), record);
+    for (const forms::TForm* form :
+         {static_cast<const forms::TForm*>(&main_), static_cast<const forms::TForm*>(&events_),
+          static_cast<const forms::TForm*>(&overview_),
+          static_cast<const forms::TForm*>(&station_)}) {
+      const bool child = form != &main_;
+      const int left = child ? 0 : area.left;
+      const int top = child ? 0 : area.top;
+      EXPECT_GE(form->Width(), forms::kMinFormWidth) << form->Name();
+      EXPECT_LE(form->Width(), area.width) << form->Name();
+      EXPECT_GE(form->Height(), forms::kMinFormHeight) << form->Name();
+      EXPECT_LE(form->Height(), area.height) << form->Name();
+      EXPECT_GE(form->Left(), left) << form->Name();
+      EXPECT_LE(form->Left(), left + area.width - forms::kFormReach) << form->Name();
+      EXPECT_GE(form->Top(), top) << form->Name();
+      EXPECT_LE(form->Top(), top + area.height - forms::kFormReach) << form->Name();
+    }
+  }
+
+  WriteBytes(kWindowLayoutFile, records[0]);
+  main_.TimerPOSFTimer();
+  SaveLayout();
+  const auto saved = ParseWindowLayout(FileBytes(kWindowLayoutFile));
+  ASSERT_TRUE(saved.has_value());
+  const int right = area.width - forms::kFormReach;
+  const int bottom = area.height - forms::kFormReach;
+  EXPECT_EQ(saved->field,
+            (std::array<std::int32_t, 14>{area.height, area.width, right, bottom, area.height,
+                                          area.width, right, bottom, area.height, area.width, right,
+                                          bottom, area.height, area.width}));
 }
 
 TEST_F(WindowLayoutTest, Vid2ThenYesWritesItsSizesHeightFirst) {
