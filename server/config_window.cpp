@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/forms/application.h"
 #include "platform/sys/autostart.h"
 #include "platform/sys/module_path.h"
 #include "server/main_window.h"
@@ -86,7 +87,8 @@ void TFormCFG::BitBtn1Click() {
     ServerConfig.TimeEnabled[k] = enables[k]->Checked() ? 1 : 0;
   }
   ServerConfig.Magic = kServerConfigMagic;
-  SaveServerConfig();
+  const std::string failure = SaveServerConfig();
+  if (!failure.empty()) forms::Application().MessageBox(failure, "Ошибка", forms::MB_OK);
 }
 
 void TFormCFG::CheckLOGClick() {

@@ -36,6 +36,10 @@ constexpr std::string_view kChargeTotalsColumns =
 constexpr std::string_view kDischargeTotalsColumns =
     " (Date ,  Time , TabNum,      IDIS, TDIS, CACC,  CET, PROC,TIP,\t ST, UCH, BRIG, NUMBATT)";
 
+// The error code listed for a statement that is not sent: it reads as a failure, where 0
+// would read as no error.
+constexpr std::int32_t kStatementNotSentCode = -1;
+
 // One statement at a time: every writer runs to its end on the user-interface thread.
 char statement_storage[kStatementBufferSize];
 
@@ -133,7 +137,7 @@ bool Execute(const lamp::SqlStatement& statement, std::string_view operation) {
   if (DatabaseHandle == nullptr) return false;
   if (statement.overflowed()) {
     // A cut statement would write a different row than asked for: it is not sent.
-    ReportDbError(0, "statement too long, not sent", operation);
+    ReportDbError(kStatementNotSentCode, "statement too long, not sent", operation);
     return false;
   }
   const int code = SendStatement(statement.view());

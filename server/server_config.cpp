@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -175,21 +176,26 @@ void ShowServerConfig() {
   }
 }
 
-void SaveServerConfig() {
+std::string SaveServerConfig() {
   std::array<std::uint8_t, kServerConfigSize> image{};
   EncodeServerConfig(ServerConfig, image);
   const std::string path = ServerConfigFilePath();
+  // Written in place: an existing file keeps the mode and owner its administrator gave it
+  // (another user's copy of the server may read it); only a new file gets ours.
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return;
-  // An older file may have been readable by others; the password must not stay so.
-  ::fchmod(fd, 0600);
+  int error = fd < 0 ? errno : 0;
   std::size_t written = 0;
-  while (written < image.size()) {
+  while (error == 0 && written < image.size()) {
     const ssize_t n = ::write(fd, image.data() + written, image.size() - written);
-    if (n <= 0) break;
-    written += static_cast<std::size_t>(n);
+    if (n > 0) {
+      written += static_cast<std::size_t>(n);
+    } else {
+      error = n < 0 ? errno : EIO;
+    }
   }
-  ::close(fd);
+  if (fd >= 0 && ::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0) return {};
+  return "Не удалось сохранить " + path + ": " + std::strerror(error);
 }
 
 }  // namespace tolvex

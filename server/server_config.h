@@ -76,9 +76,10 @@ void SetAutoStartDirectory(std::string directory);  // empty: the machine's
 int LoadServerConfig();
 // Applies ServerConfig to the configuration form and the main window when its magic is valid.
 void ShowServerConfig();
-// Writes the 240-byte image of ServerConfig, readable and writable by its owner only (it
-// holds the database password in plain text). Nothing is written when it cannot be created.
-void SaveServerConfig();
+// Writes the 240-byte image of ServerConfig. A new file is readable and writable by its owner
+// only (it holds the database password in plain text); an existing one keeps its mode and
+// owner. Returns an empty text when the image was written, else what failed and why.
+std::string SaveServerConfig();
 // Connects the server's one database connection with the host, login and password texts of
 // the configuration form: 0 connected, else non-zero.
 int ConnectDatabaseFromForm();

@@ -12,14 +12,14 @@ namespace tolvex {
 
 std::int32_t ShutdownTick = 0;
 
-// Both questions go through the main window's message map, which holds the answers.
+// Both go through the main window's message map, which holds the answers.
 bool QueryEndSession() {
   if (Form1 == nullptr) return true;
   return Form1->Perform(forms::WM_QUERYENDSESSION, 0, 0) != 0;
 }
 
-void EndSession(bool ending) {
-  if (Form1 != nullptr) Form1->Perform(forms::WM_ENDSESSION, ending ? 1 : 0, 0);
+void EndSession() {
+  if (Form1 != nullptr) Form1->Perform(forms::WM_ENDSESSION, 1, 0);
 }
 
 void EndOnRequest() {

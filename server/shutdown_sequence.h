@@ -1,8 +1,9 @@
 #pragma once
-// Ending with the desktop session: the server refuses the end of the session, then takes
-// itself down with its shutdown sequencer (TForm1::Timer1Timer, every second): stop row at
-// 2 s, the power-off command at 4 s, the end of the program at 8 s. A SIGTERM or SIGINT ends
-// the program like a confirmed exit.
+// Ending with the desktop session: the server refuses the session manager's question; when
+// the session really ends it takes itself down with its shutdown sequencer
+// (TForm1::Timer1Timer, every second): stop row at 2 s, the power-off command at 4 s, the end
+// of the program at 8 s. A question with no end (a checkpoint, a cancelled logout) changes
+// nothing. A SIGTERM or SIGINT ends the program like a confirmed exit.
 #include <cstdint>
 
 namespace tolvex {
@@ -13,10 +14,11 @@ inline constexpr char kPowerOffCommand[] = "sleep 6 && /sbin/shutdown -P now";
 // Shutdown ticks so far (1 added at the start of each tick).
 extern std::int32_t ShutdownTick;
 
-// The session manager's questions, passed to the main window as WM_QUERYENDSESSION (answered
-// 0: no) and WM_ENDSESSION (whatever the answer was: the shutdown sequencer starts).
+// The session manager's question and the end of the session, passed to the main window as
+// WM_QUERYENDSESSION (answered 0: no) and WM_ENDSESSION with "ending" set (the shutdown
+// sequencer starts).
 bool QueryEndSession();
-void EndSession(bool ending);
+void EndSession();
 // SIGTERM / SIGINT, delivered on the UI thread: report line, stop row, end of the program;
 // no dialog and no power-off.
 void EndOnRequest();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QIcon>
@@ -45,6 +46,16 @@ class GuardedApplication : public QApplication {
       QCoreApplication::exit(1);
       return false;
     }
+  }
+
+  // The session manager's "die", the real end of the session, reaches the application as a
+  // spontaneous Quit. A program that takes the end ends itself when it is ready; Qt's own quit
+  // would first ask every window to close, and the forms refuse.
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::Quit && event->spontaneous() && sys::DeliverEndSession()) {
+      return true;
+    }
+    return QApplication::event(event);
   }
 
   void RethrowPending() {
@@ -322,10 +333,12 @@ QtApplicationRunner::QtApplicationRunner(int& argc, char** argv) : impl_(std::ma
   impl_->tick.setSingleShot(true);
   impl_->tick.setTimerType(Qt::PreciseTimer);
   QObject::connect(&impl_->tick, &QTimer::timeout, [this] { impl_->Tick(); });
-  // The session manager's end of session: the program is asked, then told.
+  // Only the question: the session manager asks it for a checkpoint too, and then nothing
+  // ends. The end itself comes as the "die" (GuardedApplication::event); a cancelled end
+  // brings none.
   QObject::connect(impl_->app.get(), &QGuiApplication::commitDataRequest,
                    [](QSessionManager& manager) {
-                     const bool agreed = sys::DeliverSessionEnd();
+                     const bool agreed = sys::DeliverQueryEndSession();
                      if (!agreed && manager.allowsInteraction()) {
                        manager.cancel();
                        manager.release();

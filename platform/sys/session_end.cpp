@@ -8,7 +8,7 @@ namespace {
 volatile sig_atomic_t end_signal_seen = 0;
 std::function<void()> end_request_handler;
 std::function<bool()> query_end_session_handler;
-std::function<void(bool)> end_session_handler;
+std::function<void()> end_session_handler;
 
 extern "C" void OnEndSignal(int) {
   end_signal_seen = 1;
@@ -43,14 +43,18 @@ void SetQueryEndSessionHandler(std::function<bool()> handler) {
   query_end_session_handler = std::move(handler);
 }
 
-void SetEndSessionHandler(std::function<void(bool ending)> handler) {
+void SetEndSessionHandler(std::function<void()> handler) {
   end_session_handler = std::move(handler);
 }
 
-bool DeliverSessionEnd() {
-  const bool agreed = query_end_session_handler ? query_end_session_handler() : true;
-  if (end_session_handler) end_session_handler(agreed);
-  return agreed;
+bool DeliverQueryEndSession() {
+  return query_end_session_handler ? query_end_session_handler() : true;
+}
+
+bool DeliverEndSession() {
+  if (!end_session_handler) return false;
+  end_session_handler();
+  return true;
 }
 
 }  // namespace sys

@@ -3,12 +3,13 @@
 // - SIGTERM and SIGINT: the handler only raises a flag; the application loop calls
 //   PollEndRequest, which delivers the request on the UI thread through the end-request
 //   handler (the server treats it as a confirmed exit).
-// - The desktop session manager ending the session: the window system calls
-//   DeliverSessionEnd, which asks the query handler (the WM_QUERYENDSESSION answer) and then
-//   tells the end handler (WM_ENDSESSION) whether the session is ending. A window that
-//   answers messages itself maps them with TForm::Perform:
+// - The desktop session manager: its question whether the session may end (answered like
+//   WM_QUERYENDSESSION) and the real end of the session (WM_ENDSESSION, ending) are delivered
+//   apart, for the question is also asked for a checkpoint that ends nothing. The window
+//   system calls DeliverQueryEndSession for the question and DeliverEndSession only when the
+//   session really ends. A window that answers messages itself maps them with TForm::Perform:
 //     SetQueryEndSessionHandler([&] { return form.Perform(WM_QUERYENDSESSION, 0, 0) != 0; });
-//     SetEndSessionHandler([&](bool ending) { form.Perform(WM_ENDSESSION, ending, 0); });
+//     SetEndSessionHandler([&] { form.Perform(WM_ENDSESSION, 1, 0); });
 #include <functional>
 
 namespace sys {
@@ -24,8 +25,10 @@ bool PollEndRequest();
 
 // Returns whether the program agrees to the end of the session (true when no handler).
 void SetQueryEndSessionHandler(std::function<bool()> handler);
-void SetEndSessionHandler(std::function<void(bool ending)> handler);
-// Asks, then tells; returns the answer to the query.
-bool DeliverSessionEnd();
+void SetEndSessionHandler(std::function<void()> handler);
+// Asks; returns the answer.
+bool DeliverQueryEndSession();
+// Tells the end; false when no handler took it (the window system's own handling goes on).
+bool DeliverEndSession();
 
 }  // namespace sys

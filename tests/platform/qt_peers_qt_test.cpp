@@ -2,6 +2,7 @@
 // and a screenshot shows the custom-drawn cells.
 #include <gtest/gtest.h>
 
+#include <QtTest/qtestspontaneevent.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QImage>
@@ -444,6 +445,37 @@ TEST_F(QtPeers, LoopTicksThroughMessageBoxesAndEndsOnSignal) {
   form.OnCloseQuery = nullptr;
   form.Hide();
   Settle();
+  Application().UseManualClock(0);
+}
+
+// The session manager's "die" reaches the application as Qt's spontaneous Quit: it is the end
+// of the session, and the loop goes on until the program ends itself.
+TEST_F(QtPeers, TheSessionManagersDieIsTheEndOfTheSession) {
+  Application().UseRealClock();
+  int ends = 0;
+  sys::SetEndSessionHandler([&] { ++ends; });
+  bool ran_on = false;
+  TTimer die(nullptr, "Die", 10);
+  die.OnTimer = [&] {
+    die.SetEnabled(false);
+    QEvent quit(QEvent::Quit);
+    QSpontaneKeyEvent::setSpontaneous(&quit);
+    QCoreApplication::instance()->notify(QCoreApplication::instance(), &quit);
+  };
+  TTimer later(nullptr, "Later", 200);
+  later.OnTimer = [&] {
+    ran_on = true;
+    Application().Terminate();
+  };
+  QTimer guard;  // a loop that never ended would fail here instead of hanging
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+  guard.start(10'000);
+  EXPECT_EQ(runner_->Run(), 0);
+  EXPECT_EQ(ends, 1);
+  EXPECT_TRUE(ran_on);
+  sys::SetEndSessionHandler(nullptr);
+  Application().ResetTerminated();
   Application().UseManualClock(0);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/sys/performance_counter.h"
@@ -28,16 +29,19 @@ TEST(SessionEnd, SignalsBecomeOneEndRequestOnTheLoopThread) {
   sys::SetEndRequestHandler(nullptr);
 }
 
-TEST(SessionEnd, QueryThenEnd) {
+TEST(SessionEnd, TheQuestionAndTheEndAreDeliveredApart) {
   std::vector<std::string> calls;
-  EXPECT_TRUE(sys::DeliverSessionEnd());  // nobody asked: the session may end
+  EXPECT_TRUE(sys::DeliverQueryEndSession());  // nobody asked: the session may end
+  EXPECT_FALSE(sys::DeliverEndSession());      // nobody took the end: the window system's own
   sys::SetQueryEndSessionHandler([&] {
     calls.push_back("query");
     return false;
   });
-  sys::SetEndSessionHandler([&](bool ending) { calls.push_back(ending ? "end" : "not ending"); });
-  EXPECT_FALSE(sys::DeliverSessionEnd());
-  EXPECT_EQ(calls, (std::vector<std::string>{"query", "not ending"}));
+  sys::SetEndSessionHandler([&] { calls.push_back("end"); });
+  EXPECT_FALSE(sys::DeliverQueryEndSession());
+  EXPECT_EQ(calls, (std::vector<std::string>{"query"}));
+  EXPECT_TRUE(sys::DeliverEndSession());
+  EXPECT_EQ(calls, (std::vector<std::string>{"query", "end"}));
   sys::SetQueryEndSessionHandler(nullptr);
   sys::SetEndSessionHandler(nullptr);
 }

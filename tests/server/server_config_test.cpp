@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -56,8 +59,10 @@ class ServerConfigTest : public ::testing::Test {
     tolvex::SetServerConfigFilePath(file_.string());
     tolvex::SetAutoStartDirectory((dir_ / "autostart").string());
     ServerConfig = {};
+    forms::Application().SetDialogService(&dialogs_);
   }
   void TearDown() override {
+    forms::Application().SetDialogService(nullptr);
     tolvex::SetServerConfigFilePath({});
     tolvex::SetAutoStartDirectory({});
   }
@@ -68,6 +73,7 @@ class ServerConfigTest : public ::testing::Test {
     return ReadFile(file_);
   }
 
+  forms::ScriptedDialogService dialogs_;
   fs::path dir_;
   fs::path file_;
   tolvex::TForm1 main_;
@@ -128,14 +134,48 @@ TEST_F(ServerConfigTest, SavingTheBuiltInValuesWritesTheFixedImageForItsOwnerOnl
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
-TEST_F(ServerConfigTest, SavingOverAFileReadableByOthersMakesItPrivate) {
+TEST_F(ServerConfigTest, SavingOverAnExistingFileKeepsItsModeAndOwner) {
+  // Another user's copy of the server reads the same file: an administrator may have made it
+  // group-readable and given it to another owner (as root the chown takes effect).
   WriteFile(file_, std::vector<std::uint8_t>(240, 0));
-  fs::permissions(file_, fs::perms::all);
+  fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  (void)chown(file_.c_str(), getuid() + 1000, getgid() + 1000);
+  struct stat before {};
+  ASSERT_EQ(stat(file_.c_str(), &before), 0);
   cfg_.BitBtn1Click();
-  struct stat info {};
-  ASSERT_EQ(stat(file_.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0600u);
-  EXPECT_EQ(ReadFile(file_).size(), 240u);
+  struct stat after {};
+  ASSERT_EQ(stat(file_.c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+  EXPECT_EQ(after.st_uid, before.st_uid);
+  EXPECT_EQ(after.st_gid, before.st_gid);
+  EXPECT_EQ(U32At(ReadFile(file_), 236), tolvex::kServerConfigMagic);
+  EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+TEST_F(ServerConfigTest, AFailedSaveIsReportedWithItsReason) {
+  struct Case {
+    fs::path file;
+    std::string reason;
+  };
+  std::vector<Case> cases = {
+      {dir_ / "missing" / "ddport.sbp", std::strerror(ENOENT)},  // cannot be created
+      {"/dev/full", std::strerror(ENOSPC)},                      // cannot be written
+  };
+  // Directory permissions do not hold root back.
+  if (geteuid() != 0) {
+    fs::create_directory(dir_ / "locked");
+    fs::permissions(dir_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    cases.push_back({dir_ / "locked" / "ddport.sbp", std::strerror(EACCES)});
+  }
+  for (const Case& c : cases) {
+    dialogs_.shown.clear();
+    tolvex::SetServerConfigFilePath(c.file.string());
+    cfg_.BitBtn1Click();
+    ASSERT_EQ(dialogs_.shown.size(), 1u) << c.file;
+    EXPECT_EQ(dialogs_.shown[0].text, "Не удалось сохранить " + c.file.string() + ": " + c.reason);
+    EXPECT_EQ(dialogs_.shown[0].caption, "Ошибка");
+    EXPECT_EQ(dialogs_.shown[0].flags, forms::MB_OK);
+  }
 }
 
 TEST_F(ServerConfigTest, TextsLongerThanTheirFieldsAreCutAndBytesBehindTheNulStay) {

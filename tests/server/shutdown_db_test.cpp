@@ -1,6 +1,6 @@
 // Ending with the desktop session (stop row at 2 s, the power-off command at 4 s through the
-// replaceable runner, the end at 8 s) and ending on SIGTERM / SIGINT (like a confirmed exit,
-// no power-off).
+// replaceable runner, the end at 8 s; the session manager's question alone ends nothing) and
+// ending on SIGTERM / SIGINT (like a confirmed exit, no power-off).
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -58,7 +58,8 @@ class ShutdownDb : public startup_test::StartupTest {
 
 TEST_F(ShutdownDb, SessionEndLogsTheStopThenPowersOffThenEnds) {
   main_.Hide();
-  EXPECT_FALSE(sys::DeliverSessionEnd());  // the server refuses, then takes itself down
+  EXPECT_FALSE(sys::DeliverQueryEndSession());  // the server refuses...
+  EXPECT_TRUE(sys::DeliverEndSession());        // ...and takes itself down when it ends
   EXPECT_TRUE(main_.Timer1.Enabled());
   AdvanceTo(1999);
   EXPECT_FALSE(main_.Visible());
@@ -81,6 +82,19 @@ TEST_F(ShutdownDb, SessionEndLogsTheStopThenPowersOffThenEnds) {
   EXPECT_EQ(StopRows(), "1");
 }
 
+// A checkpoint of the session, or an end that is cancelled: the question comes, the end does not.
+TEST_F(ShutdownDb, AQuestionAloneEndsNothing) {
+  main_.Hide();
+  EXPECT_FALSE(sys::DeliverQueryEndSession());
+  AdvanceTo(20000);
+  EXPECT_FALSE(main_.Timer1.Enabled());
+  EXPECT_FALSE(main_.Visible());
+  EXPECT_TRUE(ReportMessages(Report()).empty());
+  EXPECT_EQ(StopRows(), "0");
+  EXPECT_TRUE(runner_.commands.empty());
+  EXPECT_FALSE(forms::Application().Terminated());
+}
+
 TEST_F(ShutdownDb, TheSessionsQuestionsReachTheMainWindowAsWindowMessages) {
   std::vector<std::uint32_t> messages;
   auto message_map = main_.OnWindowMessage;
@@ -89,7 +103,9 @@ TEST_F(ShutdownDb, TheSessionsQuestionsReachTheMainWindowAsWindowMessages) {
     messages.push_back(message);
     return message_map(message, wparam, lparam, result);
   };
-  EXPECT_FALSE(sys::DeliverSessionEnd());
+  EXPECT_FALSE(sys::DeliverQueryEndSession());
+  EXPECT_EQ(messages, (std::vector<std::uint32_t>{forms::WM_QUERYENDSESSION}));
+  EXPECT_TRUE(sys::DeliverEndSession());
   EXPECT_EQ(messages,
             (std::vector<std::uint32_t>{forms::WM_QUERYENDSESSION, forms::WM_ENDSESSION}));
   EXPECT_TRUE(main_.Timer1.Enabled());
