@@ -10,6 +10,7 @@
 #include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
 #include "workstation/lamp_card.h"
+#include "workstation/screen_text.h"
 
 namespace lumora {
 
@@ -223,10 +224,8 @@ void LoadChargeReport(const char* number) {
     if (columns[5].View().empty()) return;
     const std::int32_t charge = columns[5].Int(-1);
     if (charge < 0) return;
-    char text[32];
-    std::snprintf(text, sizeof text, "%1.3f",
-                  static_cast<double>(static_cast<float>(charge) * 0.001f));
-    card.EditCNAK.SetText(text);
+    card.EditCNAK.SetText(
+        Format("%1.3f", static_cast<double>(static_cast<float>(charge) * 0.001f)));
   });
 }
 
@@ -239,10 +238,8 @@ void LoadDischargeReport(const char* number) {
     TFormSVET& card = *FormSVET;
     SetEditText(card.EditDAT1, columns[1]);
     if (!columns[5].View().empty()) {
-      char text[48];
-      std::snprintf(text, sizeof text, "%2.2f",
-                    static_cast<double>(columns[5].Float(0.0f) * 0.001f));
-      card.EditCBATX.SetText(text);
+      card.EditCBATX.SetText(
+          Format("%2.2f", static_cast<double>(columns[5].Float(0.0f) * 0.001f)));
     }
     // PROC -1: no capacity measured yet.
     if (columns[7].View().empty()) return;

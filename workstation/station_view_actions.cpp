@@ -5,7 +5,7 @@
 #include "workstation/event_history.h"
 #include "workstation/lamp_card.h"
 #include "workstation/main_window.h"
-#include "workstation/main_window_lists.h"
+#include "workstation/report_list.h"
 #include "workstation/measurement_log.h"
 #include "workstation/station_view.h"
 
@@ -123,14 +123,14 @@ void TForm3::LV1BClick() {
   PutSelectedNumber(LV1B, EditINDN);
 }
 
-void TForm3::LV1ACustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int sub_item,
+void TForm3::LV1ACustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column,
                                    int, bool&) {
-  DrawStationCell(sender, item, sub_item, 0);
+  DrawStationCell(sender, item, column, 0);
 }
 
-void TForm3::LV1BCustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int sub_item,
+void TForm3::LV1BCustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column,
                                    int, bool&) {
-  DrawStationCell(sender, item, sub_item, kStationListRows);
+  DrawStationCell(sender, item, column, kStationListRows);
 }
 
 void TForm3::BitBtn1Click() {
