@@ -82,6 +82,10 @@ void InstallWorkstationEndHandlers();
 // The program's main window (null when none exists).
 extern TMainForm* MainForm;
 
+// The main window's place, for the windows opened beside it (0 when there is none).
+int MainWindowLeft();
+int MainWindowTop();
+
 // 1 once the start-up timer has built the lists and cleared the cell table; never cleared.
 extern std::int32_t DisplayReady;
 // The station the station view shows, 1..100 (0 is read as 1).

@@ -48,14 +48,6 @@ void DrawStationCell(forms::TListView& list, forms::TListItem& item, int column,
   canvas.Brush.Color = colors.brush;
 }
 
-// The main window's place, for the windows opened beside it.
-int MainLeft() {
-  return MainForm != nullptr ? MainForm->Left() : 0;
-}
-int MainTop() {
-  return MainForm != nullptr ? MainForm->Top() : 0;
-}
-
 }  // namespace
 
 void SetCurrentStation(std::int32_t station) {
@@ -135,8 +127,8 @@ void TForm3::LV1BCustomDrawSubItem(forms::TListView& sender, forms::TListItem& i
 
 void TForm3::BitBtn1Click() {
   if (FormSVET == nullptr) return;
-  FormSVET->SetLeft(MainLeft() + 200);
-  FormSVET->SetTop(MainTop() + 200);
+  FormSVET->SetLeft(MainWindowLeft() + 200);
+  FormSVET->SetTop(MainWindowTop() + 200);
   FormSVET->Show();
   FormSVET->EditTN.SetText(EditINDN.Text());
   // Characters as the card's reads count them: in 8-bit text.
@@ -149,7 +141,7 @@ void TForm3::BitBtn1Click() {
 }
 
 void TForm3::BitBtn5Click() {
-  OpenEventHistory(MainLeft() + 80, MainTop() + 50, EditINDN.Text());
+  OpenEventHistory(MainWindowLeft() + 80, MainWindowTop() + 50, EditINDN.Text());
 }
 
 void TForm3::BitBtn4Click() {
