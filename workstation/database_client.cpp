@@ -147,8 +147,8 @@ void BuildWorkerCardQuery(lamp::SqlStatement& statement, std::string_view number
 
 void BuildChargeReportQuery(lamp::SqlStatement& statement, std::string_view number) {
   BuildNumberStatement(
-      statement, "SELECT  TABNUM, DATE, TIME,KZR , TIP , CNAK    FROM BATTCHREP  WHERE TABNUM= ",
-      number);
+      statement,
+      "SELECT  TABNUM, DATE, TIME,KZR , TIP , CNAK    FROM BATTCHREP  WHERE TABNUM= ", number);
 }
 
 void BuildDischargeReportQuery(lamp::SqlStatement& statement, std::string_view number) {
@@ -240,8 +240,7 @@ void LoadDischargeReport(const char* number) {
     TFormSVET& card = *FormSVET;
     SetEditText(card.EditDAT1, columns[1]);
     if (!columns[5].View().empty()) {
-      card.EditCBATX.SetText(
-          Format("%2.2f", static_cast<double>(columns[5].Float(0.0f) * 0.001f)));
+      card.EditCBATX.SetText(Format("%2.2f", static_cast<double>(columns[5].Float(0.0f) * 0.001f)));
     }
     // PROC -1: no capacity measured yet.
     if (columns[7].View().empty()) return;

@@ -65,8 +65,8 @@ void TFormDBG::BitBtn3Click() {
   const std::int32_t count = WorkerList.count < kSlotCount ? WorkerList.count : kSlotCount;
   for (std::int32_t i = 0; i < count; ++i) {
     const auto slot = static_cast<std::size_t>(i);
-    ListBox1.Items().Add(Format("%d  %s", WorkerList.station[slot],
-                                ScreenNumber(WorkerList.number[slot]).c_str()));
+    ListBox1.Items().Add(
+        Format("%d  %s", WorkerList.station[slot], ScreenNumber(WorkerList.number[slot]).c_str()));
   }
 }
 

@@ -66,8 +66,8 @@ void TForm2::LV1Click() {
   SetCurrentStation(lamp::ReadDecimal(row->Caption()).value_or(1));
 }
 
-void TForm2::LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column,
-                                  int, bool&) {
+void TForm2::LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column, int,
+                                  bool&) {
   const CellColors colors = LampRoomCellColors(column, item.ColumnText(column));
   sender.Canvas().Font.Color = colors.font;
   sender.Canvas().Brush.Color = colors.brush;

@@ -47,8 +47,8 @@ void TForm1::FormMouseUp(forms::TMouseButton, int shift, int x, int) {
   }
 }
 
-void TForm1::LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column,
-                                  int, bool&) {
+void TForm1::LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column, int,
+                                  bool&) {
   sender.Canvas().Font.Color = LiveEventFontColor(column, item.SubItems().Get(1));
 }
 

@@ -29,8 +29,8 @@ class TForm1 : public forms::TForm {
   void FormResize();
   void FormCreate();
   void FormMouseUp(forms::TMouseButton button, int shift, int x, int y);
-  void LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column,
-                            int state, bool& default_draw);
+  void LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column, int state,
+                            bool& default_draw);
   void N1Click();
 };
 

@@ -5,8 +5,8 @@
 #include "workstation/event_history.h"
 #include "workstation/lamp_card.h"
 #include "workstation/main_window.h"
-#include "workstation/report_list.h"
 #include "workstation/measurement_log.h"
+#include "workstation/report_list.h"
 #include "workstation/station_view.h"
 
 namespace lumora {

@@ -545,7 +545,8 @@ TEST_F(BothPrograms, AStartToASilentCellEndsInNoLinkOnTheLampCard) {
   card.BitBtn1.Click();  // "ПУСК"
   // Three sends 300 ms apart, each taken by the server and sent on to the stations; the
   // cell answers none.
-  ASSERT_TRUE(AdvanceUntil([&] { return card.EditWAIT.Text() == lumora::kLampCardNoLinkText; }, 3000));
+  ASSERT_TRUE(
+      AdvanceUntil([&] { return card.EditWAIT.Text() == lumora::kLampCardNoLinkText; }, 3000));
   EXPECT_EQ(lumora::LampCommandTries, 0);
   EXPECT_TRUE(stations_.commands().empty());
   EXPECT_EQ(tolvex::PendingStationCommand.code, 0);
@@ -649,10 +650,12 @@ TEST_F(BothPrograms, ASilentCellShowsNoLinkAndTheServerWritesOneLostLinkRow) {
   ASSERT_NE(row, nullptr);
   EXPECT_EQ(row->SubItems().Get(1), "");
   EXPECT_EQ(row->SubItems().Get(2), lumora::kStationViewNoLinkText);
-  EXPECT_EQ(workstation_->station_view.Memo1.Text(), std::string(lumora::kStationViewNoLinkText) + "\n");
+  EXPECT_EQ(workstation_->station_view.Memo1.Text(),
+            std::string(lumora::kStationViewNoLinkText) + "\n");
   EXPECT_EQ(workstation_->station_view.EditSTAT.Text(), "");
   // The lamp card takes the lost link at its next refresh of the display cycle (60.5 s).
-  EXPECT_TRUE(AdvanceUntil([&] { return card.EditWAIT.Text() == lumora::kLampCardNoLinkText; }, 61000));
+  EXPECT_TRUE(
+      AdvanceUntil([&] { return card.EditWAIT.Text() == lumora::kLampCardNoLinkText; }, 61000));
   EXPECT_EQ(db_.QueryValue(lost_rows), "1");
   ASSERT_LT(stations_.Now(), silence_end);
 
