@@ -1,7 +1,8 @@
 // The number readers on any bytes agree with the C library's strtoll and strtoull, which read
 // the same way: the decimal value is strtoll's clamped to the int32 range, with the same
-// length taken; the hexadecimal value is the low 32 bits of strtoull's wherever that does not
-// overflow 64 bits; both find a number exactly where the library does.
+// length taken, and told saturated exactly when strtoll's value lies outside that range; the
+// hexadecimal value is the low 32 bits of strtoull's wherever that does not overflow 64 bits;
+// both find a number exactly where the library does.
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                               : decimal > INT32_MAX ? INT32_MAX
                                                     : decimal;
     if (*read != clamped) std::abort();
+    const auto number = lamp::ReadDecimalNumber(bytes);
+    if (!number || number->value != *read || number->length != length) std::abort();
+    if (number->saturated != (clamped != decimal)) std::abort();
   }
 
   errno = 0;

@@ -54,6 +54,7 @@
 #include "workstation/device_number_tool.h"
 #include "workstation/lamp_card.h"
 #include "workstation/window_layout.h"
+#include "workstation/window_layout_record.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 
 #include "platform/forms/controls.h"
 #include "workstation/window_layout.h"
+#include "workstation/window_layout_record.h"
 
 namespace {
 

@@ -38,21 +38,35 @@ NumberStart SkipBlanksAndSign(std::string_view text) {
 
 }  // namespace
 
-std::optional<std::int32_t> ReadDecimal(std::string_view text, std::size_t* length) {
+std::optional<DecimalNumber> ReadDecimalNumber(std::string_view text) {
   const NumberStart start = SkipBlanksAndSign(text);
   // Kept below the point where it would overflow; past INT32_MIN's magnitude it saturates
   // all the same.
   constexpr std::int64_t kMagnitudeCap = -std::int64_t{INT32_MIN};
   std::int64_t magnitude = 0;
+  bool past_cap = false;
   std::size_t at = start.at;
   for (; at < text.size() && DecimalDigit(text[at]) >= 0; ++at) {
-    magnitude = std::min(magnitude * 10 + DecimalDigit(text[at]), kMagnitudeCap);
+    magnitude = magnitude * 10 + DecimalDigit(text[at]);
+    if (magnitude > kMagnitudeCap) {
+      magnitude = kMagnitudeCap;
+      past_cap = true;
+    }
   }
-  const bool found = at > start.at;
-  if (length != nullptr) *length = found ? at : 0;
-  if (!found) return std::nullopt;
+  if (at == start.at) return std::nullopt;
   const std::int64_t value = start.negative ? -magnitude : magnitude;
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+  DecimalNumber number;
+  number.value = static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+  number.length = at;
+  number.saturated = past_cap || number.value != value;
+  return number;
+}
+
+std::optional<std::int32_t> ReadDecimal(std::string_view text, std::size_t* length) {
+  const std::optional<DecimalNumber> number = ReadDecimalNumber(text);
+  if (length != nullptr) *length = number ? number->length : 0;
+  if (!number) return std::nullopt;
+  return number->value;
 }
 
 std::optional<std::uint32_t> ReadHex(std::string_view text) {

@@ -19,6 +19,15 @@ namespace lamp {
 // included (0 when there is no number).
 std::optional<std::int32_t> ReadDecimal(std::string_view text, std::size_t* length = nullptr);
 
+// The same reading, telling also whether the number lay outside the int32 range, for a field
+// that shows the value it used in place of what was typed.
+struct DecimalNumber {
+  std::int32_t value = 0;  // saturated as ReadDecimal's
+  std::size_t length = 0;
+  bool saturated = false;
+};
+std::optional<DecimalNumber> ReadDecimalNumber(std::string_view text);
+
 std::optional<std::uint32_t> ReadHex(std::string_view text);
 
 }  // namespace lamp

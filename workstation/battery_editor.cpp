@@ -121,4 +121,8 @@ TFormERR::~TFormERR() {
   if (FormERR == this) FormERR = nullptr;
 }
 
+void TFormERR::BitBtn1Click() {
+  Close();
+}
+
 }  // namespace lumora

@@ -5,8 +5,8 @@
 // start and shown from the lamp card.
 //
 // The constructor builds the controls with their load-time state; the handlers live in
-// battery_mode_form.cpp (fields) and battery_mode_protocol.cpp (device and database) and are
-// connected by ConnectHandlers().
+// battery_editor_fields.cpp (fields) and battery_editor_protocol.cpp (device and database) and
+// are connected by ConnectHandlers().
 #include <array>
 #include <cstdint>
 #include <string>
@@ -202,8 +202,12 @@ void TakeModeRecordReply(const std::uint8_t* bytes);
 
 void ShowModeOnBatteryForm(const lamp::ModeDisplayRecord& record);
 void ClearModeForm();
-int FillDefaultMode();
-int CollectModeForm();
+// The defaults of the form's battery type, capacity and cell count written into its fields;
+// kModeFormOk, or the code of the check that failed (the steps before it stay done).
+int FillDefaultMode(TFormBAT& form);
+// The form's fields collected into ModeFormRecord; kModeFormOk, or the check that failed
+// (ModeFormRecord then unchanged).
+int CollectModeForm(TFormBAT& form);
 void SetErrorMessage(int code);
 // The text of an error code (empty for codes without one).
 const char* ModeErrorMessage(int code);

@@ -148,17 +148,11 @@ void BuildResetChargeReportStatement(lamp::SqlStatement& s, std::string_view d, 
 }
 
 void BuildCountBatteryTotalsQuery(lamp::SqlStatement& s, std::string_view number) {
-  s.Clear();
-  s.Append("SELECT COUNT(*)  FROM BATTALL  WHERE TABNUM= ");
-  s.AppendQuoted(number);
-  s.Append(";");
+  BuildNumberStatement(s, "SELECT COUNT(*)  FROM BATTALL  WHERE TABNUM= ", number);
 }
 
 void BuildCountDischargeReportsQuery(lamp::SqlStatement& s, std::string_view number) {
-  s.Clear();
-  s.Append("SELECT COUNT(*)  FROM battdisrep  WHERE TABNUM= ");
-  s.AppendQuoted(number);
-  s.Append(";");
+  BuildNumberStatement(s, "SELECT COUNT(*)  FROM battdisrep  WHERE TABNUM= ", number);
 }
 
 void BuildInsertBatteryTotalsStatement(lamp::SqlStatement& s, std::string_view d,

@@ -58,6 +58,12 @@ void SetCellTableStartValues() {
   CellTable.no_link.fill(0);
 }
 
+void AgeLinkAges() {
+  for (std::int32_t& age : CellTable.link_age) {
+    if (age < kLinkAgeLimit) ++age;
+  }
+}
+
 void BeginWorkerListLoad() {
   // Every slot starts empty: a slot the new list does not fill keeps no station, so no stale
   // lamp counts in a station's rows, and a shorter number keeps no older bytes after its NUL

@@ -77,6 +77,9 @@ std::int32_t FindWorkerIndex(const char* number);
 // bits, datagram count, link age and no-link flag 0; the measurements are left as they are.
 void SetCellTableStartValues();
 
+// One second of ageing: every slot's link age below kLinkAgeLimit goes up by 1.
+void AgeLinkAges();
+
 // For the worker-list loader: empties every number text (all its bytes), every station
 // number and the count.
 void BeginWorkerListLoad();

@@ -143,7 +143,7 @@ void RunLampCommandTick() {
     if (LampCommandWait == 0) {
       if (wait_field != nullptr) {
         wait_field->SetFontColor(forms::clRed);
-        wait_field->SetText(std::string(kNoLinkText));
+        wait_field->SetText(std::string(kLampCardNoLinkText));
       }
       LampMessageHold = kFailedMessageHold;
     }

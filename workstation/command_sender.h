@@ -90,7 +90,8 @@ extern std::int32_t LampCommandTries;  // sends left, 0..3
 extern std::int32_t LampCommandWait;   // ticks left in the answer window, 0..4
 extern std::int32_t LampMessageHold;   // ticks the state text must not overwrite EditWAIT
 
-inline constexpr std::string_view kNoLinkText = "Нет связи";
+// The lamp card's wait field when a command got no answer, or its lamp has no link.
+inline constexpr std::string_view kLampCardNoLinkText = "Нет связи";
 
 // Replaces the waiting command and gives it 3 fresh sends.
 void QueueLampCommand(std::int32_t command, std::int32_t target, const char* number,

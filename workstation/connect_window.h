@@ -4,7 +4,7 @@
 // it closes itself on the second second after a successful connect.
 //
 // The constructor builds the controls with their load-time state; the handlers live in
-// connect_actions.cpp and are connected by ConnectHandlers().
+// connect_window_actions.cpp and are connected by ConnectHandlers().
 #include <cstdint>
 
 #include "platform/forms/controls.h"

@@ -10,6 +10,7 @@
 #include "workstation/battery_editor.h"
 #include "workstation/cell_table.h"
 #include "workstation/lamp_card.h"
+#include "workstation/screen_text.h"
 
 namespace lumora {
 
@@ -128,49 +129,51 @@ void BuildWorkerListQuery(lamp::SqlStatement& statement) {
   statement.Append("SELECT TABNUM, ST   FROM WORKER ORDER BY TABNUM;");
 }
 
-void BuildWorkerCardQuery(lamp::SqlStatement& statement, std::string_view number) {
+void BuildNumberStatement(lamp::SqlStatement& statement, std::string_view text,
+                          std::string_view number) {
   statement.Clear();
-  statement.Append(
-      "SELECT  TABNUM , FAMILE, NAME, PATRON,ST, UCH, BRIG, WTEL , WTBNUM , NUMFIND, NUMCALL, "
-      "COMMENT  FROM WORKER  WHERE TABNUM= ");
+  statement.Append(text);
   statement.AppendQuoted(number);
   statement.Append(";");
+}
+
+void BuildWorkerCardQuery(lamp::SqlStatement& statement, std::string_view number) {
+  BuildNumberStatement(
+      statement,
+      "SELECT  TABNUM , FAMILE, NAME, PATRON,ST, UCH, BRIG, WTEL , WTBNUM , NUMFIND, NUMCALL, "
+      "COMMENT  FROM WORKER  WHERE TABNUM= ",
+      number);
 }
 
 void BuildChargeReportQuery(lamp::SqlStatement& statement, std::string_view number) {
-  statement.Clear();
-  statement.Append("SELECT  TABNUM, DATE, TIME,KZR , TIP , CNAK    FROM BATTCHREP  WHERE TABNUM= ");
-  statement.AppendQuoted(number);
-  statement.Append(";");
+  BuildNumberStatement(
+      statement,
+      "SELECT  TABNUM, DATE, TIME,KZR , TIP , CNAK    FROM BATTCHREP  WHERE TABNUM= ", number);
 }
 
 void BuildDischargeReportQuery(lamp::SqlStatement& statement, std::string_view number) {
-  statement.Clear();
-  statement.Append(
+  BuildNumberStatement(
+      statement,
       "SELECT  TABNUM, DATE, TIME, IDIS, TDIS, CACC, CET, PROC, TIP    FROM battdisrep  WHERE "
-      "TABNUM= ");
-  statement.AppendQuoted(number);
-  statement.Append(";");
+      "TABNUM= ",
+      number);
 }
 
 void BuildShiftBatteryQuery(lamp::SqlStatement& statement, std::string_view number) {
-  statement.Clear();
-  statement.Append(
-      "SELECT  TABNUM, DATE, TIME,  TIP, CELL, CNOM, VNOM    FROM SMENABATT  WHERE TABNUM= ");
-  statement.AppendQuoted(number);
-  statement.Append(";");
+  BuildNumberStatement(
+      statement,
+      "SELECT  TABNUM, DATE, TIME,  TIP, CELL, CNOM, VNOM    FROM SMENABATT  WHERE TABNUM= ",
+      number);
 }
 
 void BuildBatteryParamsQuery(lamp::SqlStatement& statement, std::string_view number) {
-  statement.Clear();
-  statement.Append(
+  // A tab stands between the column list and FROM.
+  BuildNumberStatement(
+      statement,
       "SELECT  TABNUM, DATE, TIME,  TIP, CELL, CNOM, VNOM, IDISD, VMIND, ICH1, VMAXCH1, TIMCH1, "
       "ICH2, VMAXCH2, TIMCH2, ICHPOD, VMAXCHPOD, IDISCNT, VMINCNT,   DELTA, IMINCH, "
-      "PFLAG,NFLAG,R_NET, COMMENT ");
-  statement.Append("\t");
-  statement.Append("  FROM BATTPARM  WHERE TABNUM= ");
-  statement.AppendQuoted(number);
-  statement.Append(";");
+      "PFLAG,NFLAG,R_NET, COMMENT \t  FROM BATTPARM  WHERE TABNUM= ",
+      number);
 }
 
 std::int32_t LoadWorkerList() {
@@ -223,10 +226,8 @@ void LoadChargeReport(const char* number) {
     if (columns[5].View().empty()) return;
     const std::int32_t charge = columns[5].Int(-1);
     if (charge < 0) return;
-    char text[32];
-    std::snprintf(text, sizeof text, "%1.3f",
-                  static_cast<double>(static_cast<float>(charge) * 0.001f));
-    card.EditCNAK.SetText(text);
+    card.EditCNAK.SetText(
+        Format("%1.3f", static_cast<double>(static_cast<float>(charge) * 0.001f)));
   });
 }
 
@@ -239,10 +240,7 @@ void LoadDischargeReport(const char* number) {
     TFormSVET& card = *FormSVET;
     SetEditText(card.EditDAT1, columns[1]);
     if (!columns[5].View().empty()) {
-      char text[48];
-      std::snprintf(text, sizeof text, "%2.2f",
-                    static_cast<double>(columns[5].Float(0.0f) * 0.001f));
-      card.EditCBATX.SetText(text);
+      card.EditCBATX.SetText(Format("%2.2f", static_cast<double>(columns[5].Float(0.0f) * 0.001f)));
     }
     // PROC -1: no capacity measured yet.
     if (columns[7].View().empty()) return;

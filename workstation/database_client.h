@@ -89,6 +89,10 @@ void LoadDischargeReport(const char* number);
 void LoadShiftBattery(const char* number);
 std::int32_t LoadBatteryParams(const char* number, lamp::ModeDisplayRecord& record);
 
+// A statement of one lamp: text, then the number (cp1251) in double quotes, then ";".
+void BuildNumberStatement(lamp::SqlStatement& statement, std::string_view text,
+                          std::string_view number);
+
 // The statement texts of the reads (cp1251), for the reads above and their tests.
 void BuildWorkerListQuery(lamp::SqlStatement& statement);
 void BuildWorkerCardQuery(lamp::SqlStatement& statement, std::string_view number);

@@ -24,7 +24,7 @@ namespace {
 constexpr std::size_t kLineBytes = 96;
 
 // The individual number of a datagram as text: its six bytes up to the first NUL.
-void CopyNumberText(const std::uint8_t* datagram, char (&out)[lamp::kIndNumLength + 1]) {
+void CopyDatagramNumber(const std::uint8_t* datagram, char (&out)[lamp::kIndNumLength + 1]) {
   std::memcpy(out, datagram + lamp::kIndNumOffset, lamp::kIndNumLength);
   out[lamp::kIndNumLength] = '\0';
 }
@@ -82,7 +82,7 @@ void HandleCellStatus(const char* number) {
 void HandleStatusDatagram(const std::uint8_t* bytes) {
   std::memcpy(StatusBuffer.bytes.data(), bytes, StatusBuffer.bytes.size());
   char number[lamp::kIndNumLength + 1];
-  CopyNumberText(StatusBuffer.bytes.data(), number);
+  CopyDatagramNumber(StatusBuffer.bytes.data(), number);
   const std::uint32_t id = StatusBuffer.id();
   char line[kLineBytes];
   std::snprintf(line, sizeof line, "id= %4.4X  inum=%s", id, number);
@@ -113,7 +113,7 @@ void ShowWaitFieldWhite() {
 void HandleBatteryDatagram(const char* length_line, const std::uint8_t* bytes) {
   std::memcpy(BatteryBuffer.bytes.data(), bytes, BatteryBuffer.bytes.size());
   char number[lamp::kIndNumLength + 1];
-  CopyNumberText(BatteryBuffer.bytes.data(), number);
+  CopyDatagramNumber(BatteryBuffer.bytes.data(), number);
   const lamp::BatteryDatagram& d = BatteryBuffer;
   const std::uint32_t id = d.id();
   const char* tag = nullptr;

@@ -1,6 +1,5 @@
 // What the device-number tool reads from the outside: the device lines of a find answer and
 // the factory number typed as two hexadecimal halves.
-#include <cstdio>
 #include <string>
 
 #include "link/cp1251.h"
@@ -8,27 +7,22 @@
 #include "link/little_endian.h"
 #include "link/number_text.h"
 #include "workstation/device_number_tool.h"
+#include "workstation/screen_text.h"
 
 namespace lumora {
 
 std::array<std::string, 5> DeviceInfoLines(std::span<const std::uint8_t, 220> datagram) {
   const std::span<const std::uint8_t> bytes(datagram);
-  char line[64];
   std::array<std::string, 5> lines;
   lines[0] = "----";
-  std::snprintf(line, sizeof line, "Зар. ст.  %d",
-                lamp::ReadI32(bytes, lamp::StatusDatagram::kStationNumber));
-  lines[1] = line;
+  lines[1] = Format("Зар. ст.  %d", lamp::ReadI32(bytes, lamp::StatusDatagram::kStationNumber));
   const std::size_t v1 = lamp::StatusDatagram::kFirstVersionWord;
   const std::size_t v2 = lamp::StatusDatagram::kSecondVersionWord;
-  std::snprintf(line, sizeof line, "Ver. %d.%d.%d.%d", bytes[v1], bytes[v1 + 1], bytes[v2],
-                bytes[v2 + 1]);
-  lines[2] = line;
+  lines[2] = Format("Ver. %d.%d.%d.%d", bytes[v1], bytes[v1 + 1], bytes[v2], bytes[v2 + 1]);
   lines[3] = "Инд.номер " + lamp::Cp1251ToUtf8(lamp::ReadIndNum(bytes));
   const std::uint8_t* fab = bytes.data() + lamp::StatusDatagram::kFabNum;
-  std::snprintf(line, sizeof line, "Зав.номер %2.2X%2.2X%2.2X%2.2X-%2.2X%2.2X%2.2X%2.2X", fab[7],
-                fab[6], fab[5], fab[4], fab[3], fab[2], fab[1], fab[0]);
-  lines[4] = line;
+  lines[4] = Format("Зав.номер %2.2X%2.2X%2.2X%2.2X-%2.2X%2.2X%2.2X%2.2X", fab[7], fab[6], fab[5],
+                    fab[4], fab[3], fab[2], fab[1], fab[0]);
   return lines;
 }
 

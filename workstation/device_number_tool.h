@@ -5,7 +5,8 @@
 // hides it and its timer keeps running.
 //
 // The constructor builds the controls with their load-time state; the handlers are defined
-// by device_number_sequence and connected by ConnectHandlers().
+// in device_number_tool.cpp and device_number_tool_sequence.cpp and connected by
+// ConnectHandlers().
 #include <array>
 #include <cstdint>
 #include <span>

@@ -2,7 +2,6 @@
 // station view, the lamp card's state and the cell card.
 #include "workstation/display_loop.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "link/code_tables.h"
@@ -13,6 +12,7 @@
 #include "workstation/lamp_room_overview.h"
 #include "workstation/live_events_window.h"
 #include "workstation/main_window.h"
+#include "workstation/screen_text.h"
 
 namespace lumora {
 
@@ -26,19 +26,8 @@ constexpr std::uint32_t kStateTrickleCharge = 6;
 constexpr std::uint32_t kStateReady = 9;
 constexpr std::uint32_t kSecondHalfShift = 8;
 
-std::string Format(const char* format, auto... values) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, values...);
-  return text;
-}
-
 bool IsDisplayStation(std::int32_t station) {
   return station >= 1 && station <= kDisplayStations;
-}
-
-// A slot's number text (cp1251 up to its NUL) as the screen shows it.
-std::string ScreenNumber(const NumberText& number) {
-  return lamp::Cp1251ToUtf8(std::string_view(number.data(), strnlen(number.data(), number.size())));
 }
 
 bool SameNumber(const NumberText& a, const NumberText& b) {
@@ -197,7 +186,7 @@ void StationViewSecondPass(std::int32_t station) {
     if (forms::TListItem* row = StationRow(position)) {
       SetCell(*row, 0, ScreenNumber(WorkerList.number[slot]));
       if (CellTable.no_link[slot] == 1) {
-        SetCell(*row, 2, kNoLinkStatusText);
+        SetCell(*row, 2, kStationViewNoLinkText);
         SetCell(*row, 1, "");
       } else {
         SetCell(*row, 1, lamp::CellStateListText(state));
@@ -245,7 +234,7 @@ void LampCardPass() {
     if (!IsSlotIndex(slot)) {
       ShowLampStateText("");
     } else if (CellTable.no_link[i] == 1) {
-      ShowLampStateText(std::string(kNoLinkText).c_str());
+      ShowLampStateText(std::string(kLampCardNoLinkText).c_str());
     } else {
       ShowLampStateText(std::string(lamp::CellStateText(CellTable.state[i])).c_str());
       FormSVET->EditCIK.SetText(
@@ -292,7 +281,7 @@ void CellCardPass(TForm3& view) {
     DisplayLoop.CellCardCache.datagram_count = CellTable.datagram_count[i];
   }
   if (no_link) {
-    view.Memo1.SetText(std::string(kNoLinkStatusText));
+    view.Memo1.SetText(std::string(kStationViewNoLinkText));
     for (forms::TEdit* edit : {&view.EditSTAT, &view.EditUACC, &view.EditIACC, &view.EditTIM,
                                &view.EditMD, &view.EditCK}) {
       edit->SetText("");
@@ -344,7 +333,7 @@ std::string_view StationStatusText(std::uint32_t mode_error_bits, std::uint32_t 
   if (fault_bits != 0) text = kCellFaultStatusText;
   if (mode_error_bits != 0) text = kCellFaultStatusText;
   if (lamp::IsBatteryFault(fault_bits)) text = kBatteryFaultStatusText;
-  if ((fault_bits & lamp::kFaultNoAnswer) != 0) text = kNoLinkStatusText;
+  if ((fault_bits & lamp::kFaultNoAnswer) != 0) text = kStationViewNoLinkText;
   return text;
 }
 
@@ -393,10 +382,6 @@ void RunDisplayTick() {
   LampCardPass();
   if (Form3 != nullptr) CellCardPass(*Form3);
   if (DisplayLoop.DisplayTick > kDisplayCycleTicks - 1) DisplayLoop.DisplayTick = 0;
-}
-
-void TMainForm::TimerINDIKTimer() {
-  RunDisplayTick();
 }
 
 }  // namespace lumora

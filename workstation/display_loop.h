@@ -31,7 +31,8 @@ inline constexpr std::uint32_t kChangedNoLink = 0x10;
 inline constexpr std::uint32_t kChangedPeriodic = 0x80;
 inline constexpr std::uint32_t kChangedStation = 0x10000;
 
-inline constexpr std::string_view kNoLinkStatusText = "Нет Связи";
+// Status texts of the station view's cells; the no-link text also fills the cell card's memo.
+inline constexpr std::string_view kStationViewNoLinkText = "Нет Связи";
 inline constexpr std::string_view kBatteryFaultStatusText = "Батарея неиспр.";
 inline constexpr std::string_view kCellFaultStatusText = "Зар. ячейка неиспр.";
 

@@ -1,13 +1,14 @@
 #include "workstation/event_history.h"
 
 #include <array>
-#include <cstdio>
 
 #include "link/code_tables.h"
 #include "link/cp1251.h"
 #include "link/number_text.h"
 #include "workstation/database_client.h"
 #include "workstation/event_history_window.h"
+#include "workstation/report_list.h"
+#include "workstation/screen_text.h"
 
 namespace lumora {
 
@@ -16,24 +17,12 @@ namespace {
 // The row being filled.
 forms::TListItem* current_row = nullptr;
 
-struct ColumnLayout {
-  const char* caption;
-  int width;
-};
-constexpr ColumnLayout kColumns[] = {{"Инд.номер", 50},   {"Дата", 80},   {"Время", 80},
+constexpr ReportColumn kColumns[] = {{"Инд.номер", 50},   {"Дата", 80},   {"Время", 80},
                                      {"Код События", 60}, {"Текст", 240}, {"Примечание", 180}};
 
 // Column of the code; the note follows the last parameter column.
 constexpr int kCodeColumn = 3;
 constexpr std::size_t kLastParamColumn = 9;
-
-// Appends a printf-style text to note.
-template <typename... Args>
-void AppendFormat(std::string& note, const char* format, Args... args) {
-  char text[128];
-  std::snprintf(text, sizeof text, format, args...);
-  note += text;
-}
 
 double Milli(std::int32_t value) {
   return static_cast<double>(static_cast<float>(value) * 0.001f);
@@ -49,75 +38,81 @@ bool BuildEventNote(const EventParams& e, std::string& note) {
   if (e.code == lamp::EventStateCheck) {
     note += lamp::CellStateText(static_cast<std::uint32_t>(e.PSTAT));
     note += "  ";
-    AppendFormat(note, "Напр. %2.2f  ", p1);
-    if (e.PARM2 >= 0) AppendFormat(note, "ток %2.2f  ", p2);
+    note += Format("Напр. %2.2f  ", p1);
+    if (e.PARM2 >= 0) note += Format("ток %2.2f  ", p2);
     return true;
   }
   if (e.PARM1 < 0) return false;
   switch (e.code) {
     case lamp::EventControlDischargeDone:
-      if (e.PARM2 > 0) AppendFormat(note, "Ёмкость АКБ %2.3f, ток разр. %2.2f", p1, p2);
+      if (e.PARM2 > 0) note += Format("Ёмкость АКБ %2.3f, ток разр. %2.2f", p1, p2);
       break;
     case 0x1011:
       if (e.PARM2 > 0) {
-        AppendFormat(note, "Ёмкость АКБ %2.2f , ток разр. %2.2f", p1, p2);
+        note += Format("Ёмкость АКБ %2.2f , ток разр. %2.2f", p1, p2);
       } else {
-        AppendFormat(note, "Ёмкость АКБ %2.2f", p1);
+        note += Format("Ёмкость АКБ %2.2f", p1);
       }
       break;
     case 0x3008:
-      AppendFormat(note, "Напр. АКБ %2.2f", p1);
-      if (e.PARM2 > 0) AppendFormat(note, "  ток %2.2f", p2);
+      note += Format("Напр. АКБ %2.2f", p1);
+      if (e.PARM2 > 0) note += Format("  ток %2.2f", p2);
       break;
     case 0x1008:
     case 0x2008:
     case 0x3202:
     case 0x1012:
     case 0x2012:
-      AppendFormat(note, "Напр. АКБ %2.2f", p1);
+      note += Format("Напр. АКБ %2.2f", p1);
       break;
     case 0x3001:
-      AppendFormat(note, "Напр. АКБ %2.2f", p1);
-      if (e.PARM2 >= 0) AppendFormat(note, " ток %2.3f", p2);
+      note += Format("Напр. АКБ %2.2f", p1);
+      if (e.PARM2 >= 0) note += Format(" ток %2.3f", p2);
       break;
     case lamp::EventChargeDone:
-      AppendFormat(note, "Напр. %2.3f, ", p1);
-      if (e.PARM2 >= 0) AppendFormat(note, "ток %2.3f", p2);
+      note += Format("Напр. %2.3f, ", p1);
+      if (e.PARM2 >= 0) note += Format("ток %2.3f", p2);
       break;
     case lamp::EventChargeResult:
-      AppendFormat(note, "Получ.ЗАР %2.3f, ", p1);
-      AppendFormat(note, " напр. %2.3f", p2);
-      AppendFormat(note, " ток %2.3f", p3);
+      note += Format("Получ.ЗАР %2.3f, ", p1);
+      note += Format(" напр. %2.3f", p2);
+      note += Format(" ток %2.3f", p3);
       break;
     case 0x1014:
     case 0x2014:
-      AppendFormat(note, "Ток РАЗР %2.2f", p1);
+      note += Format("Ток РАЗР %2.2f", p1);
       break;
     case 0x1015:
     case 0x2015:
     case 0x1006:
     case 0x2006:
-      AppendFormat(note, "Ток ЗАР %2.2f", p1);
+      note += Format("Ток ЗАР %2.2f", p1);
       break;
     case 0x1002:
     case 0x2002:
-      AppendFormat(note, "Напр. ЗАР %2.2f", p1);
+      note += Format("Напр. ЗАР %2.2f", p1);
       break;
     case 0x1001:
     case 0x2001:
-      AppendFormat(note, "Напр. ПИТ %2.2f", p1);
+      note += Format("Напр. ПИТ %2.2f", p1);
       break;
     case 0x3051:
       note += "ЦИКЛ - ";
       if (e.PARM1 == 0) note += "ОТКЛ  ";
       if (e.PARM1 == 1) note += "ВКЛ  ";
       if (e.PARM1 == 2) note += "АВТО  ";
-      AppendFormat(note, "Кол. %d", e.PARM2);
+      note += Format("Кол. %d", e.PARM2);
       break;
     default:
       break;
   }
   return true;
+}
+
+forms::TColor EventHistoryCellBackground(const forms::TListItem& row, int column) {
+  if (column != kCodeColumn) return forms::clWhite;
+  const std::optional<std::uint32_t> code = lamp::ReadHex(row.ColumnText(kCodeColumn));
+  return code ? EventCodeBackground(static_cast<std::int32_t>(*code)) : forms::clWhite;
 }
 
 forms::TColor EventCodeBackground(std::int32_t code) {
@@ -162,14 +157,7 @@ void ClearEventHistory() {
 
 void InitEventHistoryColumns() {
   if (FormSOB == nullptr) return;
-  forms::TListView& list = FormSOB->ListView1;
-  list.SetGridLines(true);
-  list.SetViewStyle(forms::TViewStyle::vsReport);
-  for (const ColumnLayout& layout : kColumns) {
-    forms::TListColumn* column = list.Columns().Add();
-    column->SetCaption(layout.caption);
-    column->SetWidth(layout.width);
-  }
+  InitReportColumns(FormSOB->ListView1, kColumns);
 }
 
 void AddEventHistoryRow() {
@@ -205,9 +193,7 @@ std::int32_t LoadEventHistory(const char* number, std::int32_t n) {
           break;
         case 3: {
           params.code = column.Int(0);
-          char code_text[16];
-          std::snprintf(code_text, sizeof code_text, "%4.4X", static_cast<unsigned>(params.code));
-          AddEventHistoryCell(code_text);
+          AddEventHistoryCell(Format("%4.4X", static_cast<unsigned>(params.code)));
           AddEventHistoryCell(std::string(lamp::EventCodeText(params.code)));
           break;
         }
@@ -249,34 +235,6 @@ void OpenEventHistory(int left, int top, const std::string& indn) {
   std::string number = lamp::Utf8ToCp1251(indn);
   if (number.size() > 6) number.resize(6);
   LoadEventHistory(number.c_str(), n);
-}
-
-void TFormSOB::BitBtn1Click() {
-  ClearEventHistory();
-  Hide();
-}
-
-void TFormSOB::FormResize() {
-  ListView1.SetWidth(Width() - 20);
-  ListView1.SetHeight(Height() - 95);
-  BitBtn1.SetTop(Height() - 76);
-  RadioNSTR.SetTop(Height() - 80);
-}
-
-void TFormSOB::FormCloseQuery(bool& can_close) {
-  ClearEventHistory();
-  can_close = true;
-}
-
-void TFormSOB::ListView1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item,
-                                          int sub_item, int /*state*/, bool& /*default_draw*/) {
-  forms::TColor background = forms::clWhite;
-  if (sub_item == kCodeColumn) {
-    if (const std::optional<std::uint32_t> code = lamp::ReadHex(item.ColumnText(kCodeColumn))) {
-      background = EventCodeBackground(static_cast<std::int32_t>(*code));
-    }
-  }
-  sender.Canvas().Brush.Color = background;
 }
 
 }  // namespace lumora

@@ -27,6 +27,8 @@ struct EventParams {
 bool BuildEventNote(const EventParams& params, std::string& note);
 // The background of the code column for a code.
 forms::TColor EventCodeBackground(std::int32_t code);
+// The background of a cell of the list: the code's in the code column, white elsewhere.
+forms::TColor EventHistoryCellBackground(const forms::TListItem& row, int column);
 
 // The statement text for `number` (cp1251) and n rows.
 void BuildEventHistoryQuery(lamp::SqlStatement& statement, std::string_view number, std::int32_t n);

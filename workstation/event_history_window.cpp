@@ -1,5 +1,7 @@
 #include "workstation/event_history_window.h"
 
+#include "workstation/event_history.h"
+
 namespace lumora {
 
 TFormSOB* FormSOB = nullptr;
@@ -19,6 +21,28 @@ TFormSOB::TFormSOB() : forms::TForm("FormSOB", "СОБЫТИЯ") {
 
 TFormSOB::~TFormSOB() {
   if (FormSOB == this) FormSOB = nullptr;
+}
+
+void TFormSOB::BitBtn1Click() {
+  ClearEventHistory();
+  Hide();
+}
+
+void TFormSOB::FormResize() {
+  ListView1.SetWidth(Width() - 20);
+  ListView1.SetHeight(Height() - 95);
+  BitBtn1.SetTop(Height() - 76);
+  RadioNSTR.SetTop(Height() - 80);
+}
+
+void TFormSOB::FormCloseQuery(bool& can_close) {
+  ClearEventHistory();
+  can_close = true;
+}
+
+void TFormSOB::ListView1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item,
+                                          int column, int /*state*/, bool& /*default_draw*/) {
+  sender.Canvas().Brush.Color = EventHistoryCellBackground(item, column);
 }
 
 }  // namespace lumora

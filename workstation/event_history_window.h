@@ -2,8 +2,8 @@
 // The event history "СОБЫТИЯ": the last events of one lamp from EVENT, newest first, with
 // their texts and a note of their parameters. Opened from the station view; hidden at start.
 //
-// The constructor builds the controls with their load-time state; the handlers live in
-// event_history.cpp and are connected by ConnectHandlers().
+// The constructor builds the controls with their load-time state; the handlers, beside it,
+// call the reading of event_history.h and are connected by ConnectHandlers().
 #include "platform/forms/controls.h"
 
 namespace lumora {
@@ -22,7 +22,7 @@ class TFormSOB : public forms::TForm {
   void BitBtn1Click();  // empty the list, hide
   void FormResize();
   void FormCloseQuery(bool& can_close);
-  void ListView1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int sub_item,
+  void ListView1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column,
                                   int state, bool& default_draw);
 };
 

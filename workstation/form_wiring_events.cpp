@@ -11,9 +11,9 @@ void TForm1::ConnectHandlers() {
   OnMouseUp = [this](forms::TMouseButton button, int shift, int x, int y) {
     FormMouseUp(button, shift, x, y);
   };
-  LV1.OnCustomDrawSubItem = [this](forms::TListView& sender, forms::TListItem& item, int sub_item,
+  LV1.OnCustomDrawSubItem = [this](forms::TListView& sender, forms::TListItem& item, int column,
                                    int state, bool& default_draw) {
-    LV1CustomDrawSubItem(sender, item, sub_item, state, default_draw);
+    LV1CustomDrawSubItem(sender, item, column, state, default_draw);
   };
 }
 

@@ -8,8 +8,8 @@ void TFormSOB::ConnectHandlers() {
   OnResize = [this] { FormResize(); };
   OnCloseQuery = [this](bool& can_close) { FormCloseQuery(can_close); };
   ListView1.OnCustomDrawSubItem = [this](forms::TListView& sender, forms::TListItem& item,
-                                         int sub_item, int state, bool& default_draw) {
-    ListView1CustomDrawSubItem(sender, item, sub_item, state, default_draw);
+                                         int column, int state, bool& default_draw) {
+    ListView1CustomDrawSubItem(sender, item, column, state, default_draw);
   };
 }
 

@@ -1,4 +1,4 @@
-// Connects the lamp card's buttons, timers and list drawing to the modules that own them,
+// Connects the lamp card's buttons, timers and list drawing to their handlers,
 // gives the pending lamp command its wait field, and gives the battery editor the card's
 // parameter list and worker fields.
 #include "workstation/battery_editor.h"
@@ -27,9 +27,9 @@ void TFormSVET::ConnectHandlers() {
     ListView1AdvancedCustomDrawItem(sender, item, state, stage, default_draw);
   };
   ListView1.OnAdvancedCustomDrawSubItem =
-      [this](forms::TListView& sender, forms::TListItem& item, int sub_item, int state,
+      [this](forms::TListView& sender, forms::TListItem& item, int column, int state,
              forms::TCustomDrawStage stage, bool& default_draw) {
-        ListView1AdvancedCustomDrawSubItem(sender, item, sub_item, state, stage, default_draw);
+        ListView1AdvancedCustomDrawSubItem(sender, item, column, state, stage, default_draw);
       };
 
   SetLampWaitField(&EditWAIT);

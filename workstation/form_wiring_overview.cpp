@@ -10,9 +10,9 @@ void TForm2::ConnectHandlers() {
     FormMouseUp(button, shift, x, y);
   };
   LV1.OnClick = [this] { LV1Click(); };
-  LV1.OnCustomDrawSubItem = [this](forms::TListView& sender, forms::TListItem& item, int sub_item,
+  LV1.OnCustomDrawSubItem = [this](forms::TListView& sender, forms::TListItem& item, int column,
                                    int state, bool& default_draw) {
-    LV1CustomDrawSubItem(sender, item, sub_item, state, default_draw);
+    LV1CustomDrawSubItem(sender, item, column, state, default_draw);
   };
   Timer1.OnTimer = [this] { Timer1Timer(); };
 }

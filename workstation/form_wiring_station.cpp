@@ -11,13 +11,13 @@ void TForm3::ConnectHandlers() {
   BitBtn3.OnClick = [this] { BitBtn3Click(); };
   LV1A.OnClick = [this] { LV1AClick(); };
   LV1B.OnClick = [this] { LV1BClick(); };
-  LV1A.OnCustomDrawSubItem = [this](forms::TListView& sender, forms::TListItem& item, int sub_item,
+  LV1A.OnCustomDrawSubItem = [this](forms::TListView& sender, forms::TListItem& item, int column,
                                     int state, bool& default_draw) {
-    LV1ACustomDrawSubItem(sender, item, sub_item, state, default_draw);
+    LV1ACustomDrawSubItem(sender, item, column, state, default_draw);
   };
-  LV1B.OnCustomDrawSubItem = [this](forms::TListView& sender, forms::TListItem& item, int sub_item,
+  LV1B.OnCustomDrawSubItem = [this](forms::TListView& sender, forms::TListItem& item, int column,
                                     int state, bool& default_draw) {
-    LV1BCustomDrawSubItem(sender, item, sub_item, state, default_draw);
+    LV1BCustomDrawSubItem(sender, item, column, state, default_draw);
   };
   BitBtn1.OnClick = [this] { BitBtn1Click(); };
   BitBtn5.OnClick = [this] { BitBtn5Click(); };

@@ -1,4 +1,4 @@
-// Connects the traffic window's timers and button to the modules that own them.
+// Connects the traffic window's timers and button to their handlers.
 #include "workstation/traffic_window.h"
 
 namespace lumora {

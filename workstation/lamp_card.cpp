@@ -2,6 +2,7 @@
 
 #include "link/cp1251.h"
 #include "workstation/lamp_mode_list.h"
+#include "workstation/report_list.h"
 
 namespace lumora {
 
@@ -11,6 +12,9 @@ bool CurrentControlFlag = false;
 bool BatteryControlFlag = false;
 
 namespace {
+
+constexpr ReportColumn kParameterColumns[] = {
+    {"Параметр", 150}, {"Знач.", 50}, {"Ток", 50}, {"Напр.", 50}, {"Время", 50}};
 
 void PlaceLabeledEdit(forms::TLabel& label, forms::TEdit& edit, int left, int top, int width) {
   label.SetBounds(left, top, width, 16);
@@ -92,18 +96,8 @@ TFormSVET::~TFormSVET() {
 }
 
 void TFormSVET::TimerSTTimer() {
-  ListView1.SetViewStyle(forms::TViewStyle::vsReport);
-  ListView1.SetGridLines(true);
   ListView1.Columns().Clear();
-  const struct {
-    const char* caption;
-    int width;
-  } columns[] = {{"Параметр", 150}, {"Знач.", 50}, {"Ток", 50}, {"Напр.", 50}, {"Время", 50}};
-  for (const auto& c : columns) {
-    forms::TListColumn* column = ListView1.Columns().Add();
-    column->SetCaption(c.caption);
-    column->SetWidth(c.width);
-  }
+  InitReportColumns(ListView1, kParameterColumns);
   TimerST.SetEnabled(false);
 }
 
@@ -127,22 +121,22 @@ void TFormSVET::ListView1AdvancedCustomDrawItem(forms::TListView& sender, forms:
 }
 
 void TFormSVET::ListView1AdvancedCustomDrawSubItem(forms::TListView& sender, forms::TListItem& item,
-                                                   int sub_item, int /*state*/,
+                                                   int column, int /*state*/,
                                                    forms::TCustomDrawStage stage,
                                                    bool& /*default_draw*/) {
   if (stage != forms::TCustomDrawStage::cdPrePaint) return;
   const int row = item.Index();
   forms::TCanvas& canvas = sender.Canvas();
   if (row == kRowTrickle) {
-    canvas.Brush.Color = sub_item == 0 ? kTrickleCaptionColor : kTrickleValuesColor;
+    canvas.Brush.Color = column == 0 ? kTrickleCaptionColor : kTrickleValuesColor;
   }
-  if (sub_item == 1) {
+  if (column == 1) {
     if (row == kRowCurrentControl) {
       canvas.Font.Color = CurrentControlFlag ? kSwitchAlarmColor : kSwitchTextColor;
     } else if (row == kRowBatteryControl) {
       canvas.Font.Color = BatteryControlFlag ? kSwitchAlarmColor : kSwitchTextColor;
     }
-  } else if (sub_item == 2) {
+  } else if (column == 2) {
     canvas.Font.Color = kCurrentColumnColor;
   }
 }

@@ -4,8 +4,8 @@
 // charging cell. Created hidden at program start; closing only hides it.
 //
 // The constructor builds the controls with their load-time state; the handlers are defined
-// by the modules that own their behaviour (lamp_card_commands, lamp_card_reread,
-// lamp_card_battery, lamp_mode_list) and connected by ConnectHandlers().
+// in lamp_card.cpp, lamp_card_commands.cpp and lamp_card_reread.cpp and connected by
+// ConnectHandlers().
 #include <cstdint>
 #include <string>
 
@@ -125,7 +125,7 @@ class TFormSVET : public forms::TForm {
   void ListView1AdvancedCustomDrawItem(forms::TListView& sender, forms::TListItem& item, int state,
                                        forms::TCustomDrawStage stage, bool& default_draw);
   void ListView1AdvancedCustomDrawSubItem(forms::TListView& sender, forms::TListItem& item,
-                                          int sub_item, int state, forms::TCustomDrawStage stage,
+                                          int column, int state, forms::TCustomDrawStage stage,
                                           bool& default_draw);
 };
 

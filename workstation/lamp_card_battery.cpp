@@ -1,10 +1,10 @@
 // The battery answers on the lamp card: the capacity of the last discharge (then the charge
 // report is asked for) and the charge count with the last charge.
-#include <cstdio>
 #include <string>
 
 #include "workstation/command_sender.h"
 #include "workstation/lamp_card.h"
+#include "workstation/screen_text.h"
 
 namespace lumora {
 
@@ -15,11 +15,8 @@ void ShowBatteryCapacity(std::int32_t current, std::int32_t minutes, std::int32_
     percent = static_cast<std::int32_t>(capacity * 10000.0f / static_cast<float>(nominal));
   }
   if (FormSVET == nullptr) return;
-  char text[32];
-  std::snprintf(text, sizeof text, "%2.2f", static_cast<double>(capacity));
-  FormSVET->EditCBATX.SetText(text);
-  std::snprintf(text, sizeof text, "%d%%", percent);
-  FormSVET->EditPROC.SetText(text);
+  FormSVET->EditCBATX.SetText(Format("%2.2f", static_cast<double>(capacity)));
+  FormSVET->EditPROC.SetText(Format("%d%%", percent));
   LampMessageHold = kButtonMessageHold;
   const std::string number = LampCardNumber();
   QueueLampCommand(CmdReadChargeReport, kTargetNone, number.c_str(), 0, 0, 0);
@@ -28,14 +25,11 @@ void ShowBatteryCapacity(std::int32_t current, std::int32_t minutes, std::int32_
 
 void ShowChargeCount(std::int32_t count, std::int32_t last) {
   if (FormSVET == nullptr) return;
-  char text[32];
   if (last >= 0) {
     const float charge = static_cast<float>(static_cast<double>(last) * 0.001);
-    std::snprintf(text, sizeof text, "%1.3f", static_cast<double>(charge));
-    FormSVET->EditCNAK.SetText(text);
+    FormSVET->EditCNAK.SetText(Format("%1.3f", static_cast<double>(charge)));
   }
-  std::snprintf(text, sizeof text, "%d", count);
-  FormSVET->EditKK.SetText(text);
+  FormSVET->EditKK.SetText(Format("%d", count));
 }
 
 }  // namespace lumora

@@ -30,11 +30,16 @@ void QueueCellCommand(TFormSVET& card, std::int32_t command) {
 
 // The cycle count typed into EditKC, read as a decimal number and kept to at most
 // kMaxCycleCount. Text that is no number counts as 0. `rewrite` tells when the field must
-// show the value used instead of what was typed.
+// show the value used instead of what was typed: no number, a number cut to the limit, or
+// one past the 32-bit range.
 std::int32_t ReadCycleCount(const std::string& text, bool& rewrite) {
-  const std::optional<std::int32_t> typed = lamp::ReadDecimal(text);
-  const std::int32_t count = std::min(typed.value_or(0), kMaxCycleCount);
-  rewrite = !typed || count != *typed;
+  const std::optional<lamp::DecimalNumber> typed = lamp::ReadDecimalNumber(text);
+  if (!typed) {
+    rewrite = true;
+    return 0;
+  }
+  const std::int32_t count = std::min(typed->value, kMaxCycleCount);
+  rewrite = typed->saturated || count != typed->value;
   return count;
 }
 

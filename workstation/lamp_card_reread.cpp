@@ -32,10 +32,8 @@ void ReadLampCard(const std::string& number) {
 
 void ShowConnectWindowForCard() {
   if (FormSQL == nullptr) return;
-  const int left = MainForm != nullptr ? MainForm->Left() : 0;
-  const int top = MainForm != nullptr ? MainForm->Top() : 0;
-  FormSQL->SetLeft(left + 150);
-  FormSQL->SetTop(top + 150);
+  FormSQL->SetLeft(MainWindowLeft() + 150);
+  FormSQL->SetTop(MainWindowTop() + 150);
   FormSQL->Show();
   FormSQL->Edit3.SetText("");
 }

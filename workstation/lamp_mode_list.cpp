@@ -1,7 +1,8 @@
 #include "workstation/lamp_mode_list.h"
 
 #include <cstdint>
-#include <cstdio>
+
+#include "workstation/screen_text.h"
 
 namespace lumora {
 
@@ -19,12 +20,6 @@ float Scaled(std::int32_t value, double scale) {
 
 float Hours(std::int32_t minutes) {
   return static_cast<float>(static_cast<double>(static_cast<float>(minutes)) / 60.0);
-}
-
-std::string Format(const char* format, double value) {
-  char text[48];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
 }
 
 const char* BatteryTypeText(std::int32_t type_and_switches) {

@@ -1,12 +1,9 @@
-// The lamp-room list: its columns and rows, its colours, the station click and the hidden
-// way to the diagnostics window.
+// The lamp-room list: its columns and rows and the colours of its cells.
 #include <string>
 
 #include "link/number_text.h"
-#include "workstation/diagnostics_window.h"
 #include "workstation/lamp_room_overview.h"
-#include "workstation/main_window_lists.h"
-#include "workstation/station_view.h"
+#include "workstation/report_list.h"
 
 namespace lumora {
 
@@ -47,46 +44,6 @@ CellColors LampRoomCellColors(int column, const std::string& text) {
     colors.font = forms::clRed;
   }
   return colors;
-}
-
-void TForm2::FormCreate() {
-  forms::RemoveCaptionBar(*this);
-}
-
-void TForm2::FormResize() {
-  LV1.SetWidth(Width() - 20);
-  LV1.SetHeight(Height() - 40);
-}
-
-void TForm2::FormMouseUp(forms::TMouseButton, int shift, int x, int y) {
-  if ((shift & forms::ssShift) == 0) return;
-  if (x >= kOverviewDiagnosticsHotZone || y >= kOverviewDiagnosticsHotZone) return;
-  if (FormDBG == nullptr) return;
-  FormDBG->SetLeft(Left() + 100);
-  FormDBG->SetTop(Top() + 80);
-  FormDBG->Show();
-}
-
-void TForm2::LV1Click() {
-  const forms::TListItem* row = LV1.Selected();
-  if (row == nullptr) return;
-  // A caption without a number selects station 1.
-  SetCurrentStation(lamp::ReadDecimal(row->Caption()).value_or(1));
-}
-
-void TForm2::LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int sub_item,
-                                  int, bool&) {
-  const CellColors colors = LampRoomCellColors(sub_item, item.ColumnText(sub_item));
-  sender.Canvas().Font.Color = colors.font;
-  sender.Canvas().Brush.Color = colors.brush;
-}
-
-void TForm2::Timer1Timer() {
-  if (LV1.Selected() == nullptr) {
-    DeselectCount = 0;
-    return;
-  }
-  if (++DeselectCount > kLampRoomDeselectTicks) LV1.ClearSelection();
 }
 
 }  // namespace lumora

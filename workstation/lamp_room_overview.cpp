@@ -1,5 +1,9 @@
 #include "workstation/lamp_room_overview.h"
 
+#include "link/number_text.h"
+#include "workstation/diagnostics_window.h"
+#include "workstation/station_view.h"
+
 namespace lumora {
 
 TForm2* Form2 = nullptr;
@@ -35,6 +39,46 @@ TForm2::TForm2() : forms::TForm("Form2", "Form2") {
 
 TForm2::~TForm2() {
   if (Form2 == this) Form2 = nullptr;
+}
+
+void TForm2::FormCreate() {
+  forms::RemoveCaptionBar(*this);
+}
+
+void TForm2::FormResize() {
+  LV1.SetWidth(Width() - 20);
+  LV1.SetHeight(Height() - 40);
+}
+
+void TForm2::FormMouseUp(forms::TMouseButton, int shift, int x, int y) {
+  if ((shift & forms::ssShift) == 0) return;
+  if (x >= kOverviewDiagnosticsHotZone || y >= kOverviewDiagnosticsHotZone) return;
+  if (FormDBG == nullptr) return;
+  FormDBG->SetLeft(Left() + 100);
+  FormDBG->SetTop(Top() + 80);
+  FormDBG->Show();
+}
+
+void TForm2::LV1Click() {
+  const forms::TListItem* row = LV1.Selected();
+  if (row == nullptr) return;
+  // A caption without a number selects station 1.
+  SetCurrentStation(lamp::ReadDecimal(row->Caption()).value_or(1));
+}
+
+void TForm2::LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column, int,
+                                  bool&) {
+  const CellColors colors = LampRoomCellColors(column, item.ColumnText(column));
+  sender.Canvas().Font.Color = colors.font;
+  sender.Canvas().Brush.Color = colors.brush;
+}
+
+void TForm2::Timer1Timer() {
+  if (LV1.Selected() == nullptr) {
+    DeselectCount = 0;
+    return;
+  }
+  if (++DeselectCount > kLampRoomDeselectTicks) LV1.ClearSelection();
 }
 
 }  // namespace lumora

@@ -48,8 +48,8 @@ class TForm2 : public forms::TForm {
   void FormResize();
   void FormMouseUp(forms::TMouseButton button, int shift, int x, int y);
   void LV1Click();
-  void LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int sub_item,
-                            int state, bool& default_draw);
+  void LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column, int state,
+                            bool& default_draw);
   void Timer1Timer();
 };
 

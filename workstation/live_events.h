@@ -11,8 +11,6 @@ namespace lumora {
 
 using lamp::GetEventCodeText;
 
-// Shift-releases at an X below this show the traffic window.
-inline constexpr int kTrafficWindowHotZone = 50;
 inline constexpr std::string_view kLiveEventNoAnswerText = "НЕТ  ОТВЕТА";
 
 // Grid lines, report view and the six columns of the list.

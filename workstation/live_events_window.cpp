@@ -1,5 +1,8 @@
 #include "workstation/live_events_window.h"
 
+#include "workstation/live_events.h"
+#include "workstation/traffic_window.h"
+
 namespace lumora {
 
 TForm1* Form1 = nullptr;
@@ -22,6 +25,35 @@ TForm1::TForm1() : forms::TForm("Form1", "Log") {
 
 TForm1::~TForm1() {
   if (Form1 == this) Form1 = nullptr;
+}
+
+void TForm1::Timer1Timer() {
+  if (TimerTicks < 100) ++TimerTicks;
+  if (TimerTicks == 1) InitEventsList(LV1);
+}
+
+void TForm1::FormResize() {
+  LV1.SetWidth(Width() - 20);
+  LV1.SetHeight(Height() - 50);
+}
+
+void TForm1::FormCreate() {
+  forms::RemoveCaptionBar(*this);
+}
+
+void TForm1::FormMouseUp(forms::TMouseButton, int shift, int x, int) {
+  if (x < kTrafficWindowHotZone && (shift & forms::ssShift) != 0 && FormSV != nullptr) {
+    FormSV->Show();
+  }
+}
+
+void TForm1::LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column, int,
+                                  bool&) {
+  sender.Canvas().Font.Color = LiveEventFontColor(column, item.SubItems().Get(1));
+}
+
+void TForm1::N1Click() {
+  LV1.Items().Clear();
 }
 
 }  // namespace lumora

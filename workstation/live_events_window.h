@@ -6,6 +6,9 @@
 
 namespace lumora {
 
+// Shift-releases at an X below this show the traffic window.
+inline constexpr int kTrafficWindowHotZone = 50;
+
 class TForm1 : public forms::TForm {
  public:
   TForm1();
@@ -26,8 +29,8 @@ class TForm1 : public forms::TForm {
   void FormResize();
   void FormCreate();
   void FormMouseUp(forms::TMouseButton button, int shift, int x, int y);
-  void LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int sub_item,
-                            int state, bool& default_draw);
+  void LV1CustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column, int state,
+                            bool& default_draw);
   void N1Click();
 };
 

@@ -59,4 +59,12 @@ TMainForm::~TMainForm() {
   if (MainForm == this) MainForm = nullptr;
 }
 
+int MainWindowLeft() {
+  return MainForm != nullptr ? MainForm->Left() : 0;
+}
+
+int MainWindowTop() {
+  return MainForm != nullptr ? MainForm->Top() : 0;
+}
+
 }  // namespace lumora

@@ -5,7 +5,7 @@
 // cell's link age and drive the display loop.
 //
 // The constructor builds the controls with their load-time state; the handlers are defined
-// by the modules of their algorithms and connected by ConnectHandlers().
+// in main_window_timers.cpp and main_window_actions.cpp and connected by ConnectHandlers().
 #include <cstdint>
 
 #include "platform/forms/controls.h"
@@ -57,10 +57,10 @@ class TMainForm : public forms::TForm {
   forms::TTimer TimerINDIK{this, "TimerINDIK", 500, true};
   forms::TTimer Timer2{this, "Timer2", 1000, true};
 
-  void TimerPOSFTimer();   // window layout (window_layout.cpp)
-  void TimerSTTimer();     // lists, cell table, connect window (startup.cpp)
-  void TimerINDIKTimer();  // display loop (display_loop.cpp)
-  void Timer2Timer();      // link ageing (startup.cpp)
+  void TimerPOSFTimer();   // window layout
+  void TimerSTTimer();     // lists, cell table, connect window
+  void TimerINDIKTimer();  // display loop
+  void Timer2Timer();      // link ageing
 
   // Menu, tool bar and window events (main_window_actions.cpp).
   void FileExit1Execute();
@@ -81,6 +81,10 @@ void InstallWorkstationEndHandlers();
 
 // The program's main window (null when none exists).
 extern TMainForm* MainForm;
+
+// The main window's place, for the windows opened beside it (0 when there is none).
+int MainWindowLeft();
+int MainWindowTop();
 
 // 1 once the start-up timer has built the lists and cleared the cell table; never cleared.
 extern std::int32_t DisplayReady;

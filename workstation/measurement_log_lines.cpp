@@ -1,5 +1,6 @@
 // The measurement log's lines: when a lamp's new values make a line due, how the line reads,
 // how the lists are kept bounded, and saving a list to a text file.
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "link/cp1251.h"
 #include "link/sql_text.h"
 #include "workstation/measurement_log.h"
+#include "workstation/screen_text.h"
 
 namespace lumora {
 
@@ -21,9 +23,9 @@ constexpr std::size_t kLogNumberBytes = 32;
 
 bool FollowsNumber(const forms::TCheckBox& check, const forms::TEdit& edit, const char* number) {
   if (!check.Checked()) return false;
-  char wanted[kLogNumberBytes];
-  lamp::Utf8ToCp1251(edit.Text(), wanted);
-  return std::strcmp(wanted, number) == 0;
+  std::array<char, kLogNumberBytes> wanted;
+  CopyEditCp1251(edit, wanted, kLogNumberBytes - 1);
+  return std::strcmp(wanted.data(), number) == 0;
 }
 
 void AddLine(forms::TListBox& list, const forms::TCheckBox& scroll, std::string line) {
@@ -67,13 +69,11 @@ bool IsLogLineDue(const MeasurementLogState& log, std::int32_t state, std::int32
 
 std::string FormatLogLine(std::string_view number, std::string_view time_text, std::int32_t voltage,
                           std::int32_t current, std::int32_t state) {
-  char values[32];
-  std::snprintf(values, sizeof values, "%d  %d", voltage, current);
   std::string line(number);
   line += "  ";
   line += time_text;
   line += "  ";
-  line += values;
+  line += Format("%d  %d", voltage, current);
   line += "  ";
   line += lamp::CellStateText(static_cast<std::uint32_t>(state));
   return line;

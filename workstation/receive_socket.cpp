@@ -4,7 +4,6 @@
 
 #include "platform/forms/application.h"
 #include "workstation/datagram_decoder.h"
-#include "workstation/traffic_window.h"
 
 namespace lumora {
 
@@ -76,12 +75,11 @@ void DrainReceiveSocket() {
   }
 }
 
-void SuperviseLinkSilence() {
+bool SuperviseLinkSilence() {
   LinkSilenceCount += 1;
-  if (LinkSilenceCount > kLinkSilenceLimit) {
-    LinkSilenceCount = 0;
-    if (FormSV != nullptr) FormSV->TimerST.SetEnabled(true);
-  }
+  if (LinkSilenceCount < kSilentSecondsToReopen) return false;
+  LinkSilenceCount = 0;
+  return true;
 }
 
 std::uint16_t ReceiveSocketLocalPort() {
@@ -97,19 +95,6 @@ void SendToServer(const std::uint8_t* bytes, int length) {
                                             ReceiveEndpoints.server_port);
   wsock::sendto(ReceiveSocket, reinterpret_cast<const char*>(bytes), length, 0,
                 reinterpret_cast<const sockaddr*>(&to), sizeof to);
-}
-
-void TFormSV::TimerSTTimer() {
-  OpenReceiveSocket();
-  TimerST.SetEnabled(false);
-}
-
-void TFormSV::Timer1Timer() {
-  DrainReceiveSocket();
-}
-
-void TFormSV::Timer2Timer() {
-  SuperviseLinkSilence();
 }
 
 }  // namespace lumora

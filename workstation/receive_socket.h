@@ -17,8 +17,8 @@ inline constexpr const char* kLoopbackAddressText = "127.0.0.1";
 inline constexpr std::int32_t kSocketBound = 3;
 inline constexpr std::int32_t kSocketNotBound = 0;
 
-// Seconds of silence after which the socket is reopened (the count must pass this).
-inline constexpr std::int32_t kLinkSilenceLimit = 12;
+// Seconds without any datagram after which the socket is reopened.
+inline constexpr std::int32_t kSilentSecondsToReopen = 13;
 // The largest datagram one receive takes.
 inline constexpr int kReceiveLimitBytes = 6000;
 inline constexpr int kReceiveBufferBytes = 1000000;
@@ -48,8 +48,9 @@ void OpenReceiveSocket();
 // Takes every waiting datagram into HandleDatagram; nothing while the socket is not bound.
 void DrainReceiveSocket();
 
-// One second of silence supervision: past kLinkSilenceLimit the reopen timer is started.
-void SuperviseLinkSilence();
+// One second of silence supervision: true when the silence has lasted kSilentSecondsToReopen
+// seconds, so the socket is due to be reopened; the count then starts again.
+bool SuperviseLinkSilence();
 
 // The local port the socket is bound to (0 when it is not bound); for tests on free ports.
 std::uint16_t ReceiveSocketLocalPort();

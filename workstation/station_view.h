@@ -74,9 +74,9 @@ class TForm3 : public forms::TForm {
   void BitBtn3Click();  // ">>"
   void LV1AClick();
   void LV1BClick();
-  void LV1ACustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int sub_item,
+  void LV1ACustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column,
                              int state, bool& default_draw);
-  void LV1BCustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int sub_item,
+  void LV1BCustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column,
                              int state, bool& default_draw);
   void BitBtn1Click();  // "Доп. пар."
   void BitBtn5Click();  // "Соб."

@@ -5,8 +5,8 @@
 #include "workstation/event_history.h"
 #include "workstation/lamp_card.h"
 #include "workstation/main_window.h"
-#include "workstation/main_window_lists.h"
 #include "workstation/measurement_log.h"
+#include "workstation/report_list.h"
 #include "workstation/station_view.h"
 
 namespace lumora {
@@ -46,14 +46,6 @@ void DrawStationCell(forms::TListView& list, forms::TListItem& item, int column,
       StationCellDrawColors(column, first_position + item.Index(), canvas.Font.Color);
   canvas.Font.Color = colors.font;
   canvas.Brush.Color = colors.brush;
-}
-
-// The main window's place, for the windows opened beside it.
-int MainLeft() {
-  return MainForm != nullptr ? MainForm->Left() : 0;
-}
-int MainTop() {
-  return MainForm != nullptr ? MainForm->Top() : 0;
 }
 
 }  // namespace
@@ -123,20 +115,20 @@ void TForm3::LV1BClick() {
   PutSelectedNumber(LV1B, EditINDN);
 }
 
-void TForm3::LV1ACustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int sub_item,
+void TForm3::LV1ACustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column,
                                    int, bool&) {
-  DrawStationCell(sender, item, sub_item, 0);
+  DrawStationCell(sender, item, column, 0);
 }
 
-void TForm3::LV1BCustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int sub_item,
+void TForm3::LV1BCustomDrawSubItem(forms::TListView& sender, forms::TListItem& item, int column,
                                    int, bool&) {
-  DrawStationCell(sender, item, sub_item, kStationListRows);
+  DrawStationCell(sender, item, column, kStationListRows);
 }
 
 void TForm3::BitBtn1Click() {
   if (FormSVET == nullptr) return;
-  FormSVET->SetLeft(MainLeft() + 200);
-  FormSVET->SetTop(MainTop() + 200);
+  FormSVET->SetLeft(MainWindowLeft() + 200);
+  FormSVET->SetTop(MainWindowTop() + 200);
   FormSVET->Show();
   FormSVET->EditTN.SetText(EditINDN.Text());
   // Characters as the card's reads count them: in 8-bit text.
@@ -149,7 +141,7 @@ void TForm3::BitBtn1Click() {
 }
 
 void TForm3::BitBtn5Click() {
-  OpenEventHistory(MainLeft() + 80, MainTop() + 50, EditINDN.Text());
+  OpenEventHistory(MainWindowLeft() + 80, MainWindowTop() + 50, EditINDN.Text());
 }
 
 void TForm3::BitBtn4Click() {

@@ -29,6 +29,20 @@ void TFormSV::BitBtn1Click() {
   ListBox1.Items().Clear();
 }
 
+void TFormSV::TimerSTTimer() {
+  OpenReceiveSocket();
+  TimerST.SetEnabled(false);
+}
+
+void TFormSV::Timer1Timer() {
+  DrainReceiveSocket();
+}
+
+void TFormSV::Timer2Timer() {
+  // 500 ms after a long silence the socket is closed and opened again.
+  if (SuperviseLinkSilence()) TimerST.SetEnabled(true);
+}
+
 namespace {
 
 forms::TCheckBox* CategoryBox(TFormSV& form, int category) {

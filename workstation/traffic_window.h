@@ -3,8 +3,8 @@
 // for diagnosis. It also owns the receive socket's timers: the reopen (TimerST), the drain
 // (Timer1) and the silence supervision (Timer2). Creating it starts the socket library.
 //
-// The constructor builds the controls with their load-time state; the handlers are defined
-// by the modules that own their behaviour and connected by ConnectHandlers().
+// The constructor builds the controls with their load-time state; the handlers, beside it,
+// call the receive socket's module and are connected by ConnectHandlers().
 #include <cstdint>
 
 #include "platform/forms/controls.h"

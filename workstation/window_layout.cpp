@@ -1,8 +1,9 @@
 #include "workstation/window_layout.h"
 
+#include <array>
 #include <cstdio>
+#include <span>
 
-#include "link/little_endian.h"
 #include "workstation/lamp_room_overview.h"
 #include "workstation/live_events_window.h"
 #include "workstation/main_window.h"
@@ -47,23 +48,6 @@ void SizeMain(const LayoutWindows& windows, int width, int height) {
 }
 
 }  // namespace
-
-std::optional<WindowLayout> ParseWindowLayout(std::span<const std::uint8_t> bytes) {
-  if (bytes.size() != kWindowLayoutBytes) return std::nullopt;
-  WindowLayout layout;
-  for (std::size_t i = 0; i < kWindowLayoutFields; ++i) {
-    layout.field[i] = lamp::ReadI32(bytes, 4 * i);
-  }
-  return layout;
-}
-
-std::array<std::uint8_t, kWindowLayoutBytes> FormatWindowLayout(const WindowLayout& layout) {
-  std::array<std::uint8_t, kWindowLayoutBytes> bytes{};
-  for (std::size_t i = 0; i < kWindowLayoutFields; ++i) {
-    lamp::WriteI32(bytes, 4 * i, layout.field[i]);
-  }
-  return bytes;
-}
 
 LayoutWindows ProgramLayoutWindows() {
   LayoutWindows windows;
@@ -133,16 +117,6 @@ int LoadLayout(const char* path) {
   if (!layout) return 1;
   LoadedWindowLayout = *layout;
   return 0;
-}
-
-void TMainForm::TimerPOSFTimer() {
-  const LayoutWindows windows = ProgramLayoutWindows();
-  if (LoadLayout() != 0) {
-    ApplyLayoutVid1(windows);
-  } else {
-    ApplyWindowLayout(windows, LoadedWindowLayout);
-  }
-  TimerPOSF.SetEnabled(false);
 }
 
 }  // namespace lumora

@@ -329,7 +329,7 @@ TEST_F(BothPrograms, StartFromTheLampCardReachesTheCellAndItsNewStateComesBack) 
   ASSERT_TRUE(AdvanceUntil(
       [] { return lumora::LampCommandTries == 0 && lumora::LampCommandWait == 0; }, 3000));
   EXPECT_EQ(card.EditWAIT.Color(), forms::clWhite);
-  EXPECT_NE(card.EditWAIT.Text(), lumora::kNoLinkText);
+  EXPECT_NE(card.EditWAIT.Text(), lumora::kLampCardNoLinkText);
 
   // Exactly the one cell took the command: frame type 0x79, command 0xA1, words 0 and 10.
   ASSERT_EQ(stations_.commands().size(), 1u);
@@ -545,13 +545,14 @@ TEST_F(BothPrograms, AStartToASilentCellEndsInNoLinkOnTheLampCard) {
   card.BitBtn1.Click();  // "ПУСК"
   // Three sends 300 ms apart, each taken by the server and sent on to the stations; the
   // cell answers none.
-  ASSERT_TRUE(AdvanceUntil([&] { return card.EditWAIT.Text() == lumora::kNoLinkText; }, 3000));
+  ASSERT_TRUE(
+      AdvanceUntil([&] { return card.EditWAIT.Text() == lumora::kLampCardNoLinkText; }, 3000));
   EXPECT_EQ(lumora::LampCommandTries, 0);
   EXPECT_TRUE(stations_.commands().empty());
   EXPECT_EQ(tolvex::PendingStationCommand.code, 0);
   // The message stays while its hold lasts.
   Advance(1000);
-  EXPECT_EQ(card.EditWAIT.Text(), lumora::kNoLinkText);
+  EXPECT_EQ(card.EditWAIT.Text(), lumora::kLampCardNoLinkText);
 }
 
 // The state counts per station the overview shows, from the simulator's own cells.
@@ -648,11 +649,13 @@ TEST_F(BothPrograms, ASilentCellShowsNoLinkAndTheServerWritesOneLostLinkRow) {
   forms::TListItem* row = StationRow(number);
   ASSERT_NE(row, nullptr);
   EXPECT_EQ(row->SubItems().Get(1), "");
-  EXPECT_EQ(row->SubItems().Get(2), lumora::kNoLinkStatusText);
-  EXPECT_EQ(workstation_->station_view.Memo1.Text(), std::string(lumora::kNoLinkStatusText) + "\n");
+  EXPECT_EQ(row->SubItems().Get(2), lumora::kStationViewNoLinkText);
+  EXPECT_EQ(workstation_->station_view.Memo1.Text(),
+            std::string(lumora::kStationViewNoLinkText) + "\n");
   EXPECT_EQ(workstation_->station_view.EditSTAT.Text(), "");
   // The lamp card takes the lost link at its next refresh of the display cycle (60.5 s).
-  EXPECT_TRUE(AdvanceUntil([&] { return card.EditWAIT.Text() == lumora::kNoLinkText; }, 61000));
+  EXPECT_TRUE(
+      AdvanceUntil([&] { return card.EditWAIT.Text() == lumora::kLampCardNoLinkText; }, 61000));
   EXPECT_EQ(db_.QueryValue(lost_rows), "1");
   ASSERT_LT(stations_.Now(), silence_end);
 

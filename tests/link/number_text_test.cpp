@@ -14,33 +14,41 @@ TEST(NumberText, DecimalReadsLikeScanfAndSaturates) {
     std::string text;
     std::optional<std::int32_t> value;
     std::size_t length;
+    bool saturated;
   } cases[] = {
-      {"42", 42, 2},
-      {"  \t\n-17xyz", -17, 7},  // blanks skipped, digits up to the first other character
-      {"+8", 8, 2},
-      {"007", 7, 3},
-      {"12 34", 12, 2},
-      {"2147483647", 2147483647, 10},
-      {"-2147483648", -2147483647 - 1, 11},
-      {"2147483648", 2147483647, 10},  // past the range: the nearest end
-      {"99999999999999999999999", 2147483647, 23},
-      {"-99999999999", -2147483647 - 1, 12},
-      {"0x1F", 0, 1},
-      {"", std::nullopt, 0},
-      {"   ", std::nullopt, 0},
-      {"-", std::nullopt, 0},
-      {"+-5", std::nullopt, 0},
-      {"- 5", std::nullopt, 0},
-      {"abc", std::nullopt, 0},
+      {"42", 42, 2, false},
+      {"  \t\n-17xyz", -17, 7, false},  // blanks skipped, digits up to the first other character
+      {"+8", 8, 2, false},
+      {"007", 7, 3, false},
+      {"12 34", 12, 2, false},
+      {"2147483647", 2147483647, 10, false},
+      {"-2147483648", -2147483647 - 1, 11, false},
+      {"2147483648", 2147483647, 10, true},  // past the range: the nearest end
+      {"99999999999999999999999", 2147483647, 23, true},
+      {"-2147483649", -2147483647 - 1, 11, true},
+      {"-99999999999", -2147483647 - 1, 12, true},
+      {"0x1F", 0, 1, false},
+      {"", std::nullopt, 0, false},
+      {"   ", std::nullopt, 0, false},
+      {"-", std::nullopt, 0, false},
+      {"+-5", std::nullopt, 0, false},
+      {"- 5", std::nullopt, 0, false},
+      {"abc", std::nullopt, 0, false},
       {std::string("\0"
                    "5",
                    2),
-       std::nullopt, 0},
+       std::nullopt, 0, false},
   };
   for (const auto& c : cases) {
     std::size_t length = 99;
     EXPECT_EQ(ReadDecimal(c.text, &length), c.value) << '"' << c.text << '"';
     EXPECT_EQ(length, c.length) << '"' << c.text << '"';
+    const std::optional<DecimalNumber> number = ReadDecimalNumber(c.text);
+    ASSERT_EQ(number.has_value(), c.value.has_value()) << '"' << c.text << '"';
+    if (!number) continue;
+    EXPECT_EQ(number->value, *c.value) << '"' << c.text << '"';
+    EXPECT_EQ(number->length, c.length) << '"' << c.text << '"';
+    EXPECT_EQ(number->saturated, c.saturated) << '"' << c.text << '"';
   }
 }
 

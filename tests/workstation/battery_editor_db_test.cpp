@@ -43,7 +43,7 @@ class BatteryEditorDb : public workstation_db_test::DatabaseTest {
     editor_.RadioTIP.SetItemIndex(0);
     editor_.RadioCELL.SetItemIndex(2);
     editor_.EditACC.SetText("2.0");
-    ASSERT_EQ(FillDefaultMode(), kModeFormOk);
+    ASSERT_EQ(FillDefaultMode(editor_), kModeFormOk);
   }
   void TearDown() override {
     if (ReceiveSocket != wsock::INVALID_SOCKET) wsock::closesocket(ReceiveSocket);
@@ -176,7 +176,7 @@ TEST_F(BatteryEditorDb, DatabaseOnlyButtonStoresNothingFromAnIncompleteForm) {
   std::vector<std::string> shown;
   forms::Application().SetModalRunner(
       [&](forms::TForm&) { shown.push_back(error.Label.Caption()); });
-  ASSERT_EQ(CollectModeForm(), kModeFormOk);  // a record collected for 010aaa
+  ASSERT_EQ(CollectModeForm(editor_), kModeFormOk);  // a record collected for 010aaa
   editor_.EditTN.SetText("020bbb");
   editor_.EditACC.SetText("");
   editor_.CheckSMB.SetChecked(true);

@@ -224,7 +224,7 @@ TEST_F(BatteryEditorTest, DefaultsPerTypeAndCellCount) {
     editor_.CB3.SetChecked(true);
     editor_.CheckKBAT.SetChecked(true);
     editor_.CheckCNTOK.SetChecked(true);
-    ASSERT_EQ(FillDefaultMode(), kModeFormOk);
+    ASSERT_EQ(FillDefaultMode(editor_), kModeFormOk);
     EXPECT_EQ(DefaultFields(editor_), c.expected);
     EXPECT_EQ(editor_.RadioCELL.ItemIndex(), c.cells_after);
     EXPECT_EQ(editor_.EditACC.Text(), c.capacity);
@@ -272,13 +272,13 @@ TEST_F(BatteryEditorTest, CollectScalesTruncatesAndFlags) {
   editor_.RadioTIP.SetItemIndex(2);
   editor_.RadioCELL.SetItemIndex(0);
   editor_.EditACC.SetText("0.5");
-  ASSERT_EQ(FillDefaultMode(), kModeFormOk);
+  ASSERT_EQ(FillDefaultMode(editor_), kModeFormOk);
   editor_.CheckKBAT.SetChecked(true);
   editor_.CheckCNTOK.SetChecked(true);
   editor_.CheckKRAZ.SetChecked(true);
   editor_.ComboRR.SelectItem(3);
   ModeFormRecord[18] = 77;
-  ASSERT_EQ(CollectModeForm(), kModeFormOk);
+  ASSERT_EQ(CollectModeForm(editor_), kModeFormOk);
   const lamp::ModeDisplayRecord& r = ModeFormRecord;
   EXPECT_EQ(r[0], 50);
   EXPECT_EQ(r[1], 3 + 0x400 + 0x200);
@@ -297,7 +297,7 @@ TEST_F(BatteryEditorTest, CollectScalesTruncatesAndFlags) {
   for (const auto& [text, stored] :
        std::vector<std::pair<const char*, int>>{{"1.2", 950}, {"0.125", 125}, {"-1", 0}}) {
     editor_.EditRRNET.SetText(text);
-    ASSERT_EQ(CollectModeForm(), kModeFormOk);
+    ASSERT_EQ(CollectModeForm(editor_), kModeFormOk);
     EXPECT_EQ(ModeFormRecord[20], stored) << text;
     EXPECT_EQ(ModeFormRecord[1], 3 + 0x400 + 0x200 + 0x800);
     EXPECT_EQ(ModeFormRecord[17] & 0xF000, 0);
@@ -309,7 +309,7 @@ TEST_F(BatteryEditorTest, CollectSaturatesNumbersBeyondTheValueRange) {
   editor_.EditP1.SetText("-1e30");
   editor_.EditP2.SetText("nan");
   editor_.EditP3.SetText("abc");
-  ASSERT_EQ(CollectModeForm(), kModeFormOk);
+  ASSERT_EQ(CollectModeForm(editor_), kModeFormOk);
   EXPECT_EQ(ModeFormRecord[0], 2147483647);
   EXPECT_EQ(ModeFormRecord[4], -2147483647 - 1);
   EXPECT_EQ(ModeFormRecord[5], 0);
@@ -363,7 +363,7 @@ TEST_F(BatteryEditorTest, ShowThenCollectGivesTheRecordBack) {
                                    210, 4940,  60, 220, 3010, 6,    4930, 300,  0x1F | (4 << 12),
                                    0,   2400,  0}};
   ShowModeOnBatteryForm(r);
-  ASSERT_EQ(CollectModeForm(), kModeFormOk);
+  ASSERT_EQ(CollectModeForm(editor_), kModeFormOk);
   EXPECT_EQ(ModeFormRecord, r);
 }
 
@@ -424,7 +424,7 @@ TEST_F(BatteryEditorLinkTest, WriteConfirmedWithoutBatteryChange) {
   editor_.RadioTIP.SetItemIndex(0);
   editor_.RadioCELL.SetItemIndex(2);
   editor_.EditACC.SetText("2.0");
-  ASSERT_EQ(FillDefaultMode(), kModeFormOk);
+  ASSERT_EQ(FillDefaultMode(editor_), kModeFormOk);
   editor_.BitBtn3.Click();
   EXPECT_EQ(ModeWritePending, kModeWriteRequested);
   EXPECT_TRUE(server_.Silent());

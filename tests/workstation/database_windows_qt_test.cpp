@@ -34,7 +34,7 @@ TEST_F(DatabaseWindowsQt, BatteryEditorAndErrorBox) {
   TFormERR error;
   runner_->MapForms();
   editor.Show();
-  ASSERT_EQ(FillDefaultMode(), kModeFormOk);
+  ASSERT_EQ(FillDefaultMode(editor), kModeFormOk);
   runner_->ProcessPendingEvents();
   ExpectControlsInside(editor);
   Shoot(editor, "lumora_battery_editor");

@@ -96,8 +96,15 @@ TEST_F(LampCardTest, CyclicModeSendsTheCountKeptToAThousand) {
     const char* typed;
     std::int32_t sent;
     const char* shown;
-  } cases[] = {{"1500", 1000, "1000"}, {"1000", 1000, "1000"}, {"-3", -3, "-3"},
-               {"7", 7, "7"},          {"abc", 0, "0"},        {"", 0, "0"}};
+  } cases[] = {{"1500", 1000, "1000"},
+               {"1000", 1000, "1000"},
+               {"-3", -3, "-3"},
+               {"7", 7, "7"},
+               {"abc", 0, "0"},
+               {"", 0, "0"},
+               {"99999999999", 1000, "1000"},
+               {"-2147483648", INT32_MIN, "-2147483648"},
+               {"-99999999999", INT32_MIN, "-2147483648"}};  // below the range: the value used
   for (const auto& c : cases) {
     SCOPED_TRACE(c.typed);
     LampMessageHold = 0;

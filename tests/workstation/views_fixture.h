@@ -21,7 +21,6 @@
 #include "workstation/live_events_window.h"
 #include "workstation/main_window.h"
 #include "workstation/measurement_log.h"
-#include "workstation/startup.h"
 #include "workstation/station_view.h"
 
 namespace views_test {

@@ -12,6 +12,7 @@
 
 #include "platform/sys/session_end.h"
 #include "tests/workstation/views_fixture.h"
+#include "workstation/window_layout_record.h"
 
 namespace {
 

@@ -1,18 +1,23 @@
-// The start-up timer of the main window and the ageing of every cell's link age.
-#include "workstation/startup.h"
-
+// The main window's timers: the window layout and the start-up once, then the display loop
+// and the ageing of every cell's link age for the whole run.
 #include "workstation/cell_table.h"
 #include "workstation/connect_window.h"
+#include "workstation/display_loop.h"
 #include "workstation/lamp_room_overview.h"
 #include "workstation/main_window.h"
 #include "workstation/station_view.h"
+#include "workstation/window_layout.h"
 
 namespace lumora {
 
-void AgeLinkAges() {
-  for (std::int32_t& age : CellTable.link_age) {
-    if (age < kLinkAgeLimit) ++age;
+void TMainForm::TimerPOSFTimer() {
+  const LayoutWindows windows = ProgramLayoutWindows();
+  if (LoadLayout() != 0) {
+    ApplyLayoutVid1(windows);
+  } else {
+    ApplyWindowLayout(windows, LoadedWindowLayout);
   }
+  TimerPOSF.SetEnabled(false);
 }
 
 void TMainForm::TimerSTTimer() {
@@ -27,6 +32,10 @@ void TMainForm::TimerSTTimer() {
   FormSQL->SetLeft(Left() + 150);
   // Returns once the operator has connected or closed it; the timers keep running meanwhile.
   FormSQL->ShowModal();
+}
+
+void TMainForm::TimerINDIKTimer() {
+  RunDisplayTick();
 }
 
 void TMainForm::Timer2Timer() {

@@ -1,9 +1,8 @@
-#include "workstation/main_window_lists.h"
+#include "workstation/report_list.h"
 
 namespace lumora {
 
-void InitReportList(forms::TListView& list, std::span<const ReportColumn> columns, int rows,
-                    int sub_items, RowCaption caption) {
+void InitReportColumns(forms::TListView& list, std::span<const ReportColumn> columns) {
   list.SetGridLines(true);
   list.SetViewStyle(forms::TViewStyle::vsReport);
   for (const ReportColumn& spec : columns) {
@@ -11,6 +10,11 @@ void InitReportList(forms::TListView& list, std::span<const ReportColumn> column
     column->SetWidth(spec.width);
     column->SetCaption(spec.caption);
   }
+}
+
+void InitReportList(forms::TListView& list, std::span<const ReportColumn> columns, int rows,
+                    int sub_items, RowCaption caption) {
+  InitReportColumns(list, columns);
   list.Items().BeginUpdate();
   for (int r = 0; r < rows; ++r) {
     forms::TListItem* row = list.Items().Add();

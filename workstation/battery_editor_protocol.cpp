@@ -1,7 +1,6 @@
 // The editor's traffic: reading a record from the device or the database, the write to the
 // device on the 150 ms timer with its answer windows, the battery change, and the database
 // writes once the device has confirmed.
-#include <algorithm>
 #include <span>
 #include <string>
 
@@ -13,6 +12,7 @@
 #include "workstation/battery_writes.h"
 #include "workstation/command_sender.h"
 #include "workstation/database_client.h"
+#include "workstation/screen_text.h"
 
 namespace lumora {
 
@@ -30,14 +30,6 @@ namespace {
 
 // P1 of the record read: the bytes asked for.
 constexpr std::int32_t kModeReadLength = 64;
-
-// An edit's text as the 8-bit text the device and the database take, cut to max_length.
-template <std::size_t N>
-void CopyCp1251(const forms::TEdit& edit, std::array<char, N>& out, std::size_t max_length) {
-  static_assert(N >= 1);
-  out.fill('\0');
-  lamp::Utf8ToCp1251(edit.Text(), std::span<char>(out.data(), std::min(N, max_length + 1)));
-}
 
 std::string EditNumber(const TFormBAT& form) {
   return lamp::Utf8ToCp1251(form.EditTN.Text());
@@ -67,8 +59,8 @@ void StoreConfirmedRecord(TFormBAT& form) {
   const std::int32_t uch = lamp::ReadDecimal(section).value_or(9);
   const std::int32_t brig = lamp::ReadDecimal(brigade).value_or(0);
   std::array<char, kModeCommentLength + 1> comment{};
-  CopyCp1251(form.EditCOMT, comment, kModeCommentLength);
-  CopyCp1251(form.EditTN, ModeFormNumber, kModeFormNumberLength);
+  CopyEditCp1251(form.EditCOMT, comment, kModeCommentLength);
+  CopyEditCp1251(form.EditTN, ModeFormNumber, kModeFormNumberLength);
   const char* number = ModeFormNumber.data();
 
   SaveBatteryParams(number, ModeFormRecord, st, uch, brig, comment.data());
@@ -89,7 +81,7 @@ void StoreConfirmedRecord(TFormBAT& form) {
 
 void SendPendingRecord(TFormBAT& form) {
   ModeWritePending = 0;
-  CopyCp1251(form.EditTN, ModeFormNumber, kModeFormNumberLength);
+  CopyEditCp1251(form.EditTN, ModeFormNumber, kModeFormNumberLength);
   std::array<std::int32_t, lamp::kModeRecordWordCount> values{};
   for (std::size_t n = 0; n < values.size(); ++n) values[n] = ModeWriteWords[n];
   SendModeRecord(CmdWriteModeRecord, 0, ModeFormNumber.data(), values.data(), kTargetNone);
@@ -137,13 +129,13 @@ void ShowBatteryEditor(int left, int top, const std::string& number) {
 
 void TFormBAT::BitBtn4Click() {
   Edit1.SetText("");
-  const int result = FillDefaultMode();
+  const int result = FillDefaultMode(*this);
   if (result != kModeFormOk) ShowErrorBox(*this, result);
 }
 
 void TFormBAT::BitBtn3Click() {
   Edit1.SetText("");
-  const int result = CollectModeForm();
+  const int result = CollectModeForm(*this);
   ShowModeOnBatteryForm(ModeFormRecord);
   if (result != kModeFormOk) {
     ShowErrorBox(*this, result);
@@ -180,7 +172,7 @@ void TFormBAT::BitBtn5Click() {
 void TFormBAT::BitBtn6Click() {
   Edit1.SetText("");
   // A form that fails its checks would store the record collected before it; store nothing.
-  const int result = CollectModeForm();
+  const int result = CollectModeForm(*this);
   if (result != kModeFormOk) {
     ShowErrorBox(*this, result);
     return;
@@ -212,7 +204,7 @@ void TFormBAT::Timer1Timer() {
     if (LastAnswerCommand == lamp::StationCmdModeWrite) {
       LastAnswerCommand = 0;
       if (CheckSMB.Checked()) {
-        CopyCp1251(EditTN, ModeFormNumber, kModeFormNumberLength);
+        CopyEditCp1251(EditTN, ModeFormNumber, kModeFormNumberLength);
         SendCommandParams(CmdBatteryChange, kTargetCell, ModeFormNumber.data(), 1, 0, 0);
         ModeWriteState = kModeWriteChangeSent;
       } else {

@@ -2,7 +2,6 @@
 // number, write the new number, initialise the device, find it by the new number. Each step
 // waits for its answer latched by the decoder; a step without answer by the sixth tick ends
 // the run with "Нет ответа".
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -12,6 +11,7 @@
 #include "link/station_frame.h"
 #include "workstation/command_sender.h"
 #include "workstation/device_number_tool.h"
+#include "workstation/screen_text.h"
 
 namespace lumora {
 
@@ -33,20 +33,13 @@ void AddListLine(const std::string& line) {
   if (list.Items().Count() > kNumberListScrollLines) list.SetItemIndex(list.Items().Count() - 1);
 }
 
-// An edit's text as 8-bit text of at most `limit` bytes, NUL-terminated in `out`.
-template <std::size_t N>
-void CopyNumberText(const std::string& utf8, std::array<char, N>& out, std::size_t limit) {
-  out.fill('\0');
-  lamp::Utf8ToCp1251(utf8, std::span<char>(out.data(), std::min(limit + 1, N)));
-}
-
 void StartRenumbering(TFormNUM& tool) {
   NumberAnswerLatch = kLatchNone;
   RenumberState = kRenumberStart;
-  CopyNumberText(tool.EditOLDN.Text(), RenumberOldNumber, kOldNumberLength);
+  CopyEditCp1251(tool.EditOLDN, RenumberOldNumber, kOldNumberLength);
   RenumberFactoryNumber = FactoryNumberFromTexts(tool.EditN1.Text(), tool.EditN2.Text());
   RenumberKind = tool.RadioTNS.Checked() ? AddressByIndNum : AddressByFabNum;
-  CopyNumberText(tool.EditNEWN.Text(), RenumberNewNumber, kNewNumberBytes - 1);
+  CopyEditCp1251(tool.EditNEWN, RenumberNewNumber, kNewNumberBytes - 1);
   for (std::size_t i = 0; i < RenumberNewValues.size(); ++i) {
     RenumberNewValues[i] = static_cast<signed char>(RenumberNewNumber[i]);
   }

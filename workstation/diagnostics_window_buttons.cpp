@@ -1,5 +1,4 @@
 // The diagnostics window's buttons: raw reads of the worker list and the cell table.
-#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -12,17 +11,12 @@
 #include "workstation/lamp_room_overview.h"
 #include "workstation/live_events_window.h"
 #include "workstation/main_window.h"
+#include "workstation/screen_text.h"
 #include "workstation/station_view.h"
 
 namespace lumora {
 
 namespace {
-
-std::string Format(const char* format, auto... values) {
-  char line[160];
-  std::snprintf(line, sizeof line, format, values...);
-  return line;
-}
 
 // A slot index typed into an edit, read as "%d" reads it; -1 when the text is no number or
 // out of range.
@@ -40,11 +34,6 @@ void AddPosition(forms::TListBox& list, const char* heading, const forms::TForm*
   }
   list.Items().Add(
       Format("%d  %d   %d %d", form->Left(), form->Top(), form->Width(), form->Height()));
-}
-
-// A slot's number text (cp1251 up to its NUL) as the screen shows it.
-std::string SlotNumberText(const NumberText& number) {
-  return lamp::Cp1251ToUtf8(std::string_view(number.data(), strnlen(number.data(), number.size())));
 }
 
 // The buttons that read one slot show nothing for an index outside the tables.
@@ -76,16 +65,16 @@ void TFormDBG::BitBtn3Click() {
   const std::int32_t count = WorkerList.count < kSlotCount ? WorkerList.count : kSlotCount;
   for (std::int32_t i = 0; i < count; ++i) {
     const auto slot = static_cast<std::size_t>(i);
-    ListBox1.Items().Add(Format("%d  %s", WorkerList.station[slot],
-                                SlotNumberText(WorkerList.number[slot]).c_str()));
+    ListBox1.Items().Add(
+        Format("%d  %s", WorkerList.station[slot], ScreenNumber(WorkerList.number[slot]).c_str()));
   }
 }
 
 void TFormDBG::BitBtn4Click() {
   // The lookup reads six bytes: the typed text goes, as the list keeps it (cp1251), into a
   // zero-filled slot-sized buffer.
-  NumberText number{};
-  lamp::Utf8ToCp1251(Edit1.Text(), std::span<char>(number.data(), kNumberLength + 1));
+  NumberText number;
+  CopyEditCp1251(Edit1, number, kNumberLength);
   Edit2.SetText(std::to_string(FindWorkerIndex(number.data())));
 }
 
@@ -119,7 +108,7 @@ void TFormDBG::BitBtn8Click() {
   const std::int32_t index = ReadSlotIndex(Edit10);
   if (!IsSlotIndex(index)) return;
   const NumberText& number = WorkerList.number[static_cast<std::size_t>(index)];
-  Edit8.SetText(SlotNumberText(number));
+  Edit8.SetText(ScreenNumber(number));
   Edit9.SetText(std::to_string(strnlen(number.data(), number.size())));
 }
 

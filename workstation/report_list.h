@@ -1,7 +1,6 @@
 #pragma once
-// The report lists of the main window's views (the lamp-room list and the station view's two
-// cell lists): grid lines, report style, columns given width first and then caption, and
-// rows of empty sub-items.
+// The report lists of the windows: grid lines, report style, columns given width first and
+// then caption, and for the fixed lists rows of empty sub-items.
 #include <span>
 #include <string>
 
@@ -14,9 +13,13 @@ struct ReportColumn {
   int width;
 };
 
+// Grid lines, report style and the columns in order.
+void InitReportColumns(forms::TListView& list, std::span<const ReportColumn> columns);
+
 // A row's caption from its index; null leaves the rows without a caption.
 using RowCaption = std::string (*)(int row);
 
+// The columns, then `rows` rows of `sub_items` empty sub-items each.
 void InitReportList(forms::TListView& list, std::span<const ReportColumn> columns, int rows,
                     int sub_items, RowCaption caption = nullptr);
 

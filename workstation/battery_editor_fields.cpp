@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "workstation/battery_editor.h"
+#include "workstation/screen_text.h"
 
 namespace lumora {
 
@@ -77,9 +78,7 @@ std::int32_t Scaled(const forms::TEdit& edit, float scale) {
 }
 
 void SetFloat(forms::TEdit& edit, const char* format, float value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, static_cast<double>(value));
-  edit.SetText(text);
+  edit.SetText(Format(format, static_cast<double>(value)));
 }
 
 // value x 0.001 with "%3.2f".
@@ -103,9 +102,7 @@ constexpr std::int32_t kTypeOwnResistance = 0x800;
 
 }  // namespace
 
-int FillDefaultMode() {
-  if (FormBAT == nullptr) return kModeFormOk;
-  TFormBAT& f = *FormBAT;
+int FillDefaultMode(TFormBAT& f) {
   if (f.EditACC.Text().empty()) return kModeNoCapacity;
   f.CheckKBAT.SetChecked(false);
   f.CheckKZAR.SetChecked(false);
@@ -174,9 +171,7 @@ int FillDefaultMode() {
   return kModeFormOk;
 }
 
-int CollectModeForm() {
-  if (FormBAT == nullptr) return kModeFormOk;
-  TFormBAT& f = *FormBAT;
+int CollectModeForm(TFormBAT& f) {
   if (f.EditACC.Text().empty()) return kModeNoCapacity;
   if (f.RadioTIP.ItemIndex() < 0) return kModeNoType;
   if (f.RadioCELL.ItemIndex() < 0) return kModeNoCellCount;
@@ -300,10 +295,6 @@ void TFormBAT::RadioTIPClick() {
   } else if (type >= 0) {
     RadioCELL.SetItemIndex(2);
   }
-}
-
-void TFormERR::BitBtn1Click() {
-  Close();
 }
 
 }  // namespace lumora
