@@ -2,7 +2,7 @@
 
 #include "link/cp1251.h"
 #include "link/database_options.h"
-#include "server/database_writer.h"
+#include "server/error_window.h"
 
 namespace tolvex {
 

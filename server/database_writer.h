@@ -1,19 +1,16 @@
 #pragma once
 // The database writer: every row the server writes to "zuvurov" (events, state rows, charge
-// and discharge reports, lamp totals), the one count query, and the error list of the
-// database error window.
+// and discharge reports, lamp totals) and the one count query.
 //
 // Each writer builds its statement text into a fixed buffer, sends it over DatabaseHandle and
-// lists a failure as three lines ("Error kod= %X (%d)", the error text, the operation name).
+// lists a failure in the database error window (ReportDbError, error_window.h).
 // Without a connection the text is built and nothing is sent or listed. Nothing is retried,
 // queued or wrapped in a transaction. The builders are pure and build exactly the text sent.
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <span>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace lamp {
 class SqlStatement;
@@ -64,23 +61,6 @@ void AddDISSALL(std::string_view TabNum, std::int32_t IDIS, std::int32_t TDIS, s
 void UpdDISSALL(std::string_view TabNum, std::int32_t IDIS, std::int32_t TDIS, std::int32_t Cn,
                 std::int32_t TIP, std::int32_t ST, std::int32_t UCH, std::int32_t BRIG,
                 std::int32_t NUMBATT);
-
-// ---- Error list ----
-
-// Error lines kept at most; the line that takes the list past it empties the list.
-inline constexpr int kDbErrorLineLimit = 200;
-
-// Shows the error window where it stands and lists the three lines.
-void ReportDbError(std::int32_t code, std::string_view text, std::string_view operation);
-// Appends "Error kod= %X (%d)", `text` and `operation` to the error window's list.
-void AddDbErrorLines(std::int32_t code, std::string_view text, std::string_view operation);
-// Moves the error window to left 300, top 200 and shows it.
-void ShowDatabaseError();
-
-// Lines listed while no error window exists; they move into the window's list as soon as
-// one is there. Kept by the same 200-line rule.
-const std::vector<std::string>& HeldDbErrorLines();
-void ClearHeldDbErrorLines();
 
 // ---- Time texts ----
 
