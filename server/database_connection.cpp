@@ -39,6 +39,11 @@ void CloseDatabase() {
   DatabaseHandle = nullptr;
 }
 
+DatabasePing PingDatabase() {
+  if (DatabaseHandle == nullptr) return {};
+  return {mysql_ping(DatabaseHandle), true};
+}
+
 int SendStatement(std::string_view statement) {
   if (DatabaseHandle == nullptr) return -1;
   if (statement_observer != nullptr) statement_observer(statement);

@@ -342,6 +342,11 @@ void AddEvent(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KSOB, 
   Execute(statement, "AddEvent");
 }
 
+void AddServerEvent(std::int32_t KSOB) {
+  AddEvent(kServerEventNumber, kServerEventFabNum, KSOB, 0, 0, 0, 0, 0, 0, 0, -1, 0, -1, 0, 0, 0,
+           0);
+}
+
 void AddStat(std::string_view IndNum, std::uint64_t FabNum, std::int32_t UPW, std::int32_t UZR,
              std::int32_t U5V, std::int32_t GR, std::int32_t UPWMIN, std::int32_t UPWMAX,
              std::int32_t UZRMIN, std::int32_t UZRMAX, std::int32_t U5VMIN, std::int32_t U5VMAX,

@@ -20,6 +20,11 @@ namespace tolvex {
 
 // ---- Writers (operation names as listed on failure) ----
 
+// The server's own event rows (start, exit, system shutdown) carry this number and factory
+// number.
+inline constexpr char kServerEventNumber[] = "TOLVEX";
+inline constexpr std::uint64_t kServerEventFabNum = 0x5555;
+
 // `age` in units of 10 s back: -1 (and any negative) or 30000 and above now, 0 two seconds
 // back, n from 1 to 29999 10n - 7 seconds back.
 void AddEvent(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KSOB, std::int32_t NSP1,
@@ -27,6 +32,10 @@ void AddEvent(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KSOB, 
               std::int32_t BRIG, std::int32_t WTBNUM, std::int32_t age, std::int32_t PSTAT,
               std::int32_t PARM1, std::int32_t PARM2, std::int32_t PARM3, std::int32_t PARM4,
               std::int32_t PARM5);
+
+// The server's own event row: "TOLVEX", factory number 0x5555, the given code
+// (lamp::EventServerStarted or lamp::EventServerStopped), PARM1 -1, written now.
+void AddServerEvent(std::int32_t KSOB);
 
 void AddStat(std::string_view IndNum, std::uint64_t FabNum, std::int32_t UPW, std::int32_t UZR,
              std::int32_t U5V, std::int32_t GR, std::int32_t UPWMIN, std::int32_t UPWMAX,
