@@ -14,6 +14,7 @@
 #include <string>
 
 #include "link/code_tables.h"
+#include "link/database_options.h"
 #include "link/sql_text.h"
 #include "platform/forms/application.h"
 #include "server/cell_registry.h"
@@ -30,9 +31,11 @@ struct Database {
   Database() {
     forms::Application().UseManualClock();
     error_window = std::make_unique<tolvex::TFormERR>();
-    MYSQL* probe = mysql_init(nullptr);
+    // Probed apart, so an absent database lists nothing in the error window.
+    MYSQL* probe = lamp::NewDatabaseHandle();
     reachable =
-        mysql_real_connect(probe, "localhost", "root", "q758", "zuvurov", 0, nullptr, 0) != nullptr;
+        probe != nullptr && mysql_real_connect(probe, "localhost", "root", "q758",
+                                               lamp::kDatabaseName, 0, nullptr, 0) != nullptr;
     mysql_close(probe);
     if (!reachable || tolvex::ConnectDatabase("localhost", "root", "q758") != 0) {
       reachable = false;

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "link/database_options.h"
 #include "server/cell_registry.h"
 #include "simulator/lamp_room.h"
 
@@ -63,9 +64,11 @@ long StatusKilobytes(pid_t pid, const char* field) {
 }
 
 bool FillWorkers(std::string& error) {
-  MYSQL* db = mysql_init(nullptr);
-  if (mysql_real_connect(db, "localhost", "root", "q758", "zuvurov", 0, nullptr, 0) == nullptr) {
-    error = std::string("no database (set MYSQL_UNIX_PORT): ") + mysql_error(db);
+  MYSQL* db = lamp::NewDatabaseHandle();
+  if (db == nullptr || mysql_real_connect(db, "localhost", "root", "q758", lamp::kDatabaseName, 0,
+                                          nullptr, 0) == nullptr) {
+    error = std::string("no database (set MYSQL_UNIX_PORT): ") +
+            (db != nullptr ? mysql_error(db) : "no connection object");
     mysql_close(db);
     return false;
   }

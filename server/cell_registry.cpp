@@ -7,6 +7,18 @@ namespace tolvex {
 CellRegistry Cells;
 int CellCount = 0;
 
+int LoadedCellCount() {
+  return std::clamp(CellCount, 0, kMaxCells);
+}
+
+PaddedCellNumber PadCellNumber(const std::array<char, 8>& tabnum) {
+  PaddedCellNumber padded;
+  padded.fill(' ');
+  padded[8] = '\0';
+  for (std::size_t i = 0; i < tabnum.size() && tabnum[i] != '\0'; ++i) padded[i] = tabnum[i];
+  return padded;
+}
+
 void PrepareCellRegistry() {
   for (int r = 0; r < kMaxCells; ++r) {
     Cells.LastEventCode[r] = kNoEventYet;
@@ -49,7 +61,7 @@ int FindWorkerOfStation(int station, int start) {
 int FindWorkerByTabnum(std::string_view text) {
   char key[6] = {};
   std::copy_n(text.begin(), std::min<std::size_t>(text.size(), sizeof key), key);
-  const int rows = std::clamp(CellCount, 0, kMaxCells);
+  const int rows = LoadedCellCount();
   for (int r = 0; r < rows; ++r) {
     if (std::equal(key, key + sizeof key, Cells.TABNUM[r].begin())) return r;
   }

@@ -51,6 +51,15 @@ extern CellRegistry Cells;
 // than kMaxCells, so every scan "below CellCount" stays inside the arrays.
 extern int CellCount;
 
+// The rows every scan of the loaded cells walks: CellCount, kept within 0..kMaxCells whatever
+// was put there.
+int LoadedCellCount();
+
+// A cell number as the state rows write it and the service window's loss list shows it: the
+// number followed by blanks up to 8 characters.
+using PaddedCellNumber = std::array<char, 9>;
+PaddedCellNumber PadCellNumber(const std::array<char, 8>& tabnum);
+
 // The start values of the measurement extremes, also put back after each state row.
 inline constexpr std::uint32_t kU5vMinStart = 50000;
 inline constexpr std::uint32_t kUpwMinStart = 60000;

@@ -2,11 +2,15 @@
 
 #include <unistd.h>
 
+#include <array>
+#include <cstring>
 #include <string>
 
+#include "link/cp1251.h"
 #include "platform/forms/application.h"
 #include "platform/sys/autostart.h"
 #include "platform/sys/module_path.h"
+#include "server/database_connection.h"
 #include "server/main_window.h"
 #include "server/server_config.h"
 
@@ -32,6 +36,14 @@ void SetAutoStartBoxFromEntry(const sys::AutoStartEntries& entries) {
   showing_auto_start_state = true;
   FormCFG->CheckAUTO.SetChecked(!path.empty() && value == path);
   showing_auto_start_state = false;
+}
+
+// The local machine's own name reaches its database server through the local socket, as
+// "localhost" does: the local server need not listen on the network at all.
+void ReplaceOwnMachineName(std::array<char, 32>& host) {
+  char own[256] = {};
+  if (gethostname(own, sizeof own - 1) != 0 || own[0] == '\0') return;
+  if (std::strcmp(host.data(), own) == 0) std::strcpy(host.data(), "localhost");
 }
 
 }  // namespace
@@ -73,6 +85,58 @@ TFormCFG::~TFormCFG() {
   if (FormCFG == this) FormCFG = nullptr;
 }
 
+void TFormCFG::ConnectHandlers() {
+  BitBtn1.OnClick = [this] { BitBtn1Click(); };
+  BitBtn2.OnClick = [this] { BitBtn2Click(); };
+  CheckLOG.OnClick = [this] { CheckLOGClick(); };
+  CheckAUTO.OnClick = [this] { CheckAUTOClick(); };
+  OnActivate = [this] { FormActivate(); };
+}
+
+int LoadServerConfig() {
+  const std::size_t bytes = ReadServerConfigFile();
+  if (FormCFG != nullptr) FormCFG->Edit2.SetText(std::to_string(bytes));
+  return bytes == kServerConfigSize ? 0 : 1;
+}
+
+void ShowServerConfig() {
+  if (ServerConfig.Magic != kServerConfigMagic) return;
+  if (FormCFG != nullptr) {
+    FormCFG->CheckHIDE.SetChecked(ServerConfig.HideAtStart == 1);
+    FormCFG->CheckLOG.SetChecked(ServerConfig.LogFile == 1);
+  }
+  if (Form1 != nullptr) {
+    Form1->ReportEnabled = ServerConfig.LogFile;
+    Form1->PollPeriod = ServerConfig.PollPeriod;
+  }
+  if (FormCFG == nullptr) return;
+  FormCFG->UpTT.SetPosition(ServerConfig.PollPeriod);
+  FormCFG->EditH.SetText(ConfigTextOf(ServerConfig.Host));
+  FormCFG->EditU.SetText(ConfigTextOf(ServerConfig.Login));
+  FormCFG->EditP.SetText(ConfigTextOf(ServerConfig.Password));
+  forms::TMaskEdit* times[] = {&FormCFG->MaskEdit1, &FormCFG->MaskEdit2, &FormCFG->MaskEdit3,
+                               &FormCFG->MaskEdit4};
+  forms::TCheckBox* enables[] = {&FormCFG->CheckT1, &FormCFG->CheckT2, &FormCFG->CheckT3,
+                                 &FormCFG->CheckT4};
+  for (std::size_t k = 0; k < 4; ++k) {
+    times[k]->SetText(ConfigTextOf(ServerConfig.Times[k]));
+    enables[k]->SetChecked(ServerConfig.TimeEnabled[k] == 1);
+  }
+}
+
+int ConnectDatabaseFromForm() {
+  if (FormCFG == nullptr) return 1;
+  // Each text is cut to 31 characters, as the record's fields hold them.
+  std::array<char, 32> host{};
+  std::array<char, 32> login{};
+  std::array<char, 32> password{};
+  lamp::Utf8ToCp1251(FormCFG->EditH.Text(), host);
+  lamp::Utf8ToCp1251(FormCFG->EditU.Text(), login);
+  lamp::Utf8ToCp1251(FormCFG->EditP.Text(), password);
+  ReplaceOwnMachineName(host);
+  return ConnectDatabase(host.data(), login.data(), password.data());
+}
+
 void TFormCFG::BitBtn1Click() {
   StoreConfigText(ServerConfig.Host, EditH.Text());
   StoreConfigText(ServerConfig.Login, EditU.Text());
@@ -89,6 +153,10 @@ void TFormCFG::BitBtn1Click() {
   ServerConfig.Magic = kServerConfigMagic;
   const std::string failure = SaveServerConfig();
   if (!failure.empty()) forms::Application().MessageBox(failure, "Ошибка", forms::MB_OK);
+}
+
+void TFormCFG::BitBtn2Click() {
+  Edit2.SetText(ConnectDatabaseFromForm() == 0 ? "Подключено" : "Ошибка");
 }
 
 void TFormCFG::CheckLOGClick() {

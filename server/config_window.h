@@ -47,4 +47,15 @@ class TFormCFG : public forms::TForm {
 
 extern TFormCFG* FormCFG;
 
+// Reads "ddport.sbp" into ServerConfig (ReadServerConfigFile) and shows in Edit2 how many
+// bytes it read: 0 when a whole record was read, else 1.
+int LoadServerConfig();
+// Applies ServerConfig to this form and the main window when its magic is valid.
+void ShowServerConfig();
+// Connects the server's one database connection with the host, login and password texts of
+// this form: 0 connected, else non-zero.
+int ConnectDatabaseFromForm();
+// Sets CheckAUTO from the auto-start entry.
+void ReadAutoStartState();
+
 }  // namespace tolvex

@@ -2,7 +2,7 @@
 
 #include "link/cp1251.h"
 #include "link/database_options.h"
-#include "server/database_writer.h"
+#include "server/error_window.h"
 
 namespace tolvex {
 
@@ -37,6 +37,11 @@ void CloseDatabase() {
   if (DatabaseHandle == nullptr) return;
   mysql_close(DatabaseHandle);
   DatabaseHandle = nullptr;
+}
+
+DatabasePing PingDatabase() {
+  if (DatabaseHandle == nullptr) return {};
+  return {mysql_ping(DatabaseHandle), true};
 }
 
 int SendStatement(std::string_view statement) {

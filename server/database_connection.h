@@ -21,6 +21,14 @@ int ConnectDatabase(const char* host, const char* login, const char* password);
 // Closes the connection (exit, tests); DatabaseHandle becomes null.
 void CloseDatabase();
 
+// A ping of the connection: mysql_ping's result, when one was made (none without a
+// connection).
+struct DatabasePing {
+  int result = 0;
+  bool made = false;
+};
+DatabasePing PingDatabase();
+
 // Sends one statement over the connection and returns mysql_errno (0 = done). The caller
 // checks DatabaseHandle first; without a connection nothing is sent and -1 is returned.
 int SendStatement(std::string_view statement);

@@ -36,16 +36,10 @@ constexpr std::string_view kChargeTotalsColumns =
 constexpr std::string_view kDischargeTotalsColumns =
     " (Date ,  Time , TabNum,      IDIS, TDIS, CACC,  CET, PROC,TIP,\t ST, UCH, BRIG, NUMBATT)";
 
-// The error code listed for a statement that is not sent: it reads as a failure, where 0
-// would read as no error.
-constexpr std::int32_t kStatementNotSentCode = -1;
-
 // One statement at a time: every writer runs to its end on the user-interface thread.
 char statement_storage[kStatementBufferSize];
 
 WallClock wall_clock = nullptr;
-
-std::vector<std::string> held_error_lines;
 
 // ---- Text helpers ----
 
@@ -137,7 +131,7 @@ bool Execute(const lamp::SqlStatement& statement, std::string_view operation) {
   if (DatabaseHandle == nullptr) return false;
   if (statement.overflowed()) {
     // A cut statement would write a different row than asked for: it is not sent.
-    ReportDbError(kStatementNotSentCode, "statement too long, not sent", operation);
+    ReportDbError(kServerSideErrorCode, "statement too long, not sent", operation);
     return false;
   }
   const int code = SendStatement(statement.view());
@@ -167,19 +161,6 @@ void WriteRowNow(void (*build)(lamp::SqlStatement&, std::string_view, std::strin
   lamp::SqlStatement statement(statement_storage);
   build(statement, now.date, now.time, values);
   Execute(statement, operation);
-}
-
-// ---- Error list ----
-
-forms::TStrings* ErrorList() {
-  if (FormERR == nullptr) return nullptr;
-  forms::TStrings& items = FormERR->ListBox1.Items();
-  if (!held_error_lines.empty()) {
-    for (std::string& line : held_error_lines) items.Add(std::move(line));
-    held_error_lines.clear();
-    if (items.Count() > kDbErrorLineLimit) items.Clear();
-  }
-  return &items;
 }
 
 }  // namespace
@@ -361,6 +342,11 @@ void AddEvent(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KSOB, 
   Execute(statement, "AddEvent");
 }
 
+void AddServerEvent(std::int32_t KSOB) {
+  AddEvent(kServerEventNumber, kServerEventFabNum, KSOB, 0, 0, 0, 0, 0, 0, 0, -1, 0, -1, 0, 0, 0,
+           0);
+}
+
 void AddStat(std::string_view IndNum, std::uint64_t FabNum, std::int32_t UPW, std::int32_t UZR,
              std::int32_t U5V, std::int32_t GR, std::int32_t UPWMIN, std::int32_t UPWMAX,
              std::int32_t UZRMIN, std::int32_t UZRMAX, std::int32_t U5VMIN, std::int32_t U5VMAX,
@@ -439,48 +425,6 @@ void UpdDISSALL(std::string_view TabNum, std::int32_t IDIS, std::int32_t TDIS, s
                 std::int32_t NUMBATT) {
   WriteRowNow(&BuildUpdDisAllStatement,
               DischargeTotalsOf(TabNum, IDIS, TDIS, Cn, TIP, ST, UCH, BRIG, NUMBATT), "UpdDISSALL");
-}
-
-// ---- Error list ----
-
-void ReportDbError(std::int32_t code, std::string_view text, std::string_view operation) {
-  if (FormERR != nullptr) FormERR->Show();
-  AddDbErrorLines(code, text, operation);
-}
-
-void AddDbErrorLines(std::int32_t code, std::string_view text, std::string_view operation) {
-  char head[48];
-  std::snprintf(head, sizeof head, "Error kod= %X (%d)", static_cast<unsigned int>(code),
-                static_cast<int>(code));
-  forms::TStrings* list = ErrorList();
-  if (list == nullptr) {
-    // No window yet (tests, very early start): keep the lines for the window to come.
-    held_error_lines.emplace_back(head);
-    held_error_lines.emplace_back(text);
-    held_error_lines.emplace_back(operation);
-    if (static_cast<int>(held_error_lines.size()) > kDbErrorLineLimit) held_error_lines.clear();
-    return;
-  }
-  list->Add(head);
-  list->Add(std::string(text));
-  list->Add(std::string(operation));
-  if (list->Count() > kDbErrorLineLimit) list->Clear();
-}
-
-void ShowDatabaseError() {
-  if (FormERR == nullptr) return;
-  ErrorList();
-  FormERR->SetLeft(300);
-  FormERR->SetTop(200);
-  FormERR->Show();
-}
-
-const std::vector<std::string>& HeldDbErrorLines() {
-  return held_error_lines;
-}
-
-void ClearHeldDbErrorLines() {
-  held_error_lines.clear();
 }
 
 }  // namespace tolvex

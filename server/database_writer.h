@@ -1,19 +1,16 @@
 #pragma once
 // The database writer: every row the server writes to "zuvurov" (events, state rows, charge
-// and discharge reports, lamp totals), the one count query, and the error list of the
-// database error window.
+// and discharge reports, lamp totals) and the one count query.
 //
 // Each writer builds its statement text into a fixed buffer, sends it over DatabaseHandle and
-// lists a failure as three lines ("Error kod= %X (%d)", the error text, the operation name).
+// lists a failure in the database error window (ReportDbError, error_window.h).
 // Without a connection the text is built and nothing is sent or listed. Nothing is retried,
 // queued or wrapped in a transaction. The builders are pure and build exactly the text sent.
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <span>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace lamp {
 class SqlStatement;
@@ -23,6 +20,11 @@ namespace tolvex {
 
 // ---- Writers (operation names as listed on failure) ----
 
+// The server's own event rows (start, exit, system shutdown) carry this number and factory
+// number.
+inline constexpr char kServerEventNumber[] = "TOLVEX";
+inline constexpr std::uint64_t kServerEventFabNum = 0x5555;
+
 // `age` in units of 10 s back: -1 (and any negative) or 30000 and above now, 0 two seconds
 // back, n from 1 to 29999 10n - 7 seconds back.
 void AddEvent(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KSOB, std::int32_t NSP1,
@@ -30,6 +32,10 @@ void AddEvent(std::string_view TabNum, std::uint64_t FabNum, std::int32_t KSOB, 
               std::int32_t BRIG, std::int32_t WTBNUM, std::int32_t age, std::int32_t PSTAT,
               std::int32_t PARM1, std::int32_t PARM2, std::int32_t PARM3, std::int32_t PARM4,
               std::int32_t PARM5);
+
+// The server's own event row: "TOLVEX", factory number 0x5555, the given code
+// (lamp::EventServerStarted or lamp::EventServerStopped), PARM1 -1, written now.
+void AddServerEvent(std::int32_t KSOB);
 
 void AddStat(std::string_view IndNum, std::uint64_t FabNum, std::int32_t UPW, std::int32_t UZR,
              std::int32_t U5V, std::int32_t GR, std::int32_t UPWMIN, std::int32_t UPWMAX,
@@ -64,23 +70,6 @@ void AddDISSALL(std::string_view TabNum, std::int32_t IDIS, std::int32_t TDIS, s
 void UpdDISSALL(std::string_view TabNum, std::int32_t IDIS, std::int32_t TDIS, std::int32_t Cn,
                 std::int32_t TIP, std::int32_t ST, std::int32_t UCH, std::int32_t BRIG,
                 std::int32_t NUMBATT);
-
-// ---- Error list ----
-
-// Error lines kept at most; the line that takes the list past it empties the list.
-inline constexpr int kDbErrorLineLimit = 200;
-
-// Shows the error window where it stands and lists the three lines.
-void ReportDbError(std::int32_t code, std::string_view text, std::string_view operation);
-// Appends "Error kod= %X (%d)", `text` and `operation` to the error window's list.
-void AddDbErrorLines(std::int32_t code, std::string_view text, std::string_view operation);
-// Moves the error window to left 300, top 200 and shows it.
-void ShowDatabaseError();
-
-// Lines listed while no error window exists; they move into the window's list as soon as
-// one is there. Kept by the same 200-line rule.
-const std::vector<std::string>& HeldDbErrorLines();
-void ClearHeldDbErrorLines();
 
 // ---- Time texts ----
 

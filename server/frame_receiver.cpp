@@ -1,12 +1,10 @@
 #include "server/frame_receiver.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "platform/net/winsock.h"
 #include "server/host_table.h"
 #include "server/reply_decoder.h"
-#include "server/service_window.h"
 #include "server/station_frame.h"
 #include "server/workstation_link.h"
 #include "server/workstation_socket.h"
@@ -34,19 +32,17 @@ int ReceiveDatagram(wsock::SOCKET socket, sockaddr_in& from) {
   return length < 0 ? -1 : length;
 }
 
-void ReceiveWorkstationDatagram() {
-  if (!MonitorSocket.open) return;
+}  // namespace
+
+int ReceiveWorkstationDatagram() {
+  if (!MonitorSocket.open) return 0;
   sockaddr_in from;
   const int length = ReceiveDatagram(MonitorSocket.handle, from);
-  if (length <= 0) return;
+  if (length <= 0) return 0;
   MissedPingCount = 0;
   workstation_datagram_handler(length, ReceiveBuffer, wsock::inet_ntoa(from.sin_addr),
                                wsock::ntohs(from.sin_port));
-  if (FormSV != nullptr) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", length);
-    FormSV->Edit10.SetText(text);
-  }
+  return length;
 }
 
 void DrainStationSocket() {
@@ -61,8 +57,6 @@ void DrainStationSocket() {
     if (slot >= 0 && slot < kFrameReceiverSlots) FeedStationDatagram(slot, ReceiveBuffer, length);
   }
 }
-
-}  // namespace
 
 void SetStationFrameHandler(StationFrameHandler handler) {
   station_frame_handler = handler != nullptr ? handler : &DecodeStationReply;
@@ -86,12 +80,6 @@ void FeedStationDatagram(int slot, const std::uint8_t* bytes, int length) {
 
 void ResetFrameReceivers() {
   for (lamp::StationFrameReceiverState& r : FrameReceivers) r = lamp::StationFrameReceiverState{};
-}
-
-// The receive tick: one workstation datagram, then every waiting station datagram.
-void TFormSV::Timer1Timer() {
-  ReceiveWorkstationDatagram();
-  DrainStationSocket();
 }
 
 }  // namespace tolvex

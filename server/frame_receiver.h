@@ -1,5 +1,5 @@
 #pragma once
-// Frame receivers and the receive tick (TFormSV::Timer1Timer).
+// Frame receivers and the receive tick (run by the service window's TFormSV::Timer1Timer).
 //
 // Every 12 ms the tick takes at most one datagram from the workstation socket and hands it to
 // the workstation link, then drains the station socket. Each station datagram is matched to a
@@ -34,6 +34,12 @@ using WorkstationDatagramHandler = void (*)(int length, const std::uint8_t* byte
                                             const char* sender_ip, int sender_port);
 // nullptr restores the default, ParseCommandDatagram.
 void SetWorkstationDatagramHandler(WorkstationDatagramHandler handler);
+
+// The receive tick's first half: at most one waiting datagram of the workstation socket,
+// handed on. Returns its length, 0 when none was taken.
+int ReceiveWorkstationDatagram();
+// Its second half: every waiting station datagram, fed to the receiver of its host slot.
+void DrainStationSocket();
 
 // One byte of host slot `slot` (0..kFrameReceiverSlots-1; others are ignored).
 void StationFrameReceiver(int slot, std::uint8_t byte);

@@ -152,4 +152,14 @@ int FormatHostLine(char* text, int index) {
   return 0;
 }
 
+std::vector<std::string> HostLines() {
+  std::vector<std::string> lines;
+  char line[kHostLineTextSize];
+  const int count = GetHostCount();
+  for (int i = 0; i < count; ++i) {
+    if (FormatHostLine(line, i) == 0) lines.emplace_back(line);
+  }
+  return lines;
+}
+
 }  // namespace tolvex

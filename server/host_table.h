@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace tolvex {
 
@@ -52,6 +53,9 @@ int GetHostCount();
 // text (at least kHostLineTextSize bytes) := "%d   %s:%d" (number, address, port) of slot
 // index; result 0. Index kHostLineIndexLimit or more (or negative): result 1, text untouched.
 int FormatHostLine(char* text, int index);
+// The host list of the windows' "Host" buttons: the FormatHostLine line of every slot below
+// the count that has one.
+std::vector<std::string> HostLines();
 
 // The parser behind LoadHostTable, byte by byte, writing into a table of kHostSlots entries.
 // It never writes the count and never touches ResolvedAddress.

@@ -5,7 +5,7 @@
 #include "platform/qt/program_run.h"
 #include "platform/qt/qt_application.h"
 #include "server/form_wiring_program.h"
-#include "server/shutdown_sequence.h"
+#include "server/main_window_shutdown.h"
 
 int main(int argc, char** argv) {
   forms::Application().UseRealClock();

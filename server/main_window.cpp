@@ -2,8 +2,10 @@
 
 #include <cstdio>
 
+#include "link/code_tables.h"
 #include "link/sql_text.h"
 #include "platform/forms/application.h"
+#include "server/database_writer.h"
 
 namespace tolvex {
 
@@ -39,6 +41,30 @@ TForm1::~TForm1() {
   if (Form1 == this) Form1 = nullptr;
 }
 
+void TForm1::ConnectHandlers() {
+  TmStart.OnTimer = [this] { TmStartTimer(); };
+  Timer1.OnTimer = [this] { Timer1Timer(); };
+  TimerINTERVAL.OnTimer = [this] { TimerINTERVALTimer(); };
+  BitBtn1.OnClick = [this] { BitBtn1Click(); };
+  BitBtn2.OnClick = [this] { BitBtn2Click(); };
+  BitBtn3.OnClick = [this] { BitBtn3Click(); };
+  BitBtn4.OnClick = [this] { BitBtn4Click(); };
+  BitBtn5.OnClick = [this] { BitBtn5Click(); };
+  BitBtn6.OnClick = [this] { BitBtn6Click(); };
+  Edit9.OnDblClick = [this] { Edit9DblClick(); };
+  Edit10.OnDblClick = [this] { Edit10DblClick(); };
+  N1.OnClick = [this] { N1Click(); };
+  OnCloseQuery = [this](bool& can_close) { FormCloseQuery(can_close); };
+  OnDestroy = [this] { FormDestroy(); };
+  OnMouseUp = [this](forms::TMouseButton button, int shift, int x, int y) {
+    FormMouseUp(button, shift, x, y);
+  };
+  OnWindowMessage = [this](std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam,
+                           std::intptr_t& result) {
+    return WindowMessage(message, wparam, lparam, result);
+  };
+}
+
 void ShowFormAt(forms::TForm& form, int left, int top) {
   form.SetLeft(left);
   form.SetTop(top);
@@ -48,6 +74,16 @@ void ShowFormAt(forms::TForm& form, int left, int top) {
 void EndProgram() {
   for (forms::TForm* form : forms::Application().Forms()) form->Hide();
   forms::Application().Terminate();
+}
+
+void ConfirmedExit() {
+  AppendServerReport("Exit  Programm");
+  AddServerEvent(lamp::EventServerStopped);
+  EndProgram();
+}
+
+void CountReceivedFrame() {
+  if (Form1 != nullptr) Form1->FramesReceived += 1;
 }
 
 void AppendServerReport(const char* message) {

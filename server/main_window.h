@@ -2,8 +2,10 @@
 // The server's main window: a small tray window that owns the program's life (start-up and
 // shutdown sequencers, poll-period clock, operator controls) and the report file.
 //
-// The constructor builds the components and the fields; the handlers live in the modules of
-// their algorithms and are connected by ConnectHandlers().
+// The constructor builds the components and the fields. The handlers live in the window's
+// files: main_window_controls.cpp (poll-period clock, operator controls),
+// main_window_startup.cpp and main_window_shutdown.cpp (the sequencers), main_window_tray.cpp
+// and main_window_messages.cpp; the program connects them with ConnectHandlers().
 #include <cstdint>
 
 #include "platform/forms/controls.h"
@@ -49,7 +51,7 @@ class TForm1 : public forms::TForm {
   // 1: AppendServerReport writes to svreport.txt.
   std::int32_t ReportEnabled = 0;
 
-  // Handlers (defined by the modules of their algorithms).
+  // Handlers.
   void TmStartTimer();
   void Timer1Timer();
   void TimerINTERVALTimer();
@@ -78,6 +80,13 @@ void ShowFormAt(forms::TForm& form, int left, int top);
 // Ends the program: every form is hidden, so no window of the window system can hold the end
 // up, and the application loop is told to stop.
 void EndProgram();
+
+// The end of a confirmed exit: the report line "Exit  Programm", the server's stop row, the
+// end of the program.
+void ConfirmedExit();
+
+// One more station frame decoded (FramesReceived), when there is a main window.
+void CountReceivedFrame();
 
 // Appends a time line and a message line to "svreport.txt" in the current directory when the
 // main window's report switch is on; an entry that cannot be written is dropped.

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "link/number_text.h"
 #include "platform/forms/application.h"
@@ -11,7 +12,6 @@
 #include "server/host_table.h"
 #include "server/main_window.h"
 #include "server/service_window.h"
-#include "server/startup_sequence.h"
 #include "server/tick_timing.h"
 #include "server/worker_table.h"
 
@@ -52,10 +52,7 @@ void TForm1::BitBtn3Click() {
 
 void TForm1::BitBtn4Click() {
   const int answer = forms::Application().MessageBox("Вы уверены?", "Выход", forms::MB_YESNO);
-  if (answer != forms::IDYES) return;
-  AppendServerReport("Exit  Programm");
-  AddServerEvent(lamp::EventServerStopped);
-  EndProgram();
+  if (answer == forms::IDYES) ConfirmedExit();
 }
 
 void TForm1::BitBtn5Click() {
@@ -67,11 +64,7 @@ void TForm1::BitBtn5Click() {
 
 void TForm1::BitBtn6Click() {
   ListBox1.Items().Clear();
-  char line[kHostLineTextSize];
-  const int count = GetHostCount();
-  for (int i = 0; i < count; ++i) {
-    if (FormatHostLine(line, i) == 0) ListBox1.Items().Add(line);
-  }
+  for (std::string& line : HostLines()) ListBox1.Items().Add(std::move(line));
 }
 
 void TForm1::Edit9DblClick() {

@@ -2,7 +2,7 @@
 // callback.
 #include "platform/forms/controls.h"
 #include "server/main_window.h"
-#include "server/tray_icon.h"
+#include "server/main_window_tray.h"
 
 namespace tolvex {
 

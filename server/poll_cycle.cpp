@@ -6,11 +6,8 @@
 #include "link/code_tables.h"
 #include "link/station_frame.h"
 #include "server/cell_registry.h"
-#include "server/database_connection.h"
 #include "server/database_writer.h"
 #include "server/host_table.h"
-#include "server/main_window.h"
-#include "server/reply_decoder.h"
 #include "server/service_window.h"
 #include "server/station_frame.h"
 #include "server/tick_timing.h"
@@ -29,42 +26,37 @@ std::int32_t DatabasePingTickCount = 0;
 namespace {
 
 constexpr std::int32_t kRequestOut = 21;
-constexpr std::int32_t kLinkLostState = 0xFFF;
+// The state of a StatusDatagram that carries no state of a cell: the lost link and every ping.
+constexpr std::int32_t kNoCellState = 0xFFF;
 constexpr unsigned kPollingPauseLimit = 600;
 constexpr std::int32_t kPingTicksPerReport = 6;
 constexpr std::int32_t kMissedPingsBeforeReopen = 3;
 
-struct PollLog {
-  bool on;       // CheckPTX
-  bool with_ip;  // CheckIP
-  forms::TListBox* list;
-};
-
-void LogStatusPoll(const PollLog& log, int r) {
-  if (!log.on) return;
+void LogStatusPoll(const PollTickSwitches& switches, int r) {
+  if (!switches.log_polls) return;
   char line[128];
   const unsigned frame_type = static_cast<unsigned>(LastFrameType);
   const unsigned event_code = static_cast<unsigned>(Cells.LastEventCode[r]);
-  if (log.with_ip) {
+  if (switches.log_with_ip) {
     std::snprintf(line, sizeof line, "%d[%s]  '%s'  k92 txP=%X zSOB=%X", Cells.ST[r],
                   LastTargetAddressText, RequestAddress, frame_type, event_code);
   } else {
     std::snprintf(line, sizeof line, "%d  '%s'  k92 txP=%X zSOB=%X", Cells.ST[r], RequestAddress,
                   frame_type, event_code);
   }
-  log.list->Items().Add(line);
+  AddServiceLine(line);
 }
 
 // The fourth request in a row without an answer: the workstation and the event table hear
 // of it once; only an answer of the cell re-arms it.
 void ReportLinkLost(int r) {
-  SendStatusReport(kLinkLostState, 0, lamp::kFaultNoAnswer, 0, RequestAddress, lamp::EventLinkLost,
-                   0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  SendStatusReport(kNoCellState, 0, lamp::kFaultNoAnswer, 0, RequestAddress, lamp::EventLinkLost, 0,
+                   0, 0, 0, 0, 0, 0, 0, 0, 0);
   AddEvent(std::string_view(RequestAddress), 0, lamp::EventLinkLost, 0, lamp::kFaultNoAnswer, 0,
            Cells.ST[r], Cells.UCH[r], Cells.BRIG[r], Cells.WTBNUM[r], 0, 0, -1, -1, 0, 0, 0);
 }
 
-void RequestFromCell(int station, int r, const PollLog& log) {
+void RequestFromCell(int station, int r, const PollTickSwitches& switches) {
   const auto& tabnum = Cells.TABNUM[r];
   for (int i = 0; i < 6; ++i) RequestAddress[i] = tabnum[i];
   RequestAddress[6] = '\0';
@@ -84,7 +76,7 @@ void RequestFromCell(int station, int r, const PollLog& log) {
     if (FindHostByNumber(station) >= 0) {
       SetFrameTag(1);
       PollCellStatus(Cells.LastEventCode[r]);
-      LogStatusPoll(log, r);
+      LogStatusPoll(switches, r);
       LastTargetAddressText[0] = '\0';
     }
   }
@@ -93,93 +85,73 @@ void RequestFromCell(int station, int r, const PollLog& log) {
   if (Cells.kZAPR[r] == kLinkLostRequests) ReportLinkLost(r);
 }
 
-void EndPassTick(const PollLog& log) {
+void EndPassTick(const PollTickSwitches& switches, PollTickOutcome& outcome) {
   if (PassTick < kPassTickLimit) ++PassTick;
-  if (PassTick == kPassPingTick) SendPing(kLinkLostState, 0, 0, 0, RequestAddress, 0, 0);
+  if (PassTick == kPassPingTick) SendPing(kNoCellState, 0, 0, 0, RequestAddress, 0, 0);
   if (PassTick == kPassPingTick + 1) {
     ++MissedPingCount;
     if (MissedPingCount > kMissedPingsBeforeReopen) {
-      OpenMonitorSocket();
       MissedPingCount = 0;
-      AppendServerReport("Init UDP-MON");
+      outcome.reopen_monitor_due = true;
     }
   }
-  if (PassTick == kPassPingTick + 3 && log.on) log.list->Items().Add("----");
-  if (PassTick >= kPassPingTick && Form1 != nullptr && Form1->PollPeriodFlag == 1) {
-    Form1->PollPeriodFlag = 0;
+  if (PassTick == kPassPingTick + 3 && switches.log_polls) AddServiceLine("----");
+  if (PassTick >= kPassPingTick && switches.period_elapsed) {
     PassTick = 0;
     PassCursor.fill(0);
+    outcome.pass_restarted = true;
   }
 }
 
 // One polling tick: one cell of every station, in station order.
-void PollStations(const PollLog& log) {
+void PollStations(const PollTickSwitches& switches, PollTickOutcome& outcome) {
   for (int station = 1; station <= kStationCount; ++station) {
     const int r = FindWorkerOfStation(station, PassCursor[station - 1]);
     PassCursor[station - 1] = r + 1;
     if (r >= kNoWorkerRow || r < 0) continue;
-    RequestFromCell(station, r, log);
+    RequestFromCell(station, r, switches);
   }
-  EndPassTick(log);
+  EndPassTick(switches, outcome);
 }
 
 }  // namespace
 
-void TFormSV::Timer3Timer() {
-  const std::uint64_t started = ReadTimeStamp();
-  const PollLog log{CheckPTX.Checked(), CheckIP.Checked(), &ListBox1};
-
-  if (RunPendingCommand() == 0) {
-    if (PreparedCommand.Flag == 1) {
-      PreparedCommand.Flag = 0;
-      SendPreparedCommand();
-    } else if (CheckOPR.Checked() && PollingPause == 0) {
-      PollStations(log);
-    }
+PollTickOutcome RunPollTick(const PollTickSwitches& switches) {
+  PollTickOutcome outcome;
+  if (RunPendingCommand() != 0) return outcome;
+  if (PreparedCommand.Flag == 1) {
+    PreparedCommand.Flag = 0;
+    SendPreparedCommand();
+  } else if (switches.polling_on && PollingPause == 0) {
+    PollStations(switches, outcome);
   }
-
-  if (Visible()) {
-    const double tick_time = ElapsedUnits(static_cast<std::int64_t>(ReadTimeStamp() - started));
-    if (tick_time > MaxTickTime) MaxTickTime = tick_time;
-    char text[32];
-    std::snprintf(text, sizeof text, "%3.2f", MaxTickTime);
-    Edit11.SetText(text);
-  }
+  return outcome;
 }
 
-void TFormSV::Timer2Timer() {
-  DebugFlagDM92 = CheckDM92.Checked() ? 1 : 0;
-  DebugFlagEX92K = CheckEX92K.Checked() ? 1 : 0;
+double NoteTickTime(double tick_time) {
+  if (tick_time > MaxTickTime) MaxTickTime = tick_time;
+  return MaxTickTime;
+}
+
+bool WatchdogSecondDue() {
   ++WatchdogTickCount;
-  if (WatchdogTickCount % 2 == 0) return;
+  return WatchdogTickCount % 2 != 0;
+}
 
-  char text[16];
-  if (MonitorWatchdog != 0) --MonitorWatchdog;
-  std::snprintf(text, sizeof text, "%d", MonitorWatchdog);
-  Edit12.SetText(text);
-  if (MonitorWatchdog == 1) OpenMonitorSocket();
+bool CountDownToReopen(std::int32_t& countdown) {
+  if (countdown != 0) --countdown;
+  return countdown == 1;
+}
 
-  if (StationLinkCountdown != 0) --StationLinkCountdown;
-  if (StationLinkCountdown == 1) OpenStationSocket();
-  std::snprintf(text, sizeof text, "%d", StationLinkCountdown);
-  Edit13.SetText(text);
-
+void CountDownPollingPause() {
   if (PollingPause > kPollingPauseLimit) PollingPause = kPollingPauseLimit;
   if (PollingPause != 0) --PollingPause;
 }
 
-void TFormSV::Timer4Timer() {
-  ShowDatabasePing(kPING);
-  if (++DatabasePingTickCount >= kPingTicksPerReport) {
-    DatabasePingTickCount = 0;
-    char text[24];
-    std::snprintf(text, sizeof text, "kPING=%d", kPING);
-    AppendServerReport(text);
-  }
-}
-
-void TFormSV::Edit11DblClick() {
-  MaxTickTime = 0.0;
+bool PingReportDue() {
+  if (++DatabasePingTickCount < kPingTicksPerReport) return false;
+  DatabasePingTickCount = 0;
+  return true;
 }
 
 }  // namespace tolvex

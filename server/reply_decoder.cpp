@@ -48,10 +48,6 @@ std::int32_t StationNumberOfSlot(std::int32_t slot) {
   return HostTable[slot].StationNumber;
 }
 
-void AddServiceLine(const char* line) {
-  if (FormSV != nullptr) FormSV->ListBox1.Items().Add(line);
-}
-
 // Received charge: reported only when payload byte 24 says so (5), whatever the count byte.
 std::int32_t ReceivedCharge(std::span<const std::uint8_t> payload) {
   if (payload[24] != 5) return -1;
@@ -135,13 +131,9 @@ void TakeStatusAnswer(const char* address, std::uint64_t factory_number, int r, 
   if (changed) {
     AddEvent(std::string_view(address), factory_number, w.w17, w.w13, w.w15, 0, Cells.ST[r],
              Cells.UCH[r], Cells.BRIG[r], Cells.WTBNUM[r], w.w37, w.w11, w.w39, w.w41, 0, 0, 0);
-    if (w.w17 == lamp::EventControlDischargeDone &&
-        Cells.LastEventCode[r] != lamp::EventControlDischargeDone) {
-      Cells.PendingReport[r] = lamp::StationCmdDischargeReport;
-    }
-    if (w.w17 == lamp::EventChargeDone && Cells.LastEventCode[r] != lamp::EventChargeDone) {
-      Cells.PendingReport[r] = lamp::StationCmdChargeReport;
-    }
+    // Only the answer in which the code turns up asks for the report.
+    const std::int32_t report = ReportDueOnEvent(w.w17);
+    if (report != 0 && Cells.LastEventCode[r] != w.w17) Cells.PendingReport[r] = report;
   }
   Cells.LastEventCode[r] = w.w17;
   Cells.NSP1[r] = w.w13;
@@ -149,6 +141,12 @@ void TakeStatusAnswer(const char* address, std::uint64_t factory_number, int r, 
 }
 
 }  // namespace
+
+std::int32_t ReportDueOnEvent(std::int32_t event_code) {
+  if (event_code == lamp::EventControlDischargeDone) return lamp::StationCmdDischargeReport;
+  if (event_code == lamp::EventChargeDone) return lamp::StationCmdChargeReport;
+  return 0;
+}
 
 StationReplyWords ReadStationReplyWords(std::span<const std::uint8_t> payload) {
   StationReplyWords w;
@@ -209,7 +207,7 @@ void DecodeStationReply(const std::uint8_t* header, std::int32_t payload_length,
   address[6] = '\0';
   const int r = FindWorkerByTabnum(std::string_view(address, 6));
 
-  if (Form1 != nullptr) Form1->FramesReceived += 1;
+  CountReceivedFrame();
   if (r >= 0) Cells.kZAPR[r] = 0;
 
   if (DebugFlagEX92K == 1 && command != lamp::StationCmdStatusPoll) {
@@ -222,7 +220,7 @@ void DecodeStationReply(const std::uint8_t* header, std::int32_t payload_length,
   }
 
   if (command == lamp::StationCmdModeRead) {
-    if (FormSV != nullptr && FormSV->CheckMon.Checked()) {
+    if (MonitorLogOn()) {
       char line[32];
       std::snprintf(line, sizeof line, "k9E iin= %d", r);
       AddServiceLine(line);

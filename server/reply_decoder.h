@@ -25,6 +25,10 @@ struct StationReplyWords {
   std::int32_t w37 = 0, w39 = -1, w41 = -1;
 };
 
+// The report a cell is to be asked for once it reports this event code: the discharge report
+// (0x93) after a control discharge, the charge report (0x94) after a charge, else 0.
+std::int32_t ReportDueOnEvent(std::int32_t event_code);
+
 // Reads the words of a payload. Bytes past the end of the payload count as 0.
 StationReplyWords ReadStationReplyWords(std::span<const std::uint8_t> payload);
 

@@ -11,10 +11,9 @@
 #include <string>
 
 #include "link/cp1251.h"
+#include "link/little_endian.h"
 #include "platform/sys/autostart.h"
 #include "platform/sys/module_path.h"
-#include "server/config_window.h"
-#include "server/main_window.h"
 
 namespace tolvex {
 
@@ -24,20 +23,6 @@ namespace {
 
 std::string config_file_override;
 std::string autostart_directory_override;
-
-std::int32_t ReadI32(std::span<const std::uint8_t, kServerConfigSize> image, std::size_t at) {
-  std::uint32_t v = static_cast<std::uint32_t>(image[at]) |
-                    static_cast<std::uint32_t>(image[at + 1]) << 8 |
-                    static_cast<std::uint32_t>(image[at + 2]) << 16 |
-                    static_cast<std::uint32_t>(image[at + 3]) << 24;
-  return static_cast<std::int32_t>(v);
-}
-
-void WriteI32(std::span<std::uint8_t, kServerConfigSize> image, std::size_t at,
-              std::int32_t value) {
-  const auto v = static_cast<std::uint32_t>(value);
-  for (std::size_t i = 0; i < 4; ++i) image[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 template <std::size_t N, typename T>
 void ReadBytes(std::span<const std::uint8_t, kServerConfigSize> image, std::size_t at,
@@ -58,35 +43,35 @@ void WriteBytes(std::span<std::uint8_t, kServerConfigSize> image, std::size_t at
 void EncodeServerConfig(const ServerConfigRecord& record,
                         std::span<std::uint8_t, kServerConfigSize> image) {
   WriteBytes(image, kConfigReserved0Offset, record.Reserved0);
-  WriteI32(image, kConfigPollPeriodOffset, record.PollPeriod);
-  WriteI32(image, kConfigHideAtStartOffset, record.HideAtStart);
-  WriteI32(image, kConfigLogFileOffset, record.LogFile);
+  lamp::WriteI32(image, kConfigPollPeriodOffset, record.PollPeriod);
+  lamp::WriteI32(image, kConfigHideAtStartOffset, record.HideAtStart);
+  lamp::WriteI32(image, kConfigLogFileOffset, record.LogFile);
   WriteBytes(image, kConfigReserved1Offset, record.Reserved1);
   WriteBytes(image, kConfigHostOffset, record.Host);
   WriteBytes(image, kConfigLoginOffset, record.Login);
   WriteBytes(image, kConfigPasswordOffset, record.Password);
   for (std::size_t k = 0; k < 4; ++k) {
-    WriteI32(image, kConfigTimeEnabledOffset + 4 * k, record.TimeEnabled[k]);
+    lamp::WriteI32(image, kConfigTimeEnabledOffset + 4 * k, record.TimeEnabled[k]);
     WriteBytes(image, kConfigTimesOffset + 16 * k, record.Times[k]);
   }
-  WriteI32(image, kConfigMagicOffset, static_cast<std::int32_t>(record.Magic));
+  lamp::WriteU32(image, kConfigMagicOffset, record.Magic);
 }
 
 ServerConfigRecord DecodeServerConfig(std::span<const std::uint8_t, kServerConfigSize> image) {
   ServerConfigRecord record;
   ReadBytes(image, kConfigReserved0Offset, record.Reserved0);
-  record.PollPeriod = ReadI32(image, kConfigPollPeriodOffset);
-  record.HideAtStart = ReadI32(image, kConfigHideAtStartOffset);
-  record.LogFile = ReadI32(image, kConfigLogFileOffset);
+  record.PollPeriod = lamp::ReadI32(image, kConfigPollPeriodOffset);
+  record.HideAtStart = lamp::ReadI32(image, kConfigHideAtStartOffset);
+  record.LogFile = lamp::ReadI32(image, kConfigLogFileOffset);
   ReadBytes(image, kConfigReserved1Offset, record.Reserved1);
   ReadBytes(image, kConfigHostOffset, record.Host);
   ReadBytes(image, kConfigLoginOffset, record.Login);
   ReadBytes(image, kConfigPasswordOffset, record.Password);
   for (std::size_t k = 0; k < 4; ++k) {
-    record.TimeEnabled[k] = ReadI32(image, kConfigTimeEnabledOffset + 4 * k);
+    record.TimeEnabled[k] = lamp::ReadI32(image, kConfigTimeEnabledOffset + 4 * k);
     ReadBytes(image, kConfigTimesOffset + 16 * k, record.Times[k]);
   }
-  record.Magic = static_cast<std::uint32_t>(ReadI32(image, kConfigMagicOffset));
+  record.Magic = lamp::ReadU32(image, kConfigMagicOffset);
   return record;
 }
 
@@ -126,12 +111,9 @@ void SetAutoStartDirectory(std::string directory) {
   autostart_directory_override = std::move(directory);
 }
 
-int LoadServerConfig() {
+std::size_t ReadServerConfigFile() {
   std::FILE* file = std::fopen(ServerConfigFilePath().c_str(), "rb");
-  if (file == nullptr) {
-    if (FormCFG != nullptr) FormCFG->Edit2.SetText("0");
-    return 1;
-  }
+  if (file == nullptr) return 0;
   std::array<std::uint8_t, kServerConfigSize> image{};
   std::size_t count = 0;
   while (count < image.size()) {
@@ -140,40 +122,12 @@ int LoadServerConfig() {
     image[count++] = static_cast<std::uint8_t>(c);
   }
   std::fclose(file);
-  int result = 1;
   if (count == kServerConfigSize) {
     ServerConfig = DecodeServerConfig(image);
-    result = 0;
   } else {
     ServerConfig.Magic = 0;
   }
-  if (FormCFG != nullptr) FormCFG->Edit2.SetText(std::to_string(count));
-  return result;
-}
-
-void ShowServerConfig() {
-  if (ServerConfig.Magic != kServerConfigMagic) return;
-  if (FormCFG != nullptr) {
-    FormCFG->CheckHIDE.SetChecked(ServerConfig.HideAtStart == 1);
-    FormCFG->CheckLOG.SetChecked(ServerConfig.LogFile == 1);
-  }
-  if (Form1 != nullptr) {
-    Form1->ReportEnabled = ServerConfig.LogFile;
-    Form1->PollPeriod = ServerConfig.PollPeriod;
-  }
-  if (FormCFG == nullptr) return;
-  FormCFG->UpTT.SetPosition(ServerConfig.PollPeriod);
-  FormCFG->EditH.SetText(ConfigTextOf(ServerConfig.Host));
-  FormCFG->EditU.SetText(ConfigTextOf(ServerConfig.Login));
-  FormCFG->EditP.SetText(ConfigTextOf(ServerConfig.Password));
-  forms::TMaskEdit* times[] = {&FormCFG->MaskEdit1, &FormCFG->MaskEdit2, &FormCFG->MaskEdit3,
-                               &FormCFG->MaskEdit4};
-  forms::TCheckBox* enables[] = {&FormCFG->CheckT1, &FormCFG->CheckT2, &FormCFG->CheckT3,
-                                 &FormCFG->CheckT4};
-  for (std::size_t k = 0; k < 4; ++k) {
-    times[k]->SetText(ConfigTextOf(ServerConfig.Times[k]));
-    enables[k]->SetChecked(ServerConfig.TimeEnabled[k] == 1);
-  }
+  return count;
 }
 
 std::string SaveServerConfig() {

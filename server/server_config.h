@@ -70,20 +70,13 @@ void SetServerConfigFilePath(std::string path);  // empty: beside the executable
 std::string AutoStartDirectory();
 void SetAutoStartDirectory(std::string directory);  // empty: the machine's
 
-// Reads the file into ServerConfig: 0 when exactly 240 bytes (or more; the first 240 count)
-// were read, 1 otherwise (a short file clears the magic; a missing one leaves the record as it
-// was). Shows the number of bytes read in the configuration form's Edit2.
-int LoadServerConfig();
-// Applies ServerConfig to the configuration form and the main window when its magic is valid.
-void ShowServerConfig();
+// Reads the file into ServerConfig and returns the number of bytes read, at most 240: with
+// 240 (a longer file's first 240 count) the record is taken; a short file clears the magic; a
+// missing one (0) leaves the record as it was.
+std::size_t ReadServerConfigFile();
 // Writes the 240-byte image of ServerConfig. A new file is readable and writable by its owner
 // only (it holds the database password in plain text); an existing one keeps its mode and
 // owner. Returns an empty text when the image was written, else what failed and why.
 std::string SaveServerConfig();
-// Connects the server's one database connection with the host, login and password texts of
-// the configuration form: 0 connected, else non-zero.
-int ConnectDatabaseFromForm();
-// Sets the configuration form's CheckAUTO from the auto-start entry.
-void ReadAutoStartState();
 
 }  // namespace tolvex

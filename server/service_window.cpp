@@ -1,8 +1,12 @@
 #include "server/service_window.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <initializer_list>
+#include <string>
 
 #include "server/cell_registry.h"
+#include "server/database_connection.h"
 #include "server/station_frame.h"
 
 namespace tolvex {
@@ -66,6 +70,62 @@ void TFormSV::LayOutControls() {
 
 TFormSV::~TFormSV() {
   if (FormSV == this) FormSV = nullptr;
+}
+
+void TFormSV::ConnectHandlers() {
+  Timer1.OnTimer = [this] { Timer1Timer(); };
+  Timer2.OnTimer = [this] { Timer2Timer(); };
+  Timer3.OnTimer = [this] { Timer3Timer(); };
+  Timer4.OnTimer = [this] { Timer4Timer(); };
+  TimerSTAT.OnTimer = [this] { TimerSTATTimer(); };
+  BitBtn1.OnClick = [this] { BitBtn1Click(); };
+  BitBtn2.OnClick = [this] { BitBtn2Click(); };
+  BitBtn3.OnClick = [this] { BitBtn3Click(); };
+  BitBtn4.OnClick = [this] { BitBtn4Click(); };
+  BitBtn5.OnClick = [this] { BitBtn5Click(); };
+  BitBtn6.OnClick = [this] { BitBtn6Click(); };
+  BitBtn7.OnClick = [this] { BitBtn7Click(); };
+  BitBtn8.OnClick = [this] { BitBtn8Click(); };
+  BitBtn9.OnClick = [this] { BitBtn9Click(); };
+  BitBtn10.OnClick = [this] { BitBtn10Click(); };
+  BitBtn11.OnClick = [this] { BitBtn11Click(); };
+  BitBtn12.OnClick = [this] { BitBtn12Click(); };
+  BitBtn13.OnClick = [this] { BitBtn13Click(); };
+  BitBtn14.OnClick = [this] { BitBtn14Click(); };
+  BitBtn15.OnClick = [this] { BitBtn15Click(); };
+  BitBtn16.OnClick = [this] { BitBtn16Click(); };
+  BitBtn17.OnClick = [this] { BitBtn17Click(); };
+  Edit11.OnDblClick = [this] { Edit11DblClick(); };
+  OnResize = [this] { FormResize(); };
+}
+
+void TFormSV::ShowDatabasePing(std::int32_t& count) {
+  const DatabasePing ping = PingDatabase();
+  if (ping.made && ping.result == 0) ++count;
+  char text[48];
+  std::snprintf(text, sizeof text, "%X %X  %d", static_cast<unsigned>(ping.result),
+                ping.made ? 0u : 1u, count);
+  Edit2.SetText(text);
+}
+
+void TFormSV::FormResize() {
+  ListBox1.SetWidth(std::max(Width() - 260, 200));
+}
+
+void AddServiceLine(const char* line) {
+  if (FormSV != nullptr) FormSV->ListBox1.Items().Add(line);
+}
+
+void ShowSocketState(const char* text) {
+  if (FormSV != nullptr) FormSV->EditSV.SetText(text);
+}
+
+void ShowCommandCode(std::uint32_t code) {
+  if (FormSV != nullptr) FormSV->Edit9.SetText(std::to_string(code));
+}
+
+bool MonitorLogOn() {
+  return FormSV != nullptr && FormSV->CheckMon.Checked();
 }
 
 }  // namespace tolvex

@@ -2,10 +2,11 @@
 // The service window: the set-up panel of the lamp room and the owner of the server's main
 // loop timers. It is created hidden at program start and lives until exit.
 //
-// The constructor builds the controls with their load-time state; the timer and button
-// handlers are defined by the modules that own their behaviour (receive tick, poll cycle,
-// state rows, workstation link, service actions) and are connected by ConnectHandlers(),
-// which the program calls once every module is in place.
+// The constructor builds the controls with their load-time state. The handlers are short and
+// call the modules that hold the algorithms and their state (receive tick, poll cycle and
+// watchdogs, state rows, workstation link); they live in service_window_timers.cpp (the main
+// loop) and service_window_buttons.cpp, and the program connects them with ConnectHandlers().
+// The modules show what they do here only through the few functions declared at the end.
 #include <cstdint>
 
 #include "platform/forms/controls.h"
@@ -82,7 +83,7 @@ class TFormSV : public forms::TForm {
   forms::TTimer Timer4{this, "Timer4", 600000, true};
   forms::TTimer TimerSTAT{this, "TimerSTAT", 10000, true};
 
-  // Handlers (each defined by the module that owns the behaviour).
+  // Handlers.
   void Timer1Timer();     // receive tick
   void Timer2Timer();     // debug flags, watchdogs, polling pause
   void Timer3Timer();     // poll tick
@@ -108,12 +109,11 @@ class TFormSV : public forms::TForm {
   void FormResize();
   void Edit11DblClick();
 
+ private:
+  void LayOutControls();
   // Pings the database (a success adds one to count) and shows in Edit2 the ping's result,
   // 1 when there is no connection, and the count.
   void ShowDatabasePing(std::int32_t& count);
-
- private:
-  void LayOutControls();
 };
 
 // The program's service window (null when none exists).
@@ -121,5 +121,15 @@ extern TFormSV* FormSV;
 
 // Successful database pings made by hand ("PING"), apart from the poll cycle's own count.
 extern std::int32_t ManualPingCount;
+
+// What the modules show in the service window; each does nothing while there is none.
+// A line at the end of ListBox1.
+void AddServiceLine(const char* line);
+// The socket state text (EditSV).
+void ShowSocketState(const char* text);
+// The code of the last workstation command (Edit9), in decimal.
+void ShowCommandCode(std::uint32_t code);
+// Whether "kMon" (CheckMon) is ticked: the command and mode-record lines are wanted.
+bool MonitorLogOn();
 
 }  // namespace tolvex

@@ -44,6 +44,19 @@ TFormSQL::~TFormSQL() {
   if (FormSQL == this) FormSQL = nullptr;
 }
 
+void TFormSQL::ConnectHandlers() {
+  BitBtn1.OnClick = [this] { BitBtn1Click(); };
+  BitBtn2.OnClick = [this] { BitBtn2Click(); };
+  BitBtn3.OnClick = [this] { BitBtn3Click(); };
+  BitBtn4.OnClick = [this] { BitBtn4Click(); };
+  BitBtn5.OnClick = [this] { BitBtn5Click(); };
+  BitBtn7.OnClick = [this] { BitBtn7Click(); };
+  BitBtn8.OnClick = [this] { BitBtn8Click(); };
+  BitBtn9.OnClick = [this] { BitBtn9Click(); };
+  BitBtn10.OnClick = [this] { BitBtn10Click(); };
+  OnResize = [this] { FormResize(); };
+}
+
 void TFormSQL::BitBtn2Click() {
   Edit2.SetText(std::to_string(GetCOUNT(NumberText(Edit1))));
 }

@@ -6,9 +6,7 @@
 #include "link/code_tables.h"
 #include "link/sql_text.h"
 #include "server/cell_registry.h"
-#include "server/config_window.h"
 #include "server/database_writer.h"
-#include "server/service_window.h"
 
 namespace tolvex {
 
@@ -24,13 +22,8 @@ bool CellAnswers(int cell) {
   return static_cast<std::uint32_t>(Cells.kZAPR[cell]) < 3;
 }
 
-int LoadedCells() {
-  // Never past the registry, whatever the worker table reported.
-  return CellCount < kMaxCells ? CellCount : kMaxCells;
-}
-
 void WriteStatcellRows() {
-  const int count = LoadedCells();
+  const int count = LoadedCellCount();
   for (int i = 0; i < count; ++i) {
     if (!CellAnswers(i)) continue;
     const PaddedCellNumber number = PadCellNumber(Cells.TABNUM[i]);
@@ -46,7 +39,7 @@ void WriteStatcellRows() {
 }
 
 void WriteEventRows() {
-  const int count = LoadedCells();
+  const int count = LoadedCellCount();
   for (int i = 0; i < count; ++i) {
     const PaddedCellNumber number = PadCellNumber(Cells.TABNUM[i]);
     if (!CellAnswers(i)) {
@@ -62,14 +55,6 @@ void WriteEventRows() {
 }
 
 }  // namespace
-
-PaddedCellNumber PadCellNumber(const std::array<char, 8>& tabnum) {
-  PaddedCellNumber padded;
-  padded.fill(' ');
-  padded[8] = '\0';
-  for (std::size_t i = 0; i < tabnum.size() && tabnum[i] != '\0'; ++i) padded[i] = tabnum[i];
-  return padded;
-}
 
 ClockMinuteText FormatClockMinute(const std::tm& local) {
   ClockMinuteText text{};
@@ -108,16 +93,6 @@ void RunStateRowsTick(const ClockMinuteText& now, const std::array<const char*, 
     }
   }
   if (StatRowsDue == 1) WriteEventRows();
-}
-
-void TFormSV::TimerSTATTimer() {
-  const ClockMinuteText now = FormatClockMinute(CurrentStateRowsTime());
-  std::array<const char*, 4> times{};
-  if (FormCFG != nullptr) {
-    times = {FormCFG->MaskEdit1.Text().c_str(), FormCFG->MaskEdit2.Text().c_str(),
-             FormCFG->MaskEdit3.Text().c_str(), FormCFG->MaskEdit4.Text().c_str()};
-  }
-  RunStateRowsTick(now, times);
 }
 
 }  // namespace tolvex

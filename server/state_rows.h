@@ -14,10 +14,6 @@ extern std::int32_t StatRowsDue;
 // minute equals the time, bit 1 = this minute's rows were started.
 extern std::array<std::int32_t, 4> TimeMatch;
 
-// The number as these rows carry it: the cell's number followed by blanks up to 8 characters.
-using PaddedCellNumber = std::array<char, 9>;
-PaddedCellNumber PadCellNumber(const std::array<char, 8>& tabnum);
-
 // "hh:nn" of a local time (two digits each), NUL-terminated.
 using ClockMinuteText = std::array<char, 6>;
 ClockMinuteText FormatClockMinute(const std::tm& local);

@@ -30,14 +30,6 @@ constexpr int kSendBufferBytes = 100000;
 
 std::uint16_t station_socket_port = kStationPort;
 
-void AddServiceLine(const char* line) {
-  if (FormSV != nullptr) FormSV->ListBox1.Items().Add(line);
-}
-
-void ShowSocketState(const char* text) {
-  if (FormSV != nullptr) FormSV->EditSV.SetText(text);
-}
-
 // Resolves the host's address text, remembers it as the slot's ResolvedAddress (which is
 // what lets its answers in) and sends the frame there.
 void SendToHost(int slot, const std::uint8_t* frame, int length) {

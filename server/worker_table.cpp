@@ -7,7 +7,7 @@
 #include "link/number_text.h"
 #include "server/cell_registry.h"
 #include "server/database_connection.h"
-#include "server/database_writer.h"
+#include "server/error_window.h"
 
 namespace tolvex {
 
@@ -30,7 +30,7 @@ void CopyKey(const char* text, std::array<char, 8>& key) {
 void ReportSurplus(int rows) {
   char text[96];
   std::snprintf(text, sizeof text, "WORKER: %d rows, only the first %d loaded", rows, kMaxCells);
-  ReportDbError(0, text, "GetWorkTABAL");
+  ReportDbError(kServerSideErrorCode, text, "GetWorkTABAL");
 }
 
 }  // namespace

@@ -53,14 +53,6 @@ void StartBatteryDatagram(std::uint32_t id, std::int32_t spare_word, const char*
   BatteryDatagramBuffer.set_spare_word(spare_word);
 }
 
-void AddServiceLine(const char* line) {
-  if (FormSV != nullptr) FormSV->ListBox1.Items().Add(line);
-}
-
-bool MonitorLogOn() {
-  return FormSV != nullptr && FormSV->CheckMon.Checked();
-}
-
 void CopyAddressToRequest(const std::array<char, 7>& address) {
   const std::size_t length = strnlen(address.data(), 6);
   std::memcpy(RequestAddress, address.data(), length);
@@ -85,11 +77,7 @@ void ParseCommandDatagram(int length, const std::uint8_t* bytes, const char* /*s
   if (CommandBuffer.magic() != IdCommand) return;
 
   const std::uint32_t code = CommandBuffer.command_code();
-  if (FormSV != nullptr) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%u", code);
-    FormSV->Edit9.SetText(text);
-  }
+  ShowCommandCode(code);
   auto take_params = [] {
     PendingStationCommand.P1 = CommandBuffer.p1();
     PendingStationCommand.P2 = CommandBuffer.p2();
@@ -341,10 +329,6 @@ void SendChargeData(std::int32_t spare_word, const char* address, const std::uin
   std::memcpy(data.data(), data32, 32);
   std::memset(data.data() + 32, 0, Bt::kDataLength - 32);
   SendBatteryBuffer();
-}
-
-void TFormSV::BitBtn1Click() {
-  OpenMonitorSocket();
 }
 
 }  // namespace tolvex

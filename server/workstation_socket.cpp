@@ -15,10 +15,6 @@ namespace {
 
 constexpr int kMonitorSendBufferBytes = 100000;
 
-void AddServiceLine(const char* line) {
-  if (FormSV != nullptr) FormSV->ListBox1.Items().Add(line);
-}
-
 }  // namespace
 
 std::int32_t OpenMonitorSocket() {
@@ -34,7 +30,7 @@ std::int32_t OpenMonitorSocket() {
     // next open succeeds, and none can reach a descriptor the process has reused since.
     if (s != wsock::INVALID_SOCKET) wsock::closesocket(s);
     MonitorSocket.handle = wsock::INVALID_SOCKET;
-    if (FormSV != nullptr) FormSV->EditSV.SetText("ERR");
+    ShowSocketState("ERR");
     AddServiceLine("Mon ERR");
     MonitorSocket.open = false;
     return 1;

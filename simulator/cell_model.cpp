@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "link/little_endian.h"
+
 namespace stationsim {
 
 namespace {
@@ -502,7 +504,7 @@ bool CellModel::Answer(const StationRequest& request, double now, StationAnswer&
   AdvanceTo(now);
   answer.tag = request.tag;
   answer.frame_type = request.frame_type;
-  answer.fab_num = FabNumOf(fab_num_);
+  lamp::WriteU64(answer.fab_num, 0, fab_num_);
   answer.address = address_;
   const std::uint8_t command = request.command();
   BuildAnswer(request, now, answer);

@@ -72,10 +72,7 @@ std::size_t BuildAnswerPayload(std::uint8_t command, std::span<const std::uint16
   out[1] = 0;
   out[2] =
       static_cast<std::uint8_t>(count_byte < 0 ? length : static_cast<std::size_t>(count_byte));
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    out[3 + 2 * i] = static_cast<std::uint8_t>(words[i] & 0xFF);
-    out[4 + 2 * i] = static_cast<std::uint8_t>(words[i] >> 8);
-  }
+  for (std::size_t i = 0; i < words.size(); ++i) lamp::WriteU16(out, 3 + 2 * i, words[i]);
   return length;
 }
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "link/little_endian.h"
 #include "simulator/station_codec.h"
 
 namespace stationsim {
@@ -44,7 +45,7 @@ std::size_t AnswerRequestDatagram(StationModel& station, std::span<const std::ui
   std::memcpy(address, answer.address.data(), kAddressSize);
   const FrameHeaderBytes header =
       MakeAnswerHeader(static_cast<std::uint8_t>(answer.tag & 0x7F), answer.frame_type,
-                       FabNumValue(answer.fab_num), address);
+                       lamp::ReadU64(answer.fab_num, 0), address);
   const std::size_t length = BuildAnswerFrame(header, answer.payload_bytes(), frame);
   if (length > 0) ++counts.answers;
   return length;

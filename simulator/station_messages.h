@@ -24,19 +24,6 @@ inline constexpr std::size_t kMaxAnswerPayload = 128;
 using Address = std::array<char, kAddressSize>;
 using FabNum = std::array<std::uint8_t, kFabNumSize>;
 
-constexpr std::uint64_t FabNumValue(const FabNum& fab) {
-  std::uint64_t value = 0;
-  for (std::size_t i = kFabNumSize; i-- > 0;) value = (value << 8) | fab[i];
-  return value;
-}
-
-constexpr FabNum FabNumOf(std::uint64_t value) {
-  FabNum fab{};
-  for (std::size_t i = 0; i < kFabNumSize; ++i)
-    fab[i] = static_cast<std::uint8_t>(value >> (8 * i));
-  return fab;
-}
-
 // Six characters of a cell address from text: copied up to its end, the rest zero.
 Address AddressOf(const char* text);
 

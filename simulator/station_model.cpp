@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "link/datagrams.h"
+#include "link/little_endian.h"
 
 namespace stationsim {
 
@@ -39,7 +40,7 @@ CellModel* StationModel::FindCell(const Address& address) {
 }
 
 CellModel* StationModel::FindCellByFabNum(const FabNum& fab_num) {
-  const std::uint64_t wanted = FabNumValue(fab_num);
+  const std::uint64_t wanted = lamp::ReadU64(fab_num, 0);
   for (std::size_t i = 0; i < cell_count_; ++i) {
     if (cells_[i].fab_num() == wanted) return &cells_[i];
   }

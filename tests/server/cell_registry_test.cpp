@@ -1,8 +1,10 @@
-// Start values, resets and lookups of the cell registry, and the tick timing.
+// Start values, resets and lookups of the cell registry, the padded cell number, and the tick
+// timing.
 #include "server/cell_registry.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 #include "server/tick_timing.h"
@@ -134,10 +136,22 @@ TEST_F(CellRegistryTest, FindWorkerByTabnumComparesSixCharactersOfLoadedRows) {
 TEST_F(CellRegistryTest, FindWorkerByTabnumNeverScansPastTheArray) {
   SetKey(5999, "last01");
   CellCount = 7000;
+  EXPECT_EQ(LoadedCellCount(), 6000);
   EXPECT_EQ(FindWorkerByTabnum("last01"), 5999);
   EXPECT_EQ(FindWorkerByTabnum("nobody"), -1);
   CellCount = -3;
+  EXPECT_EQ(LoadedCellCount(), 0);
   EXPECT_EQ(FindWorkerByTabnum("last01"), -1);
+}
+
+TEST(CellNumberText, NumbersArePaddedToEight) {
+  std::array<char, 8> tabnum{};
+  std::strcpy(tabnum.data(), "010aaa");
+  EXPECT_STREQ(PadCellNumber(tabnum).data(), "010aaa  ");
+  tabnum = {};
+  EXPECT_STREQ(PadCellNumber(tabnum).data(), "        ");
+  std::strcpy(tabnum.data(), "1234567");
+  EXPECT_STREQ(PadCellNumber(tabnum).data(), "1234567 ");
 }
 
 TEST(TickTimingTest, UnitsOfTheCounter) {

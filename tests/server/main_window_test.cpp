@@ -18,9 +18,9 @@
 #include "server/host_table.h"
 #include "server/main_window.h"
 #include "server/main_window_controls.h"
+#include "server/main_window_tray.h"
 #include "server/service_window.h"
 #include "server/tick_timing.h"
-#include "server/tray_icon.h"
 
 namespace {
 

@@ -17,13 +17,13 @@
 #include "server/error_window.h"
 #include "server/host_table.h"
 #include "server/main_window.h"
+#include "server/main_window_shutdown.h"
+#include "server/main_window_startup.h"
+#include "server/main_window_tray.h"
 #include "server/server_config.h"
 #include "server/service_window.h"
-#include "server/shutdown_sequence.h"
 #include "server/sql_test_window.h"
-#include "server/startup_sequence.h"
 #include "server/station_frame.h"
-#include "server/tray_icon.h"
 #include "server/workstation_socket.h"
 
 namespace startup_test {

@@ -201,15 +201,7 @@ TEST_F(StateRowsTest, WithoutWorkerRowsNothingIsWrittenButTheFlagsRunThrough) {
   EXPECT_EQ(Count("statcell"), 0);
 }
 
-TEST(StateRowsText, NumbersArePaddedToEightAndMinutesNeedTheirLeadingZero) {
-  std::array<char, 8> tabnum{};
-  std::strcpy(tabnum.data(), "010aaa");
-  EXPECT_STREQ(tolvex::PadCellNumber(tabnum).data(), "010aaa  ");
-  tabnum = {};
-  EXPECT_STREQ(tolvex::PadCellNumber(tabnum).data(), "        ");
-  std::strcpy(tabnum.data(), "1234567");
-  EXPECT_STREQ(tolvex::PadCellNumber(tabnum).data(), "1234567 ");
-
+TEST(StateRowsText, MinutesNeedTheirLeadingZero) {
   std::tm local{};
   local.tm_hour = 7;
   local.tm_min = 5;

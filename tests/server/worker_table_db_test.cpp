@@ -98,6 +98,8 @@ TEST_F(WorkerTableDb, MoreThan6000RowsFillTheRegistryAndNoMore) {
   EXPECT_EQ(FindWorkerOfStation(1, 5999), 5999);
   const auto& lines = window.ListBox1.Items().Items();
   ASSERT_EQ(lines.size(), 3u);
+  // Listed as a failure, not with the code 0 of no error.
+  EXPECT_EQ(lines[0], "Error kod= FFFFFFFF (-1)");
   EXPECT_EQ(lines[1], "WORKER: 6005 rows, only the first 6000 loaded");
   EXPECT_EQ(lines[2], "GetWorkTABAL");
 }

@@ -7,10 +7,26 @@
 #include <optional>
 #include <vector>
 
+#include "link/little_endian.h"
 #include "link/station_frame.h"
 #include "simulator/station_messages.h"
 
 namespace simtest {
+
+// A request payload: the command, 0x80, the count byte, then the words.
+inline std::vector<std::uint8_t> RequestPayload(std::uint8_t command,
+                                                std::initializer_list<std::uint16_t> words) {
+  std::vector<std::uint8_t> payload(3 + 2 * words.size());
+  payload[0] = command;
+  payload[1] = lamp::kRequestPayloadMarker;
+  payload[2] = static_cast<std::uint8_t>(payload.size());
+  std::size_t at = 3;
+  for (std::uint16_t w : words) {
+    lamp::WriteU16(payload, at, w);
+    at += 2;
+  }
+  return payload;
+}
 
 // A request datagram: header byte 0 = 0x80 | tag, the type, factory number and address, then
 // the payload command, 0x80, length and the words.
@@ -18,19 +34,10 @@ inline std::vector<std::uint8_t> RequestDatagram(std::uint8_t type, std::uint8_t
                                                  const char* address,
                                                  std::initializer_list<std::uint16_t> words,
                                                  std::uint8_t tag = 1, std::uint64_t fab = 0) {
-  std::vector<std::uint8_t> payload{command, 0x80, 0};
-  for (std::uint16_t w : words) {
-    payload.push_back(static_cast<std::uint8_t>(w & 0xFF));
-    payload.push_back(static_cast<std::uint8_t>(w >> 8));
-  }
-  payload[2] = static_cast<std::uint8_t>(payload.size());
-  std::array<std::uint8_t, lamp::kFrameHeaderSize> header{};
-  header[0] = static_cast<std::uint8_t>(0x80 | (tag & 0x0F));
-  header[1] = type;
-  for (int i = 0; i < 8; ++i) header[2 + i] = static_cast<std::uint8_t>(fab >> (8 * i));
-  for (int i = 0; i < 6 && address[i] != '\0'; ++i)
-    header[10 + i] = static_cast<std::uint8_t>(address[i]);
-  header[20] = static_cast<std::uint8_t>(payload.size() + 2);
+  const std::vector<std::uint8_t> payload = RequestPayload(command, words);
+  const lamp::FrameHeaderBytes header = lamp::MakeFrameHeader(
+      static_cast<std::uint8_t>(lamp::kRequestDirection | (tag & lamp::kFrameTagMask)), type, fab,
+      address, static_cast<std::uint8_t>(payload.size() + 2));
   std::vector<std::uint8_t> out(lamp::kFrameBufferSize);
   out.resize(lamp::WriteStationFrame(header, payload, out));
   return out;
@@ -44,12 +51,7 @@ struct HeldRequest {
 inline HeldRequest Request(std::uint8_t type, std::uint8_t command, const char* address,
                            std::initializer_list<std::uint16_t> words, std::uint8_t tag = 1) {
   HeldRequest held;
-  held.payload = {command, 0x80, 0};
-  for (std::uint16_t w : words) {
-    held.payload.push_back(static_cast<std::uint8_t>(w & 0xFF));
-    held.payload.push_back(static_cast<std::uint8_t>(w >> 8));
-  }
-  held.payload[2] = static_cast<std::uint8_t>(held.payload.size());
+  held.payload = RequestPayload(command, words);
   held.request.tag = tag;
   held.request.frame_type = type;
   held.request.address = stationsim::AddressOf(address);
@@ -67,23 +69,33 @@ struct ParsedAnswer {
   std::uint16_t word(std::size_t offset) const { return lamp::PayloadWord(payload, offset); }
 };
 
+// Well-formed means: the server's own reader takes exactly one frame from the bytes, and the
+// bytes are that frame and nothing else: the four start bytes, the frame, the end mark.
 inline std::optional<ParsedAnswer> ParseAnswer(const std::uint8_t* bytes, std::size_t size) {
   if (size < lamp::kFrameOverhead) return std::nullopt;
-  if (bytes[0] != 0xFF || bytes[1] != 0xFF || bytes[2] != 0xFF || bytes[3] != 0xF7)
+  const std::uint8_t start[lamp::kFrameSyncSize] = {lamp::kFrameSyncByte, lamp::kFrameSyncByte,
+                                                    lamp::kFrameSyncByte, lamp::kFrameStartByte};
+  if (std::memcmp(bytes, start, sizeof start) != 0 || bytes[size - 1] != lamp::kFrameEndMark) {
     return std::nullopt;
-  const std::uint8_t* header = bytes + 4;
+  }
+  lamp::StationFrameReceiverState reader;
+  int frames = 0;
+  for (std::size_t i = 0; i + 1 < size; ++i) {
+    if (lamp::ReceiveStationFrameByte(reader, bytes[i])) ++frames;
+  }
+  // After the start bytes, a frame whose body fills the bytes up to the end mark.
   const std::size_t payload_size = size - lamp::kFrameOverhead;
-  if (header[20] != payload_size + 2 || bytes[size - 1] != 0xFF) return std::nullopt;
-  // CRC over header, payload and CRC leaves 0.
-  if (lamp::Crc16Modbus(std::span<const std::uint8_t>(header, 22 + payload_size + 2)) != 0) {
+  if (frames != 1 || reader.state != lamp::kReceiverHunting ||
+      reader.expected != payload_size + 2) {
     return std::nullopt;
   }
   ParsedAnswer answer;
-  answer.byte0 = header[0];
-  answer.type = header[1];
-  for (int i = 7; i >= 0; --i) answer.fab = (answer.fab << 8) | header[2 + i];
-  std::memcpy(answer.address.data(), header + 10, 6);
-  answer.payload.assign(header + 22, header + 22 + payload_size);
+  answer.byte0 = reader.header[lamp::kHeaderTag];
+  answer.type = reader.header[lamp::kHeaderFrameType];
+  answer.fab = lamp::ReadU64(reader.header, lamp::kHeaderFabNum);
+  std::memcpy(answer.address.data(), reader.header + lamp::kHeaderAddress,
+              lamp::kHeaderAddressLength);
+  answer.payload.assign(reader.body, reader.body + payload_size);
   return answer;
 }
 

@@ -1,4 +1,4 @@
-#include "server/tray_icon.h"
+#include "server/main_window_tray.h"
 
 #include <cstring>
 

@@ -13,7 +13,7 @@ struct ManualClock {
   ManualClock() { forms::Application().UseManualClock(); }
 };
 
-class ServiceActionsDb : public ::testing::Test {
+class ServiceWindowButtonsDb : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(tolvex::ConnectDatabase("localhost", "root", "q758"), 0);
@@ -25,7 +25,7 @@ class ServiceActionsDb : public ::testing::Test {
   tolvex::TFormSV sv_;
 };
 
-TEST_F(ServiceActionsDb, PingCountsItsOwnSuccesses) {
+TEST_F(ServiceWindowButtonsDb, PingCountsItsOwnSuccesses) {
   sv_.BitBtn12Click();
   EXPECT_EQ(sv_.Edit2.Text(), "0 0  1");
   sv_.BitBtn12Click();
@@ -33,7 +33,7 @@ TEST_F(ServiceActionsDb, PingCountsItsOwnSuccesses) {
   EXPECT_TRUE(sv_.ListBox1.Items().Items().empty());
 }
 
-TEST_F(ServiceActionsDb, StatusCountersAddExactlyFiveLines) {
+TEST_F(ServiceWindowButtonsDb, StatusCountersAddExactlyFiveLines) {
   sv_.ListBox1.Items().Add("before");
   sv_.BitBtn13Click();
   const auto& lines = sv_.ListBox1.Items().Items();

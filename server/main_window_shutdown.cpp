@@ -1,12 +1,12 @@
 // Ending with the desktop session, and ending on a signal.
-#include "server/shutdown_sequence.h"
+#include "server/main_window_shutdown.h"
 
-#include "platform/forms/application.h"
+#include "link/code_tables.h"
 #include "platform/forms/controls.h"
 #include "platform/sys/session_end.h"
 #include "platform/sys/shell_command.h"
+#include "server/database_writer.h"
 #include "server/main_window.h"
-#include "server/startup_sequence.h"
 
 namespace tolvex {
 
@@ -22,16 +22,10 @@ void EndSession() {
   if (Form1 != nullptr) Form1->Perform(forms::WM_ENDSESSION, 1, 0);
 }
 
-void EndOnRequest() {
-  AppendServerReport("Exit  Programm");
-  AddServerEvent(lamp::EventServerStopped);
-  EndProgram();
-}
-
 void InstallSessionEndHandlers() {
   sys::SetQueryEndSessionHandler(QueryEndSession);
   sys::SetEndSessionHandler(EndSession);
-  sys::SetEndRequestHandler(EndOnRequest);
+  sys::SetEndRequestHandler(ConfirmedExit);
   sys::InstallEndSignalHandlers();
 }
 

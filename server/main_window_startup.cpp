@@ -1,9 +1,10 @@
 // The start-up sequencer: one step per 300 ms tick, the connect phase holding tick 7 until
 // the database answers or six attempts have failed.
-#include "server/startup_sequence.h"
+#include "server/main_window_startup.h"
 
 #include <string>
 
+#include "link/code_tables.h"
 #include "platform/forms/application.h"
 #include "server/cell_registry.h"
 #include "server/config_window.h"
@@ -11,10 +12,10 @@
 #include "server/error_window.h"
 #include "server/host_table.h"
 #include "server/main_window.h"
+#include "server/main_window_tray.h"
 #include "server/server_config.h"
 #include "server/single_instance.h"
 #include "server/station_frame.h"
-#include "server/tray_icon.h"
 #include "server/worker_table.h"
 #include "server/workstation_socket.h"
 
@@ -23,11 +24,6 @@ namespace tolvex {
 std::int32_t StartTick = 0;
 std::int32_t ConnectRetries = 0;
 std::int32_t ConnectDelay = 2;
-
-void AddServerEvent(std::int32_t ksob) {
-  AddEvent(kServerEventNumber, kServerEventFabNum, ksob, 0, 0, 0, 0, 0, 0, 0, -1, 0, -1, 0, 0, 0,
-           0);
-}
 
 namespace {
 

@@ -1,6 +1,7 @@
 #pragma once
-// The server's icon in the notification area, with its tip "QVK Server", left click to show
-// the main window and right click for its popup menu.
+// The main window's icon in the notification area, with its tip "QVK Server", left click to
+// show the main window and right click for its popup menu ("Открыть": TForm1::N1Click). The
+// icon goes with the main window (TForm1::FormDestroy).
 #include <cstdint>
 
 namespace tolvex {

@@ -40,7 +40,7 @@ struct ManualClock {
   ManualClock() { forms::Application().UseManualClock(); }
 };
 
-class ServiceActionsTest : public ::testing::Test {
+class ServiceWindowButtonsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     tolvex::CloseDatabase();
@@ -64,18 +64,21 @@ class ServiceActionsTest : public ::testing::Test {
   tolvex::TFormSQL sql_;
 };
 
-TEST_F(ServiceActionsTest, TestDatagramCarriesTheFieldsAndAsksForTheReportOfAKnownCell) {
+TEST_F(ServiceWindowButtonsTest, TestDatagramCarriesTheFieldsAndAsksForTheReportOfAKnownCell) {
   struct Case {
     const char* number;
     const char* event_code;
     const char* voltage;
     std::int32_t sent_voltage;
     std::int32_t pending_report;
+    std::int32_t last_event_code = tolvex::kNoEventYet;
   };
+  // Unlike a status answer, the button asks whatever code the cell reported last.
   for (const Case& c :
        {Case{"123aaa", "3502", "3000", 3000, 0x93}, Case{"123aaa", "3404", "2500", 2500, 0x94},
-        Case{"999zzz", "3502", "x", 3000, 0}}) {
+        Case{"123aaa", "3404", "2500", 2500, 0x94, 0x3404}, Case{"999zzz", "3502", "x", 3000, 0}}) {
     Cells.PendingReport[0] = 0;
+    Cells.LastEventCode[0] = c.last_event_code;
     sv_.Edit4.SetText(c.number);
     sv_.EditKSOB.SetText(c.event_code);
     sv_.Edit8.SetText(c.voltage);
@@ -99,7 +102,7 @@ TEST_F(ServiceActionsTest, TestDatagramCarriesTheFieldsAndAsksForTheReportOfAKno
   }
 }
 
-TEST_F(ServiceActionsTest, CommandsArePreparedForTheNextPollTick) {
+TEST_F(ServiceWindowButtonsTest, CommandsArePreparedForTheNextPollTick) {
   sv_.Edit4.SetText("777bbb");
   sv_.BitBtn9Click();
   EXPECT_EQ(tolvex::PendingStationCommand.code, 1);
@@ -126,7 +129,7 @@ TEST_F(ServiceActionsTest, CommandsArePreparedForTheNextPollTick) {
   tolvex::PreparedCommand.Flag = 0;
 }
 
-TEST_F(ServiceActionsTest, StatusPollByHandGoesToTheTypedNumber) {
+TEST_F(ServiceWindowButtonsTest, StatusPollByHandGoesToTheTypedNumber) {
   using namespace tolvex;
   using server_test::Bytes;
   server_test::UdpPeer station;
@@ -152,7 +155,7 @@ TEST_F(ServiceActionsTest, StatusPollByHandGoesToTheTypedNumber) {
             (Bytes{0x92, 0x80, 7, 0, 0, 0x0C, 0x3A}));
 }
 
-TEST_F(ServiceActionsTest, CellAndLossListsShowTheNumberBareAndPadded) {
+TEST_F(ServiceWindowButtonsTest, CellAndLossListsShowTheNumberBareAndPadded) {
   sv_.BitBtn6Click();
   EXPECT_EQ(Lines(sv_.ListBox1),
             (std::vector<std::string>{"05   '123aaa'  0  0 0", "12   '010aaa'  2  3 40"}));
@@ -166,9 +169,10 @@ TEST_F(ServiceActionsTest, CellAndLossListsShowTheNumberBareAndPadded) {
   EXPECT_EQ(Cells.nnLOSS[1], 0);
 }
 
-TEST_F(ServiceActionsTest, HostListAndReload) {
+TEST_F(ServiceWindowButtonsTest, HostListAndReload) {
   const char* scratch = std::getenv("LAMP_TEST_SCRATCH");
-  const std::filesystem::path dir = scratch != nullptr ? scratch : "/tmp/service_actions_test";
+  const std::filesystem::path dir =
+      scratch != nullptr ? scratch : "/tmp/service_window_buttons_test";
   std::filesystem::create_directories(dir);
   {
     std::ofstream out(dir / "hostab.txt");
@@ -182,14 +186,14 @@ TEST_F(ServiceActionsTest, HostListAndReload) {
   tolvex::SetHostTablePath({});
 }
 
-TEST_F(ServiceActionsTest, PingWithoutAConnectionMakesNone) {
+TEST_F(ServiceWindowButtonsTest, PingWithoutAConnectionMakesNone) {
   sv_.BitBtn12Click();
   EXPECT_EQ(sv_.Edit2.Text(), "0 1  0");
   sv_.BitBtn13Click();  // no connection: no counters
   EXPECT_TRUE(Lines(sv_.ListBox1).empty());
 }
 
-TEST_F(ServiceActionsTest, WindowLayoutRules) {
+TEST_F(ServiceWindowButtonsTest, WindowLayoutRules) {
   sv_.SetLeft(100);
   sv_.SetTop(50);
   sv_.BitBtn2Click();

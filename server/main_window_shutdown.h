@@ -19,10 +19,8 @@ extern std::int32_t ShutdownTick;
 // sequencer starts).
 bool QueryEndSession();
 void EndSession();
-// SIGTERM / SIGINT, delivered on the UI thread: report line, stop row, end of the program;
-// no dialog and no power-off.
-void EndOnRequest();
-// Connects the three above to the platform's session and signal hooks.
+// Connects the two above to the platform's session hooks, and SIGTERM / SIGINT (delivered on
+// the UI thread) to ConfirmedExit: no dialog and no power-off.
 void InstallSessionEndHandlers();
 
 }  // namespace tolvex

@@ -1,12 +1,13 @@
 // The service window's buttons: lists of hosts, cells and losses, test datagrams and frames,
-// commands prepared for the poll cycle, and the database ping and counters.
+// commands prepared for the poll cycle, the sockets reopened, and the database ping and
+// counters.
 #include <mysql.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "link/code_tables.h"
 #include "link/cp1251.h"
@@ -18,11 +19,12 @@
 #include "server/database_connection.h"
 #include "server/host_table.h"
 #include "server/main_window.h"
+#include "server/reply_decoder.h"
 #include "server/service_window.h"
 #include "server/sql_test_window.h"
-#include "server/state_rows.h"
 #include "server/station_frame.h"
 #include "server/workstation_link.h"
+#include "server/workstation_socket.h"
 
 namespace tolvex {
 
@@ -47,10 +49,6 @@ std::int32_t DecimalOf(const forms::TEdit& edit, std::int32_t otherwise) {
   return lamp::ReadDecimal(edit.Text()).value_or(otherwise);
 }
 
-int LoadedCells() {
-  return std::min(CellCount, kMaxCells);
-}
-
 std::string CellNumberText(int cell) {
   const auto& tabnum = Cells.TABNUM[cell];
   return lamp::Cp1251ToUtf8(std::string_view(tabnum.data(), strnlen(tabnum.data(), tabnum.size())));
@@ -73,19 +71,19 @@ void SetPendingStationCommand(const forms::TEdit& number, std::int32_t code) {
 
 }  // namespace
 
+void TFormSV::BitBtn1Click() {
+  OpenMonitorSocket();
+}
+
 void TFormSV::BitBtn3Click() {
   const std::array<char, 7> number = NumberOf(Edit4);
   const std::int32_t event_code = HexOf(EditKSOB);
   SendStatusReport(HexOf(Edit3), HexOf(Edit5), HexOf(Edit6), HexOf(Edit7), number.data(),
                    event_code, DecimalOf(Edit8, 3000), 3, 5, 1, 0, 0, 0, 0, 5000, 20);
+  // A known cell is asked for the report the code calls for, whatever code it reported last.
   const int cell = FindWorkerByTabnum(std::string_view(number.data(), 6));
-  if (cell < 0) return;
-  if (event_code == lamp::EventControlDischargeDone) {
-    Cells.PendingReport[cell] = lamp::StationCmdDischargeReport;
-  }
-  if (event_code == lamp::EventChargeDone) {
-    Cells.PendingReport[cell] = lamp::StationCmdChargeReport;
-  }
+  const std::int32_t report = ReportDueOnEvent(event_code);
+  if (cell >= 0 && report != 0) Cells.PendingReport[cell] = report;
 }
 
 void TFormSV::BitBtn4Click() {
@@ -96,15 +94,11 @@ void TFormSV::BitBtn4Click() {
 }
 
 void TFormSV::BitBtn5Click() {
-  char line[kHostLineTextSize];
-  const int count = GetHostCount();
-  for (int i = 0; i < count; ++i) {
-    if (FormatHostLine(line, i) == 0) ListBox1.Items().Add(line);
-  }
+  for (std::string& line : HostLines()) ListBox1.Items().Add(std::move(line));
 }
 
 void TFormSV::BitBtn6Click() {
-  const int count = LoadedCells();
+  const int count = LoadedCellCount();
   for (int i = 0; i < count; ++i) {
     char line[128];
     std::snprintf(line, sizeof line, "%2.2d   '%s'  %d  %d %d", Cells.ST[i],
@@ -135,20 +129,6 @@ void TFormSV::BitBtn11Click() {
 
 void TFormSV::BitBtn2Click() {
   if (FormSQL != nullptr) ShowFormAt(*FormSQL, Left() + 60, Top() + 40);
-}
-
-void TFormSV::ShowDatabasePing(std::int32_t& count) {
-  int result = 0;
-  int not_made = 1;
-  if (DatabaseHandle != nullptr) {
-    result = mysql_ping(DatabaseHandle);
-    not_made = 0;
-    if (result == 0) ++count;
-  }
-  char text[48];
-  std::snprintf(text, sizeof text, "%X %X  %d", static_cast<unsigned>(result),
-                static_cast<unsigned>(not_made), count);
-  Edit2.SetText(text);
 }
 
 void TFormSV::BitBtn12Click() {
@@ -192,7 +172,7 @@ void TFormSV::BitBtn15Click() {
 
 void TFormSV::BitBtn16Click() {
   ListBox1.Items().Add("ST IndNum kZAPR  nnLOSS");
-  const int count = LoadedCells();
+  const int count = LoadedCellCount();
   for (int i = 0; i < count; ++i) {
     const PaddedCellNumber number = PadCellNumber(Cells.TABNUM[i]);
     char line[128];
@@ -203,12 +183,8 @@ void TFormSV::BitBtn16Click() {
 }
 
 void TFormSV::BitBtn17Click() {
-  const int count = LoadedCells();
+  const int count = LoadedCellCount();
   for (int i = 0; i < count; ++i) Cells.nnLOSS[i] = 0;
-}
-
-void TFormSV::FormResize() {
-  ListBox1.SetWidth(std::max(Width() - 260, 200));
 }
 
 }  // namespace tolvex

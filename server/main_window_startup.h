@@ -1,15 +1,10 @@
 #pragma once
 // The start-up sequencer of the main window (TForm1::TmStartTimer, every 300 ms): single
 // instance check, configuration, sockets, tray icon, database connection with retries,
-// worker and host tables, hiding. Also the server's own start and stop event rows.
+// worker and host tables, hiding.
 #include <cstdint>
 
-#include "link/code_tables.h"
-
 namespace tolvex {
-
-inline constexpr char kServerEventNumber[] = "TOLVEX";
-inline constexpr std::uint64_t kServerEventFabNum = 0x5555;
 
 // Failed connect attempts after the first before start-up goes on without a database.
 inline constexpr std::int32_t kMaxConnectRetries = 5;
@@ -22,9 +17,5 @@ extern std::int32_t StartTick;
 extern std::int32_t ConnectRetries;
 // Ticks to wait before the next connect attempt (2 at load).
 extern std::int32_t ConnectDelay;
-
-// Writes the server's own event row: "TOLVEX", factory number 0x5555, the given code
-// (lamp::EventServerStarted or lamp::EventServerStopped).
-void AddServerEvent(std::int32_t ksob);
 
 }  // namespace tolvex
