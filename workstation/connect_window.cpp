@@ -34,4 +34,10 @@ TFormSQL::~TFormSQL() {
   if (FormSQL == this) FormSQL = nullptr;
 }
 
+void TFormSQL::ConnectHandlers() {
+  BitBtn1.OnClick = [this] { BitBtn1Click(); };
+  Timer1.OnTimer = [this] { Timer1Timer(); };
+  Timer2.OnTimer = [this] { Timer2Timer(); };
+}
+
 }  // namespace lumora

@@ -50,4 +50,13 @@ void TFormNUM::ListBox1DblClick() {
   ListBox1.Items().Clear();
 }
 
+void TFormNUM::ConnectHandlers() {
+  BitBtn1.OnClick = [this] { BitBtn1Click(); };
+  BitBtn6.OnClick = [this] { BitBtn6Click(); };
+  BitBtn4.OnClick = [this] { BitBtn4Click(); };
+  BitBtn5.OnClick = [this] { BitBtn5Click(); };
+  ListBox1.OnDblClick = [this] { ListBox1DblClick(); };
+  Timer1.OnTimer = [this] { Timer1Timer(); };
+}
+
 }  // namespace lumora

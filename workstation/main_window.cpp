@@ -1,5 +1,7 @@
 #include "workstation/main_window.h"
 
+#include "platform/forms/application.h"
+
 namespace lumora {
 
 TMainForm* MainForm = nullptr;
@@ -65,6 +67,28 @@ int MainWindowLeft() {
 
 int MainWindowTop() {
   return MainForm != nullptr ? MainForm->Top() : 0;
+}
+
+void TMainForm::ConnectHandlers() {
+  TimerPOSF.OnTimer = [this] { TimerPOSFTimer(); };
+  TimerST.OnTimer = [this] { TimerSTTimer(); };
+  TimerINDIK.OnTimer = [this] { TimerINDIKTimer(); };
+  Timer2.OnTimer = [this] { Timer2Timer(); };
+
+  FileExitItem.OnClick = [this] { FileExit1Execute(); };
+  Conn.OnClick = [this] { ConnClick(); };
+  Number.OnClick = [this] { NumberClick(); };
+  WindowCascadeItem.OnClick = [this] { WindowCascadeItemClick(); };
+  WindowTileItem.OnClick = [this] { WindowTileItemClick(); };
+  HelpAboutItem.OnClick = [this] { HelpAbout1Execute(); };
+  ToolButton1.OnClick = [this] { FileNew1Execute(); };
+  ToolButton2.OnClick = [this] { FileOpen1Execute(); };
+  // "&Save" has no handler; the clipboard and window buttons carry their standard actions.
+
+  OnMouseUp = [this](forms::TMouseButton button, int shift, int x, int y) {
+    FormMouseUp(button, shift, x, y);
+  };
+  OnCloseQuery = [this](bool& can_close) { FormCloseQuery(can_close); };
 }
 
 }  // namespace lumora

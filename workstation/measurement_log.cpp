@@ -68,4 +68,11 @@ void TFormLOG::FormResize() {
   ListBoxL2.SetHeight(Height() - kLogListHeightMargin);
 }
 
+void TFormLOG::ConnectHandlers() {
+  Timer1.OnTimer = [this] { Timer1Timer(); };
+  BitBtn1.OnClick = [this] { BitBtn1Click(); };
+  BitBtn2.OnClick = [this] { BitBtn2Click(); };
+  OnResize = [this] { FormResize(); };
+}
+
 }  // namespace lumora

@@ -77,4 +77,11 @@ void LogTraffic(const char* line, int category) {
   if (box != nullptr && box->Checked()) lines.Add(lamp::Cp1251ToUtf8(line));
 }
 
+void TFormSV::ConnectHandlers() {
+  TimerST.OnTimer = [this] { TimerSTTimer(); };
+  Timer1.OnTimer = [this] { Timer1Timer(); };
+  Timer2.OnTimer = [this] { Timer2Timer(); };
+  BitBtn1.OnClick = [this] { BitBtn1Click(); };
+}
+
 }  // namespace lumora
