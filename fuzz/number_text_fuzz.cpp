@@ -21,17 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   char* end = nullptr;
   errno = 0;
   const long long decimal = std::strtoll(start, &end, 10);
-  std::size_t length = 0;
-  const auto read = lamp::ReadDecimal(bytes, &length);
-  if (read.has_value() != (end != start)) std::abort();
-  if (length != static_cast<std::size_t>(end - start)) std::abort();
+  const auto read = lamp::ReadDecimal(bytes);
+  const auto number = lamp::ReadDecimalNumber(bytes);
+  if (read.has_value() != (end != start) || number.has_value() != read.has_value()) std::abort();
   if (read.has_value()) {
     const long long clamped = decimal < INT32_MIN   ? INT32_MIN
                               : decimal > INT32_MAX ? INT32_MAX
                                                     : decimal;
-    if (*read != clamped) std::abort();
-    const auto number = lamp::ReadDecimalNumber(bytes);
-    if (!number || number->value != *read || number->length != length) std::abort();
+    if (*read != clamped || number->value != *read) std::abort();
+    if (number->length != static_cast<std::size_t>(end - start)) std::abort();
     if (number->saturated != (clamped != decimal)) std::abort();
   }
 

@@ -62,9 +62,8 @@ std::optional<DecimalNumber> ReadDecimalNumber(std::string_view text) {
   return number;
 }
 
-std::optional<std::int32_t> ReadDecimal(std::string_view text, std::size_t* length) {
+std::optional<std::int32_t> ReadDecimal(std::string_view text) {
   const std::optional<DecimalNumber> number = ReadDecimalNumber(text);
-  if (length != nullptr) *length = number ? number->length : 0;
   if (!number) return std::nullopt;
   return number->value;
 }

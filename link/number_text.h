@@ -15,12 +15,11 @@
 
 namespace lamp {
 
-// `length`, when given, receives how many characters the number took, leading blanks
-// included (0 when there is no number).
-std::optional<std::int32_t> ReadDecimal(std::string_view text, std::size_t* length = nullptr);
+std::optional<std::int32_t> ReadDecimal(std::string_view text);
 
-// The same reading, telling also whether the number lay outside the int32 range, for a field
-// that shows the value it used in place of what was typed.
+// The same reading, telling also how many characters the number took (leading blanks
+// included) and whether it lay outside the int32 range, for a caller that must know where
+// the number ends or shows the value it used in place of what was typed.
 struct DecimalNumber {
   std::int32_t value = 0;  // saturated as ReadDecimal's
   std::size_t length = 0;

@@ -26,9 +26,8 @@ bool ParseWorkerText(const std::string& text, std::vector<WorkerRow>& rows, std:
       error = "line " + std::to_string(line_number) + ": lamp " + number + " has no station";
       return false;
     }
-    std::size_t number_length = 0;
-    const std::optional<std::int32_t> station = lamp::ReadDecimal(station_text, &number_length);
-    if (!station || number_length != station_text.size()) {
+    const std::optional<lamp::DecimalNumber> station = lamp::ReadDecimalNumber(station_text);
+    if (!station || station->length != station_text.size()) {
       error = "line " + std::to_string(line_number) + ": station \"" + station_text +
               "\" is not a number";
       return false;
@@ -38,7 +37,7 @@ bool ParseWorkerText(const std::string& text, std::vector<WorkerRow>& rows, std:
               "\" is longer than 6 characters";
       return false;
     }
-    rows.push_back(MakeWorkerRow(number.c_str(), *station));
+    rows.push_back(MakeWorkerRow(number.c_str(), station->value));
   }
   return true;
 }
