@@ -1,11 +1,6 @@
 #include "server/server_config.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,6 +8,7 @@
 #include "link/cp1251.h"
 #include "link/little_endian.h"
 #include "platform/sys/autostart.h"
+#include "platform/sys/file_replace.h"
 #include "platform/sys/module_path.h"
 
 namespace tolvex {
@@ -134,20 +130,8 @@ std::string SaveServerConfig() {
   std::array<std::uint8_t, kServerConfigSize> image{};
   EncodeServerConfig(ServerConfig, image);
   const std::string path = ServerConfigFilePath();
-  // Written in place: an existing file keeps the mode and owner its administrator gave it
-  // (another user's copy of the server may read it); only a new file gets ours.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  int error = fd < 0 ? errno : 0;
-  std::size_t written = 0;
-  while (error == 0 && written < image.size()) {
-    const ssize_t n = ::write(fd, image.data() + written, image.size() - written);
-    if (n > 0) {
-      written += static_cast<std::size_t>(n);
-    } else {
-      error = n < 0 ? errno : EIO;
-    }
-  }
-  if (fd >= 0 && ::close(fd) != 0 && error == 0) error = errno;
+  // A new file is its owner's alone: it holds the database password in plain text.
+  const int error = sys::ReplaceFileContents(path, image, sys::kOwnerOnlyFileMode);
   if (error == 0) return {};
   return "Не удалось сохранить " + path + ": " + std::strerror(error);
 }

@@ -74,9 +74,10 @@ void SetAutoStartDirectory(std::string directory);  // empty: the machine's
 // 240 (a longer file's first 240 count) the record is taken; a short file clears the magic; a
 // missing one (0) leaves the record as it was.
 std::size_t ReadServerConfigFile();
-// Writes the 240-byte image of ServerConfig. A new file is readable and writable by its owner
-// only (it holds the database password in plain text); an existing one keeps its mode and
-// owner. Returns an empty text when the image was written, else what failed and why.
+// Writes the 240-byte image of ServerConfig through ReplaceFileContents: a failed save leaves
+// the old file as it was. A new file is readable and writable by its owner only (it holds the
+// database password in plain text); an existing one keeps its mode and owner. Returns an
+// empty text when the image was written, else what failed and why.
 std::string SaveServerConfig();
 
 }  // namespace tolvex

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <span>
 
+#include "platform/sys/file_replace.h"
 #include "workstation/lamp_room_overview.h"
 #include "workstation/live_events_window.h"
 #include "workstation/main_window.h"
@@ -97,11 +98,9 @@ void ApplyLayoutVid2(const LayoutWindows& windows) {
 
 void SaveLayout(const char* path) {
   SavedWindowLayout = CaptureWindowLayout(ProgramLayoutWindows());
-  const auto bytes = FormatWindowLayout(SavedWindowLayout);
-  std::FILE* file = std::fopen(path, "wb");
-  if (file == nullptr) return;
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
+  // A save that fails is not reported, and leaves the old file as it was.
+  (void)sys::ReplaceFileContents(path, FormatWindowLayout(SavedWindowLayout),
+                                 sys::kSharedFileMode);
 }
 
 int LoadLayout(const char* path) {

@@ -35,7 +35,7 @@ void ApplyLayoutVid1(const LayoutWindows& windows);
 void ApplyLayoutVid2(const LayoutWindows& windows);
 
 // Fills SavedWindowLayout from the program's windows and writes it to path; a file that
-// cannot be written is not reported.
+// cannot be written is not reported, and a failed write leaves the old file as it was.
 void SaveLayout(const char* path = kWindowLayoutFile);
 // 0 with LoadedWindowLayout filled from path, 1 when the file cannot be opened or does not
 // hold exactly 56 bytes.

@@ -1,10 +1,13 @@
 #include "platform/sys/autostart.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string_view>
 #include <system_error>
+
+#include "platform/sys/file_replace.h"
 
 namespace sys {
 
@@ -118,25 +121,11 @@ bool AutoStartEntries::Write(const std::string& name, const std::string& command
   std::error_code error;
   std::filesystem::create_directories(directory_, error);
   if (error) return false;
-  const std::string path = EntryPath(name);
-  const std::string temporary = path + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << DesktopEntryText(name, command);
-    out.flush();
-    if (!out) {
-      out.close();
-      std::filesystem::remove(temporary, error);
-      return false;
-    }
-  }
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
+  const std::string text = DesktopEntryText(name, command);
+  // Every user's session reads the machine-wide entry.
+  return ReplaceFileContents(EntryPath(name),
+                             {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()},
+                             kSharedFileMode) == 0;
 }
 
 bool AutoStartEntries::Delete(const std::string& name) const {

@@ -17,8 +17,9 @@ class AutoStartEntries {
   // The entry's file: <directory>/<name>.desktop.
   std::string EntryPath(const std::string& name) const;
 
-  // Creates the directory when missing and writes the entry (replacing it whole, so a
-  // reader never sees half an entry). False when it cannot be written.
+  // Creates the directory when missing and replaces the entry whole (ReplaceFileContents: a
+  // reader never sees half an entry, a failed write leaves the old one); a new entry is
+  // readable by every user. False when it cannot be written.
   bool Write(const std::string& name, const std::string& command) const;
   // Removes the entry; true when it is gone afterwards (also when there was none).
   bool Delete(const std::string& name) const;

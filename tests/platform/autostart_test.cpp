@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/test_files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -38,6 +40,9 @@ TEST_F(AutoStart, WriteDeleteReadBack) {
   EXPECT_EQ(entries.EntryPath("ToLVEX"), (root_ / "xdg" / "autostart" / "ToLVEX.desktop").string());
   EXPECT_EQ(entries.Read("ToLVEX"), "/opt/lamp/bin/tolvex");
 
+  // Every user's session reads the entry.
+  EXPECT_EQ(fs::status(entries.EntryPath("ToLVEX")).permissions(),
+            static_cast<fs::perms>(0666 & ~lamptest::CurrentUmask()));
   const std::string text = FileText(entries.EntryPath("ToLVEX"));
   {
     EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u);

@@ -17,25 +17,18 @@
 
 #include "platform/forms/application.h"
 #include "platform/sys/autostart.h"
+#include "platform/sys/file_replace.h"
 #include "platform/sys/module_path.h"
 #include "server/config_window.h"
 #include "server/main_window.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using lamptest::ReadFileBytes;
+using lamptest::WriteFileBytes;
 using tolvex::ServerConfig;
-
-std::vector<std::uint8_t> ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
 
 std::uint32_t U32At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
   return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
@@ -70,7 +63,7 @@ class ServerConfigTest : public ::testing::Test {
   // A valid image of the built-in values, as "Сохранить" writes it.
   std::vector<std::uint8_t> SavedDefaults() {
     cfg_.BitBtn1Click();
-    return ReadFile(file_);
+    return ReadFileBytes(file_);
   }
 
   forms::ScriptedDialogService dialogs_;
@@ -137,7 +130,7 @@ TEST_F(ServerConfigTest, SavingTheBuiltInValuesWritesTheFixedImageForItsOwnerOnl
 TEST_F(ServerConfigTest, SavingOverAnExistingFileKeepsItsModeAndOwner) {
   // Another user's copy of the server reads the same file: an administrator may have made it
   // group-readable and given it to another owner (as root the chown takes effect).
-  WriteFile(file_, std::vector<std::uint8_t>(240, 0));
+  WriteFileBytes(file_, std::vector<std::uint8_t>(240, 0));
   fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   (void)chown(file_.c_str(), getuid() + 1000, getgid() + 1000);
   struct stat before {};
@@ -148,7 +141,7 @@ TEST_F(ServerConfigTest, SavingOverAnExistingFileKeepsItsModeAndOwner) {
   EXPECT_EQ(after.st_mode & 07777, 0640u);
   EXPECT_EQ(after.st_uid, before.st_uid);
   EXPECT_EQ(after.st_gid, before.st_gid);
-  EXPECT_EQ(U32At(ReadFile(file_), 236), tolvex::kServerConfigMagic);
+  EXPECT_EQ(U32At(ReadFileBytes(file_), 236), tolvex::kServerConfigMagic);
   EXPECT_TRUE(dialogs_.shown.empty());
 }
 
@@ -178,13 +171,68 @@ TEST_F(ServerConfigTest, AFailedSaveIsReportedWithItsReason) {
   }
 }
 
+// The disk fills, or the write stops part-way: the message box tells why, and the
+// configuration the save was to replace is still there, byte for byte, with its mode and
+// owner; where there was none, no empty file is left in its place.
+TEST_F(ServerConfigTest, ASaveThatFailsPartWayKeepsTheOldFile) {
+  struct Case {
+    bool old_file;
+    bool size_limit;  // else the disk is full before the first byte
+    int error;
+  };
+  const Case cases[] = {{true, true, EFBIG}, {true, false, ENOSPC}, {false, false, ENOSPC}};
+  for (const Case& c : cases) {
+    fs::remove(file_);
+    std::vector<std::uint8_t> old;
+    if (c.old_file) {
+      old = SavedDefaults();
+      fs::permissions(file_,
+                      fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+      (void)chown(file_.c_str(), getuid() + 1000, getgid() + 1000);
+    }
+    struct stat before {};
+    stat(file_.c_str(), &before);
+    cfg_.EditP.SetText("другой");
+    cfg_.UpTT.SetPosition(30);
+    dialogs_.shown.clear();
+    if (c.size_limit) {
+      lamptest::FileSizeLimit limit(100);
+      cfg_.BitBtn1Click();
+    } else {
+      sys::SetReplaceFault(
+          [](sys::ReplaceStep step) { return step == sys::ReplaceStep::kWrite ? ENOSPC : 0; });
+      cfg_.BitBtn1Click();
+      sys::SetReplaceFault(nullptr);
+    }
+    ASSERT_EQ(dialogs_.shown.size(), 1u) << c.error;
+    EXPECT_EQ(dialogs_.shown[0].text,
+              "Не удалось сохранить " + file_.string() + ": " + std::strerror(c.error));
+    EXPECT_EQ(dialogs_.shown[0].caption, "Ошибка");
+    EXPECT_EQ(fs::exists(file_), c.old_file);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()),
+              c.old_file ? 1 : 0);
+    if (!c.old_file) continue;
+    EXPECT_EQ(ReadFileBytes(file_), old);
+    struct stat after {};
+    ASSERT_EQ(stat(file_.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    ASSERT_EQ(tolvex::LoadServerConfig(), 0);
+    EXPECT_EQ(ServerConfig.Magic, tolvex::kServerConfigMagic);
+    EXPECT_EQ(tolvex::ConfigTextOf(ServerConfig.Password), "q758");
+    cfg_.EditP.SetText("q758");
+    cfg_.UpTT.SetPosition(5);
+  }
+}
+
 TEST_F(ServerConfigTest, TextsLongerThanTheirFieldsAreCutAndBytesBehindTheNulStay) {
   std::vector<std::uint8_t> image = SavedDefaults();
   // Garbage behind the host's NUL and in the reserved bytes must survive a load and a save.
   image[40] = 'X';
   image[3] = 0xAB;
   image[25] = 0xCD;
-  WriteFile(file_, image);
+  WriteFileBytes(file_, image);
   ASSERT_EQ(tolvex::LoadServerConfig(), 0);
   tolvex::ShowServerConfig();
   cfg_.EditH.SetText("abc");
@@ -192,7 +240,7 @@ TEST_F(ServerConfigTest, TextsLongerThanTheirFieldsAreCutAndBytesBehindTheNulSta
   cfg_.EditP.SetText("пароль-очень-длинный-больше-тридцати");
   cfg_.MaskEdit2.SetText("7:30");
   cfg_.BitBtn1Click();
-  const std::vector<std::uint8_t> saved = ReadFile(file_);
+  const std::vector<std::uint8_t> saved = ReadFileBytes(file_);
   ASSERT_EQ(saved.size(), 240u);
   EXPECT_EQ(TextAt(saved, 28), "abc");
   EXPECT_EQ(saved[40], 'X');
@@ -220,7 +268,7 @@ TEST_F(ServerConfigTest, LoadCountsTheBytesAndTakesOnlyAWholeImage) {
     ServerConfig.Magic = 0x5513;
     std::vector<std::uint8_t> bytes = image;
     bytes.resize(c.size, 0x77);
-    WriteFile(file_, bytes);
+    WriteFileBytes(file_, bytes);
     EXPECT_EQ(tolvex::LoadServerConfig(), c.result) << c.size;
     EXPECT_EQ(cfg_.Edit2.Text(), c.shown) << c.size;
     EXPECT_EQ(ServerConfig.Magic, c.magic) << c.size;
@@ -252,7 +300,7 @@ TEST_F(ServerConfigTest, AValidRecordFillsTheFormAndTheMainWindowUnclamped) {
   record.Magic = tolvex::kServerConfigMagic;
   std::array<std::uint8_t, 240> image{};
   tolvex::EncodeServerConfig(record, image);
-  WriteFile(file_, {image.begin(), image.end()});
+  WriteFileBytes(file_, {image.begin(), image.end()});
 
   ASSERT_EQ(tolvex::LoadServerConfig(), 0);
   tolvex::ShowServerConfig();
@@ -277,7 +325,7 @@ TEST_F(ServerConfigTest, AWrongMagicIsReadButNotApplied) {
   std::vector<std::uint8_t> image = SavedDefaults();
   image[8] = 42;
   image[236] = 0x14;
-  WriteFile(file_, image);
+  WriteFileBytes(file_, image);
   EXPECT_EQ(tolvex::LoadServerConfig(), 0);
   EXPECT_EQ(ServerConfig.PollPeriod, 42);
   tolvex::ShowServerConfig();
@@ -290,7 +338,7 @@ TEST_F(ServerConfigTest, SavingDoesNotChangeTheRunningPollPeriodButTheReportSwit
   cfg_.UpTT.SetPosition(20);
   cfg_.BitBtn1Click();
   EXPECT_EQ(main_.PollPeriod, 5);
-  EXPECT_EQ(U32At(ReadFile(file_), 8), 20u);
+  EXPECT_EQ(U32At(ReadFileBytes(file_), 8), 20u);
   cfg_.CheckLOG.Click();
   EXPECT_EQ(main_.ReportEnabled, 1);
   cfg_.CheckLOG.Click();
@@ -336,7 +384,7 @@ TEST_F(ServerConfigTest, AutoStartBoxFollowsTheEntry) {
 TEST_F(ServerConfigTest, AnAutoStartEntryThatCannotBeWrittenShowsUnchecked) {
   cfg_.ConnectHandlers();
   // A plain file where the directory should be: nothing can be written there.
-  WriteFile(dir_ / "blocked", {1});
+  WriteFileBytes(dir_ / "blocked", {1});
   tolvex::SetAutoStartDirectory((dir_ / "blocked").string());
   cfg_.CheckAUTO.Click();
   EXPECT_FALSE(cfg_.CheckAUTO.Checked());

@@ -3,6 +3,7 @@
 #include "workstation/window_layout.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -11,25 +12,17 @@
 #include <vector>
 
 #include "platform/sys/session_end.h"
+#include "tests/support/test_files.h"
 #include "tests/workstation/views_fixture.h"
 #include "workstation/window_layout_record.h"
 
 namespace {
 
 using namespace lumora;
+using lamptest::ReadFileBytes;
+using lamptest::WriteFileBytes;
 using views_test::InScratchDirectory;
 using views_test::ViewsTest;
-
-std::vector<std::uint8_t> FileBytes(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const char* path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
 
 WindowLayout Numbered() {
   WindowLayout layout;
@@ -76,17 +69,17 @@ class WindowLayoutTest : public ViewsTest {
 TEST_F(WindowLayoutTest, LoadLayoutRejectsMissingShortAndLongFiles) {
   EXPECT_EQ(LoadLayout(), 1);
   for (std::size_t n : {55u, 57u, 200u}) {
-    WriteBytes(kWindowLayoutFile, std::vector<std::uint8_t>(n, 7));
+    WriteFileBytes(kWindowLayoutFile, std::vector<std::uint8_t>(n, 7));
     EXPECT_EQ(LoadLayout(), 1) << n;
   }
   const auto bytes = FormatWindowLayout(Numbered());
-  WriteBytes(kWindowLayoutFile, {bytes.begin(), bytes.end()});
+  WriteFileBytes(kWindowLayoutFile, {bytes.begin(), bytes.end()});
   EXPECT_EQ(LoadLayout(), 0);
   EXPECT_EQ(LoadedWindowLayout.field, Numbered().field);
 }
 
 TEST_F(WindowLayoutTest, StartTimerAppliesVid1WithoutAValidFile) {
-  WriteBytes(kWindowLayoutFile, std::vector<std::uint8_t>(57, 1));
+  WriteFileBytes(kWindowLayoutFile, std::vector<std::uint8_t>(57, 1));
   forms::Application().AdvanceTime(19);
   EXPECT_TRUE(main_.TimerPOSF.Enabled());
   forms::Application().AdvanceTime(1);
@@ -103,7 +96,7 @@ TEST_F(WindowLayoutTest, ASaneRecordIsAppliedUnchangedAndSavedBackByteForByte) {
   // Main window Height, Width; then Left, Top, Height, Width of Form1, Form2, Form3.
   layout.field = {900, 1200, 5, 420, 250, 700, 0, 0, 410, 640, 645, 3, 600, 550};
   const auto bytes = FormatWindowLayout(layout);
-  WriteBytes(kWindowLayoutFile, {bytes.begin(), bytes.end()});
+  WriteFileBytes(kWindowLayoutFile, {bytes.begin(), bytes.end()});
   forms::Application().AdvanceTime(20);
   EXPECT_EQ(main_.Height(), 900);
   EXPECT_EQ(main_.Width(), 1200);
@@ -111,7 +104,8 @@ TEST_F(WindowLayoutTest, ASaneRecordIsAppliedUnchangedAndSavedBackByteForByte) {
   EXPECT_EQ(Place(overview_), (std::vector<int>{0, 0, 640, 410}));
   EXPECT_EQ(Place(station_), (std::vector<int>{645, 3, 550, 600}));
   SaveLayout();
-  EXPECT_EQ(FileBytes(kWindowLayoutFile), std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+  EXPECT_EQ(ReadFileBytes(kWindowLayoutFile),
+            std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 }
 
 // A damaged record is read as it stands, and the window system keeps every window on the
@@ -135,10 +129,10 @@ TEST_F(WindowLayoutTest, ADamagedRecordGivesWindowsWithinTheWorkArea) {
       random_bytes,
   };
   for (const std::vector<std::uint8_t>& record : records) {
-    WriteBytes(kWindowLayoutFile, record);
+    WriteFileBytes(kWindowLayoutFile, record);
     main_.TimerPOSFTimer();
     EXPECT_EQ(LoadedWindowLayout.field, ParseWindowLayout(record)->field);
-    EXPECT_EQ(FileBytes(kWindowLayoutFile), record);
+    EXPECT_EQ(ReadFileBytes(kWindowLayoutFile), record);
     for (const forms::TForm* form :
          {static_cast<const forms::TForm*>(&main_), static_cast<const forms::TForm*>(&events_),
           static_cast<const forms::TForm*>(&overview_),
@@ -157,10 +151,10 @@ TEST_F(WindowLayoutTest, ADamagedRecordGivesWindowsWithinTheWorkArea) {
     }
   }
 
-  WriteBytes(kWindowLayoutFile, records[0]);
+  WriteFileBytes(kWindowLayoutFile, records[0]);
   main_.TimerPOSFTimer();
   SaveLayout();
-  const auto saved = ParseWindowLayout(FileBytes(kWindowLayoutFile));
+  const auto saved = ParseWindowLayout(ReadFileBytes(kWindowLayoutFile));
   ASSERT_TRUE(saved.has_value());
   const int right = area.width - forms::kFormReach;
   const int bottom = area.height - forms::kFormReach;
@@ -182,7 +176,7 @@ TEST_F(WindowLayoutTest, Vid2ThenYesWritesItsSizesHeightFirst) {
   EXPECT_EQ(dialogs_.shown[0].caption, "Выход");
   EXPECT_EQ(dialogs_.shown[0].flags, forms::MB_YESNOCANCEL);
   EXPECT_TRUE(forms::Application().Terminated());
-  const auto saved = ParseWindowLayout(FileBytes(kWindowLayoutFile));
+  const auto saved = ParseWindowLayout(ReadFileBytes(kWindowLayoutFile));
   ASSERT_TRUE(saved.has_value());
   EXPECT_EQ(saved->field, (std::array<std::int32_t, 14>{990, 1310, 652, 698, 180, 630, 3, 2, 875,
                                                         645, 652, 2, 695, 630}));
@@ -204,23 +198,23 @@ TEST_F(WindowLayoutTest, NoClosesWithoutSavingAndCancelKeepsEverythingRunning) {
   EXPECT_FALSE(std::filesystem::exists(kWindowLayoutFile));
 
   const std::vector<std::uint8_t> before(56, 9);
-  WriteBytes(kWindowLayoutFile, before);
+  WriteFileBytes(kWindowLayoutFile, before);
   dialogs_.answers = {forms::IDNO};
   main_.Close();
   EXPECT_TRUE(forms::Application().Terminated());
-  EXPECT_EQ(FileBytes(kWindowLayoutFile), before);
+  EXPECT_EQ(ReadFileBytes(kWindowLayoutFile), before);
 }
 
 TEST_F(WindowLayoutTest, EndSignalEndsWithoutTheCloseQuestionAndLeavesTheLayoutFile) {
   const std::vector<std::uint8_t> before(56, 9);
-  WriteBytes(kWindowLayoutFile, before);
+  WriteFileBytes(kWindowLayoutFile, before);
   InstallWorkstationEndHandlers();
   ASSERT_EQ(raise(SIGTERM), 0);
   EXPECT_FALSE(forms::Application().Terminated());  // delivered by the loop, not the signal
   EXPECT_TRUE(sys::PollEndRequest());
   EXPECT_TRUE(forms::Application().Terminated());
   EXPECT_TRUE(dialogs_.shown.empty());
-  EXPECT_EQ(FileBytes(kWindowLayoutFile), before);
+  EXPECT_EQ(ReadFileBytes(kWindowLayoutFile), before);
   sys::SetEndRequestHandler(nullptr);
   signal(SIGTERM, SIG_DFL);
   signal(SIGINT, SIG_DFL);
@@ -230,6 +224,30 @@ TEST_F(WindowLayoutTest, SaveIntoAnUnwritablePlaceReportsNothing) {
   SaveLayout("no-such-directory/fprm.cfg");
   EXPECT_TRUE(dialogs_.shown.empty());
   EXPECT_EQ(SavedWindowLayout.field[kLayoutMainWidth], main_.Width());
+}
+
+// A new file is made as any program's new file is; a save that stops part-way reports
+// nothing either, and leaves the old layout for the next start.
+TEST_F(WindowLayoutTest, ASaveThatFailsPartWayKeepsTheOldFile) {
+  main_.WindowTileItem.Click();
+  SaveLayout();
+  struct stat made {};
+  ASSERT_EQ(::stat(kWindowLayoutFile, &made), 0);
+  EXPECT_EQ(made.st_mode & 07777, 0666 & ~lamptest::CurrentUmask());
+  const std::vector<std::uint8_t> before = ReadFileBytes(kWindowLayoutFile);
+
+  main_.WindowCascadeItem.Click();
+  {
+    lamptest::FileSizeLimit limit(20);
+    SaveLayout();
+  }
+  EXPECT_TRUE(dialogs_.shown.empty());
+  EXPECT_EQ(ReadFileBytes(kWindowLayoutFile), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch_.dir()),
+                          std::filesystem::directory_iterator()),
+            1);
+  EXPECT_EQ(LoadLayout(), 0);
+  EXPECT_EQ(LoadedWindowLayout.field[kLayoutMainWidth], 1310);
 }
 
 }  // namespace
