@@ -254,6 +254,15 @@ forms::ScreenRect ScreenWorkArea() {
 
 constexpr int kLongestWaitMs = 10;
 
+class ManagerQuestion : public SessionQuestion {
+ public:
+  explicit ManagerQuestion(QSessionManager& manager) : manager_(manager) {}
+  void Cancel() override { manager_.cancel(); }
+
+ private:
+  QSessionManager& manager_;
+};
+
 struct ModalLoop {
   forms::TForm* form;
   QEventLoop* loop;
@@ -333,16 +342,11 @@ QtApplicationRunner::QtApplicationRunner(int& argc, char** argv) : impl_(std::ma
   impl_->tick.setSingleShot(true);
   impl_->tick.setTimerType(Qt::PreciseTimer);
   QObject::connect(&impl_->tick, &QTimer::timeout, [this] { impl_->Tick(); });
-  // Only the question: the session manager asks it for a checkpoint too, and then nothing
-  // ends. The end itself comes as the "die" (GuardedApplication::event); a cancelled end
-  // brings none.
+  // The end itself comes as the "die" (GuardedApplication::event).
   QObject::connect(impl_->app.get(), &QGuiApplication::commitDataRequest,
                    [](QSessionManager& manager) {
-                     const bool agreed = sys::DeliverQueryEndSession();
-                     if (!agreed && manager.allowsInteraction()) {
-                       manager.cancel();
-                       manager.release();
-                     }
+                     ManagerQuestion question(manager);
+                     AnswerSessionQuestion(question);
                    });
 }
 
@@ -390,6 +394,12 @@ QApplication& QtApplicationRunner::Application() {
 
 QtApplicationRunner* QtApplicationRunner::Current() {
   return current_runner;
+}
+
+void AnswerSessionQuestion(SessionQuestion& /*question*/) {
+  // Whatever the program answers (its WM_QUERYENDSESSION may say no), the session manager
+  // is not told no.
+  (void)sys::DeliverQueryEndSession();
 }
 
 bool SaveFormScreenshot(forms::TForm& form, const std::string& path) {

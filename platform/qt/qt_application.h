@@ -52,6 +52,21 @@ class QtApplicationRunner {
   std::unique_ptr<Impl> impl_;
 };
 
+// The session manager's question whether the session may end (Qt's commitDataRequest), as
+// the runner's handler sees it: Qt's session manager in the program, a stand-in in tests.
+class SessionQuestion {
+ public:
+  virtual ~SessionQuestion() = default;
+  // Calls the whole logout or shutdown off.
+  virtual void Cancel() = 0;
+};
+
+// The runner's handler of the question. The program hears it (sys::DeliverQueryEndSession),
+// but the session may end whatever the program answers: a refusal would call the whole
+// logout off here, and no end would follow. Nothing ends here either, for the question is
+// also asked for a checkpoint of the session; the end comes as the "die".
+void AnswerSessionQuestion(SessionQuestion& question);
+
 // Renders the form as it is now into a PNG file; false when the form has no widget or the
 // file cannot be written. Works offscreen (QT_QPA_PLATFORM=offscreen).
 bool SaveFormScreenshot(forms::TForm& form, const std::string& path);

@@ -7,7 +7,9 @@
 //   WM_QUERYENDSESSION) and the real end of the session (WM_ENDSESSION, ending) are delivered
 //   apart, for the question is also asked for a checkpoint that ends nothing. The window
 //   system calls DeliverQueryEndSession for the question and DeliverEndSession only when the
-//   session really ends. A window that answers messages itself maps them with TForm::Perform:
+//   session really ends. The answer stays the program's own: the session manager is never
+//   told no, for that would call the whole logout off and no end would follow. A window that
+//   answers messages itself maps them with TForm::Perform:
 //     SetQueryEndSessionHandler([&] { return form.Perform(WM_QUERYENDSESSION, 0, 0) != 0; });
 //     SetEndSessionHandler([&] { form.Perform(WM_ENDSESSION, 1, 0); });
 #include <functional>
