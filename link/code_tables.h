@@ -15,7 +15,16 @@
 namespace lamp {
 
 // Event codes that the programs name themselves.
+inline constexpr std::int32_t EventLowCapacity = 0x1011;
 inline constexpr std::int32_t EventLinkLost = 0x1040;
+inline constexpr std::int32_t EventBatteryConnected = 0x3001;
+inline constexpr std::int32_t EventTrickleCharge = 0x3006;
+inline constexpr std::int32_t EventPanelStart = 0x3010;
+inline constexpr std::int32_t EventOperatorStart = 0x3030;
+inline constexpr std::int32_t EventOperatorCycleStart = 0x3031;
+inline constexpr std::int32_t EventOperatorStop = 0x3035;
+inline constexpr std::int32_t EventCycleModeChanged = 0x3051;
+inline constexpr std::int32_t EventReady = 0x3108;
 inline constexpr std::int32_t EventChargeDone = 0x3404;
 inline constexpr std::int32_t EventChargeResult = 0x3414;
 inline constexpr std::int32_t EventControlDischargeDone = 0x3502;

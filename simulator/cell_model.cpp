@@ -273,7 +273,7 @@ void CellModel::EnterPhase(Phase phase, double now) {
       return;
     case Phase::Stopped:
       charge_at_start_ = ChargeLevelAt(now);
-      QueueEvent(kEventOperatorStop, now);
+      QueueEvent(lamp::EventOperatorStop, now);
       phase_ = Phase::Stopped;
       phase_start_ = now;
       phase_end_ = std::max(take_at_, now + 60);
@@ -289,7 +289,7 @@ void CellModel::Transition(double t) {
     case Phase::Away:
       charge_at_start_ = random_.Between(0.15, 0.6);
       take_at_ = t + random_.Between(settings_->rest_min, settings_->rest_max);
-      QueueEvent(kEventBatteryConnected, t);
+      QueueEvent(lamp::EventBatteryConnected, t);
       phase_ = Phase::Connected;
       phase_start_ = t;
       phase_end_ = t + settings_->connect_delay;
@@ -322,11 +322,11 @@ void CellModel::Transition(double t) {
     case Phase::Charged:
       phase_start_ = t;
       if (mode_record_[kWordSwitches] & kSwitchTrickle) {
-        QueueEvent(kEventTrickle, t);
+        QueueEvent(lamp::EventTrickleCharge, t);
         phase_ = Phase::Trickle;
         phase_end_ = t + random_.Between(settings_->trickle_min, settings_->trickle_max);
       } else {
-        QueueEvent(kEventReady, t);
+        QueueEvent(lamp::EventReady, t);
         phase_ = Phase::Ready;
         phase_end_ = std::max(take_at_, t + 60);
       }
@@ -336,7 +336,7 @@ void CellModel::Transition(double t) {
         Take(t);
         return;
       }
-      QueueEvent(kEventReady, t);
+      QueueEvent(lamp::EventReady, t);
       phase_ = Phase::Ready;
       phase_start_ = t;
       phase_end_ = std::max(take_at_, t + 60);
@@ -444,7 +444,7 @@ void CellModel::FinishControlDischarge(double t) {
   const double delivered_mah = current * minutes / 60.0;
   if (nominal > 0 && delivered_mah < 0.8 * nominal * 10.0) {
     fault_bits_ |= kFaultLowCapacity;
-    QueueEvent(kEventLowCapacity, t, Clamp16(delivered_mah));
+    QueueEvent(lamp::EventLowCapacity, t, Clamp16(delivered_mah));
   }
   if (cycle_mode_ == 1 && cycle_count_ > 0 && cycle_counter_ >= cycle_count_) {
     cycle_mode_ = 0;
@@ -712,11 +712,11 @@ void CellModel::ApplyCellControl(std::uint16_t word1, std::uint16_t word2, doubl
       if (phase_ != Phase::Stopped) EnterPhase(Phase::Stopped, now);
       return;
     case lamp::CellControlStart:
-      QueueEvent(kEventOperatorStart, now);
+      QueueEvent(lamp::EventOperatorStart, now);
       BeginCharge(now, kEventCharge);
       return;
     case lamp::CellControlPanelStart:
-      QueueEvent(kEventPanelStart, now);
+      QueueEvent(lamp::EventPanelStart, now);
       BeginCharge(now, kEventCharge);
       return;
     case lamp::CellControlDischarge:
@@ -724,7 +724,7 @@ void CellModel::ApplyCellControl(std::uint16_t word1, std::uint16_t word2, doubl
       return;
     case lamp::CellControlCycleStart:
       // A cycle started by the operator: a control discharge first, then the charge.
-      QueueEvent(kEventOperatorCycleStart, now);
+      QueueEvent(lamp::EventOperatorCycleStart, now);
       EnterPhase(Phase::ControlDischarge, now);
       return;
     default:
@@ -743,7 +743,7 @@ void CellModel::ApplyCycleMode(std::uint16_t mode, std::uint16_t count, double n
   cycle_mode_ = static_cast<std::uint8_t>(std::min<std::uint16_t>(mode, 2));
   cycle_count_ = std::min<std::uint16_t>(count, 1000);
   cycle_counter_ = 0;
-  QueueEvent(kEventCycleModeChanged, now, cycle_mode_, cycle_count_);
+  QueueEvent(lamp::EventCycleModeChanged, now, cycle_mode_, cycle_count_);
 }
 
 void CellModel::ApplyBatteryChange(double now) {

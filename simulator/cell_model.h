@@ -37,26 +37,19 @@ inline constexpr std::uint16_t kStateStopped = 7;
 inline constexpr std::uint16_t kStateReady = 9;
 inline constexpr std::uint16_t kStateControlDischarge = 0x102;
 
-// Event codes the cells report (status word 17); the two that make the server ask for a
-// report are lamp::EventControlDischargeDone and lamp::EventChargeDone.
-inline constexpr std::uint16_t kEventBatteryConnected = 0x3001;
+// Event codes the cells report (status word 17) that only the simulator names; those the
+// workstation or the server name too are in link/code_tables.h (lamp::EventBatteryConnected,
+// ...), the two that make the server ask for a report among them
+// (lamp::EventControlDischargeDone and lamp::EventChargeDone).
 inline constexpr std::uint16_t kEventDischarge = 0x3002;
 inline constexpr std::uint16_t kEventDischargeDone = 0x3402;
 inline constexpr std::uint16_t kEventControlDischarge = 0x3102;
 inline constexpr std::uint16_t kEventCharge = 0x3004;
-inline constexpr std::uint16_t kEventTrickle = 0x3006;
-inline constexpr std::uint16_t kEventReady = 0x3108;
 inline constexpr std::uint16_t kEventRemoved = 0x3009;
-inline constexpr std::uint16_t kEventPanelStart = 0x3010;
-inline constexpr std::uint16_t kEventOperatorStart = 0x3030;
-inline constexpr std::uint16_t kEventOperatorCycleStart = 0x3031;
-inline constexpr std::uint16_t kEventOperatorStop = 0x3035;
 inline constexpr std::uint16_t kEventModeChanged = 0x3050;
-inline constexpr std::uint16_t kEventCycleModeChanged = 0x3051;
 inline constexpr std::uint16_t kEventCycleAutoOff = 0x3052;
 inline constexpr std::uint16_t kEventChargeTimeout = 0x1010;
 inline constexpr std::uint16_t kEventChargeTimeoutReset = 0x5010;
-inline constexpr std::uint16_t kEventLowCapacity = 0x1011;
 inline constexpr std::uint16_t kEventLowCapacityReset = 0x5011;
 
 // Fault bits (status word 15) the cells raise.

@@ -47,7 +47,7 @@ bool BuildEventNote(const EventParams& e, std::string& note) {
     case lamp::EventControlDischargeDone:
       if (e.PARM2 > 0) note += Format("Ёмкость АКБ %2.3f, ток разр. %2.2f", p1, p2);
       break;
-    case 0x1011:
+    case lamp::EventLowCapacity:
       if (e.PARM2 > 0) {
         note += Format("Ёмкость АКБ %2.2f , ток разр. %2.2f", p1, p2);
       } else {
@@ -65,7 +65,7 @@ bool BuildEventNote(const EventParams& e, std::string& note) {
     case 0x2012:
       note += Format("Напр. АКБ %2.2f", p1);
       break;
-    case 0x3001:
+    case lamp::EventBatteryConnected:
       note += Format("Напр. АКБ %2.2f", p1);
       if (e.PARM2 >= 0) note += Format(" ток %2.3f", p2);
       break;
@@ -96,7 +96,7 @@ bool BuildEventNote(const EventParams& e, std::string& note) {
     case 0x2001:
       note += Format("Напр. ПИТ %2.2f", p1);
       break;
-    case 0x3051:
+    case lamp::EventCycleModeChanged:
       note += "ЦИКЛ - ";
       if (e.PARM1 == 0) note += "ОТКЛ  ";
       if (e.PARM1 == 1) note += "ВКЛ  ";
@@ -117,16 +117,16 @@ forms::TColor EventHistoryCellBackground(const forms::TListItem& row, int column
 
 forms::TColor EventCodeBackground(std::int32_t code) {
   switch (code) {
-    case 0x3030:
-    case 0x3031:
-    case 0x3010:
+    case lamp::EventOperatorStart:
+    case lamp::EventOperatorCycleStart:
+    case lamp::EventPanelStart:
     case 0x3011:
       return 0xFFD5AA;
-    case 0x3006:
-    case 0x3108:
+    case lamp::EventTrickleCharge:
+    case lamp::EventReady:
       return 0x97FF97;
     case 0x3015:
-    case 0x3035:
+    case lamp::EventOperatorStop:
       return 0x8888FF;
     case lamp::EventControlDischargeDone:
       return 0x00FFFF;
