@@ -1,9 +1,10 @@
 #pragma once
-// Ending with the desktop session: the server refuses the session manager's question; when
-// the session really ends it takes itself down with its shutdown sequencer
-// (TForm1::Timer1Timer, every second): stop row at 2 s, the power-off command at 4 s, the end
-// of the program at 8 s. A question with no end (a checkpoint, a cancelled logout) changes
-// nothing. A SIGTERM or SIGINT ends the program like a confirmed exit.
+// Ending with the desktop session: the server's window answers the session manager's question
+// no, which the platform keeps to itself, so a logout goes ahead; when the session really
+// ends it takes itself down with its shutdown sequencer (TForm1::Timer1Timer, every second):
+// stop row at 2 s, the power-off command at 4 s, the end of the program at 8 s. A question
+// with no end (a checkpoint, a cancelled logout) changes nothing. A SIGTERM or SIGINT ends
+// the program like a confirmed exit.
 #include <cstdint>
 
 namespace tolvex {
