@@ -5,10 +5,9 @@ namespace lamp {
 MYSQL* NewDatabaseHandle() {
   MYSQL* handle = mysql_init(nullptr);
   if (handle == nullptr) return nullptr;
-  // The character set as a connect option, so that every connect declares it, the
-  // library's reconnects included.
+  // The character set as a connect option, so that every connect declares it.
   mysql_options(handle, MYSQL_SET_CHARSET_NAME, kDatabaseCharset);
-  const my_bool reconnect = 1;
+  const my_bool reconnect = 0;
   mysql_options(handle, MYSQL_OPT_RECONNECT, &reconnect);
   const unsigned connect_timeout = kDatabaseConnectTimeoutSeconds;
   mysql_options(handle, MYSQL_OPT_CONNECT_TIMEOUT, &connect_timeout);

@@ -1,7 +1,8 @@
 #include "server/database_connection.h"
 
+#include "link/connection_keeper.h"
 #include "link/cp1251.h"
-#include "link/database_options.h"
+#include "platform/forms/application.h"
 #include "server/error_window.h"
 
 namespace tolvex {
@@ -9,55 +10,75 @@ namespace tolvex {
 MYSQL* DatabaseHandle = nullptr;
 
 namespace {
+
 StatementObserver statement_observer = nullptr;
+
+std::int64_t ProgramNowMs() {
+  return forms::Application().NowMs();
 }
 
+lamp::ConnectionKeeper keeper(DatabaseHandle, ProgramNowMs);
+
+// What mysql_ping gives when it fails.
+constexpr int kPingFailed = 1;
+
+}  // namespace
+
 int ConnectDatabase(const char* host, const char* login, const char* password) {
-  // A new connection object each time: re-initialising a live one would leak its socket and
-  // buffers, and a failed connect must not leave its object behind either.
-  CloseDatabase();
-  MYSQL* handle = lamp::NewDatabaseHandle();
-  if (handle != nullptr) {
-    if (mysql_real_connect(handle, host, login, password, lamp::kDatabaseName, 0, nullptr, 0) ==
-        nullptr) {
-      mysql_close(handle);
-      handle = nullptr;
-    }
-  }
-  if (handle == nullptr) {
+  if (!keeper.Connect({host, login, password})) {
     AddDbErrorLines(1, "connect ERR", "");
     ShowDatabaseError();
     return 1;
   }
-  DatabaseHandle = handle;
   return 0;
 }
 
 void CloseDatabase() {
-  if (DatabaseHandle == nullptr) return;
-  mysql_close(DatabaseHandle);
-  DatabaseHandle = nullptr;
+  keeper.Close();
 }
 
 DatabasePing PingDatabase() {
   if (DatabaseHandle == nullptr) return {};
-  return {mysql_ping(DatabaseHandle), true};
+  if (!keeper.Ready()) return {kPingFailed, true};
+  return {keeper.Ping(), true};
+}
+
+void KeepDatabaseConnection() {
+  keeper.Ready();
+}
+
+bool DatabaseConnectionLost() {
+  return keeper.lost();
 }
 
 int SendStatement(std::string_view statement) {
   if (DatabaseHandle == nullptr) return -1;
+  if (!keeper.Ready()) return static_cast<int>(keeper.error());
   if (statement_observer != nullptr) statement_observer(statement);
-  mysql_real_query(DatabaseHandle, statement.data(), statement.size());
-  return static_cast<int>(mysql_errno(DatabaseHandle));
+  return static_cast<int>(keeper.Send(statement));
+}
+
+MYSQL_RES* StoreResult() {
+  return DatabaseHandle != nullptr ? keeper.StoreResult() : nullptr;
 }
 
 std::string DatabaseErrorText() {
-  const char* text = DatabaseHandle != nullptr ? mysql_error(DatabaseHandle) : nullptr;
+  if (DatabaseHandle == nullptr) return "";
+  if (keeper.lost()) return lamp::Cp1251ToUtf8(keeper.error_text());
+  const char* text = mysql_error(DatabaseHandle);
   return lamp::Cp1251ToUtf8(text != nullptr ? text : "");
 }
 
 void SetStatementObserver(StatementObserver observer) {
   statement_observer = observer;
+}
+
+const lamp::ConnectionKeeper& DatabaseKeeper() {
+  return keeper;
+}
+
+void WaitForDatabaseTry() {
+  keeper.WaitForTry();
 }
 
 }  // namespace tolvex

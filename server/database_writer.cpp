@@ -383,7 +383,7 @@ std::int32_t GetCOUNT(std::string_view TabNum) {
   lamp::SqlStatement statement(statement_storage);
   BuildCountStatement(statement, TabNum);
   if (!Execute(statement, "GetCOUNT")) return 0;
-  MYSQL_RES* result = mysql_store_result(DatabaseHandle);
+  MYSQL_RES* result = StoreResult();
   if (result == nullptr) {
     ReportDbError(static_cast<std::int32_t>(mysql_errno(DatabaseHandle)), DatabaseErrorText(),
                   "GetCOUNT");

@@ -138,15 +138,14 @@ void TFormSV::BitBtn12Click() {
 void TFormSV::BitBtn13Click() {
   if (DatabaseHandle == nullptr) return;
   static constexpr char kQuery[] = "SHOW STATUS;";
-  mysql_real_query(DatabaseHandle, kQuery, sizeof kQuery - 1);
-  const unsigned error = mysql_errno(DatabaseHandle);
+  const int error = SendStatement(std::string_view(kQuery, sizeof kQuery - 1));
   if (error != 0) {
-    std::string text = "Error #: " + std::to_string(error) + "\r" +
-                       "Message: " + lamp::Cp1251ToUtf8(mysql_error(DatabaseHandle));
+    std::string text =
+        "Error #: " + std::to_string(error) + "\r" + "Message: " + DatabaseErrorText();
     forms::Application().MessageBox(text, "kSTAT", forms::MB_OK);
     return;
   }
-  MYSQL_RES* result = mysql_store_result(DatabaseHandle);
+  MYSQL_RES* result = StoreResult();
   if (result == nullptr) return;
   static constexpr const char* kCounters[] = {"Aborted_clients", "Aborted_connects",
                                               "Bytes_received", "Bytes_sent", "Connections"};

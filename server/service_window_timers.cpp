@@ -7,6 +7,7 @@
 #include <string>
 
 #include "server/config_window.h"
+#include "server/database_connection.h"
 #include "server/frame_receiver.h"
 #include "server/main_window.h"
 #include "server/poll_cycle.h"
@@ -38,6 +39,7 @@ void TFormSV::Timer2Timer() {
   Edit13.SetText(std::to_string(StationLinkCountdown));
 
   CountDownPollingPause();
+  KeepDatabaseConnection();
 }
 
 void TFormSV::Timer3Timer() {

@@ -2,11 +2,15 @@
 
 #include <cstring>
 #include <ctime>
+#include <string>
+#include <string_view>
 
 #include "link/code_tables.h"
 #include "link/sql_text.h"
 #include "server/cell_registry.h"
+#include "server/database_connection.h"
 #include "server/database_writer.h"
+#include "server/error_window.h"
 
 namespace tolvex {
 
@@ -22,6 +26,23 @@ bool CellAnswers(int cell) {
   return static_cast<std::uint32_t>(Cells.kZAPR[cell]) < 3;
 }
 
+int AnsweringCells(int from, int to) {
+  int cells = 0;
+  for (int i = from; i < to; ++i) cells += CellAnswers(i) ? 1 : 0;
+  return cells;
+}
+
+// A batch that meets a lost connection stops there: every further row would fail the same
+// way. Its rows not sent are listed once, with their count.
+bool StopForLostConnection(int rows_left, std::string_view operation) {
+  if (!DatabaseConnectionLost()) return false;
+  if (rows_left > 0) {
+    ReportDbError(kServerSideErrorCode,
+                  std::to_string(rows_left) + " rows not sent: connection lost", operation);
+  }
+  return true;
+}
+
 void WriteStatcellRows() {
   const int count = LoadedCellCount();
   for (int i = 0; i < count; ++i) {
@@ -35,22 +56,29 @@ void WriteStatcellRows() {
             static_cast<std::int32_t>(Cells.U5VMAX[i]), Cells.GRMIN[i], Cells.GRMAX[i],
             Cells.FLN[i]);
     RestartCellExtremes(i);
+    // The cells not reached keep their extremes for the next record.
+    if (StopForLostConnection(AnsweringCells(i + 1, count), "AddStat")) return;
   }
+}
+
+void WriteEventRow(int i) {
+  const PaddedCellNumber number = PadCellNumber(Cells.TABNUM[i]);
+  if (!CellAnswers(i)) {
+    AddEvent(number.data(), 0, lamp::EventStateNoLink, 0, lamp::kFaultNoAnswer, 0, Cells.ST[i],
+             Cells.UCH[i], Cells.BRIG[i], Cells.WTBNUM[i], -1, 0, 0, 0, 0, 0, 0);
+    return;
+  }
+  const std::int32_t code = Cells.PSTAT[i] != 0 ? lamp::EventStateCheck : lamp::EventStateFree;
+  AddEvent(number.data(), Cells.FabNum[i], code, 0, Cells.NSP1[i], Cells.NSP2[i], Cells.ST[i],
+           Cells.UCH[i], Cells.BRIG[i], Cells.WTBNUM[i], -1, Cells.PSTAT[i], Cells.PARM1[i],
+           Cells.PARM2[i], 0, 0, 0);
 }
 
 void WriteEventRows() {
   const int count = LoadedCellCount();
   for (int i = 0; i < count; ++i) {
-    const PaddedCellNumber number = PadCellNumber(Cells.TABNUM[i]);
-    if (!CellAnswers(i)) {
-      AddEvent(number.data(), 0, lamp::EventStateNoLink, 0, lamp::kFaultNoAnswer, 0, Cells.ST[i],
-               Cells.UCH[i], Cells.BRIG[i], Cells.WTBNUM[i], -1, 0, 0, 0, 0, 0, 0);
-      continue;
-    }
-    const std::int32_t code = Cells.PSTAT[i] != 0 ? lamp::EventStateCheck : lamp::EventStateFree;
-    AddEvent(number.data(), Cells.FabNum[i], code, 0, Cells.NSP1[i], Cells.NSP2[i], Cells.ST[i],
-             Cells.UCH[i], Cells.BRIG[i], Cells.WTBNUM[i], -1, Cells.PSTAT[i], Cells.PARM1[i],
-             Cells.PARM2[i], 0, 0, 0);
+    WriteEventRow(i);
+    if (StopForLostConnection(count - i - 1, "AddEvent")) return;
   }
 }
 

@@ -50,7 +50,7 @@ int GetWorkTABAL() {
     return 0;
   }
   const int code = SendStatement(kWorkerQuery);
-  MYSQL_RES* result = code == 0 ? mysql_store_result(DatabaseHandle) : nullptr;
+  MYSQL_RES* result = code == 0 ? StoreResult() : nullptr;
   if (result == nullptr) {
     // A query that ran but gave no result set is as good as a failed one here.
     const int error = code != 0 ? code : static_cast<int>(mysql_errno(DatabaseHandle));

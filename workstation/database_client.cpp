@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "link/connection_keeper.h"
 #include "link/cp1251.h"
-#include "link/database_options.h"
 #include "link/number_text.h"
 #include "platform/forms/application.h"
 #include "workstation/battery_editor.h"
@@ -20,9 +20,22 @@ namespace {
 
 StatementObserver statement_observer;
 
+std::int64_t ProgramNowMs() {
+  return forms::Application().NowMs();
+}
+
+lamp::ConnectionKeeper keeper(DbConnection, ProgramNowMs);
+
 // The host "the local machine": with port 0 and no socket name the client library takes the
 // socket from MYSQL_UNIX_PORT.
 constexpr const char* kDatabaseHost = "localhost";
+
+// The message box of the statement that just failed on the connection.
+void ShowConnectionError() {
+  const char* error = mysql_error(DbConnection);
+  ShowSqlError(static_cast<std::int32_t>(mysql_errno(DbConnection)),
+               lamp::Cp1251ToUtf8(error != nullptr ? error : ""));
+}
 
 void SetEditText(forms::TEdit& edit, const ColumnText& column) {
   edit.SetText(column.Utf8());
@@ -55,29 +68,24 @@ float ColumnText::Float(float fallback) const {
 }
 
 bool ConnectDbConnection(const char* login, const char* password) {
-  // A new connection object each time: initialising a live one again would leak its socket
-  // and buffers, and a failed connect must not leave its object behind either.
-  CloseDbConnection();
-  MYSQL* handle = lamp::NewDatabaseHandle();
-  if (handle == nullptr) return false;
-  if (mysql_real_connect(handle, kDatabaseHost, login, password, lamp::kDatabaseName, 0, nullptr,
-                         0) == nullptr) {
-    mysql_close(handle);
-    return false;
-  }
-  DbConnection = handle;
-  return true;
+  return keeper.Connect(
+      {kDatabaseHost, login != nullptr ? login : "", password != nullptr ? password : ""});
 }
 
 void CloseDbConnection() {
-  if (DbConnection == nullptr) return;
-  mysql_close(DbConnection);
-  DbConnection = nullptr;
+  keeper.Close();
 }
 
 void PingDbConnection() {
-  if (DbConnection == nullptr) return;
-  static_cast<void>(mysql_ping(DbConnection));
+  if (keeper.Ready()) static_cast<void>(keeper.Ping());
+}
+
+const lamp::ConnectionKeeper& DbConnectionKeeper() {
+  return keeper;
+}
+
+void WaitForDbConnectionTry() {
+  keeper.WaitForTry();
 }
 
 void ShowSqlError(std::int32_t code, std::string_view error_text) {
@@ -96,16 +104,23 @@ StatementResult RunStatement(const lamp::SqlStatement& statement, const RowHandl
     ShowSqlError(-1, "statement too long");
     return StatementResult::kFailed;
   }
-  if (statement_observer) statement_observer(statement.view());
-  mysql_real_query(DbConnection, statement.c_str(), statement.size());
-  const auto code = static_cast<std::int32_t>(mysql_errno(DbConnection));
-  if (code != 0) {
-    const char* error = mysql_error(DbConnection);
-    ShowSqlError(code, lamp::Cp1251ToUtf8(error != nullptr ? error : ""));
+  if (!keeper.Ready()) {
+    ShowSqlError(static_cast<std::int32_t>(keeper.error()),
+                 lamp::Cp1251ToUtf8(keeper.error_text()));
     return StatementResult::kFailed;
   }
-  MYSQL_RES* result = mysql_store_result(DbConnection);
-  if (result == nullptr) return StatementResult::kDone;
+  if (statement_observer) statement_observer(statement.view());
+  if (keeper.Send(statement.view()) != 0) {
+    ShowConnectionError();
+    return StatementResult::kFailed;
+  }
+  MYSQL_RES* result = keeper.StoreResult();
+  if (result == nullptr) {
+    // No result set (a write) is done; a result that could not be read is a failure.
+    if (mysql_errno(DbConnection) == 0) return StatementResult::kDone;
+    ShowConnectionError();
+    return StatementResult::kFailed;
+  }
   const unsigned field_count = mysql_num_fields(result);
   std::vector<ColumnText> columns(field_count);
   while (MYSQL_ROW row = mysql_fetch_row(result)) {

@@ -5,7 +5,9 @@
 // are cp1251 and are shown as UTF-8.
 //
 // Every operation tests DbConnection first: null means there is no database, and nothing is
-// sent or shown.
+// sent or shown. A connection lost while the program runs is kept by a
+// lamp::ConnectionKeeper: statements fail at once (each with its message box) until it is
+// made again in the background.
 #include <mysql.h>
 
 #include <array>
@@ -18,6 +20,10 @@
 
 #include "link/mode_record.h"
 #include "link/sql_text.h"
+
+namespace lamp {
+class ConnectionKeeper;
+}
 
 namespace lumora {
 
@@ -37,15 +43,19 @@ using lamp::FormatSqlDate;
 using lamp::FormatSqlTime;
 
 // Connects to "zuvurov" on the local machine (port 0, no socket name, no flags) as login
-// with password (8-bit text), with a connection object of lamp::NewDatabaseHandle (cp1251,
-// the library's own reconnect and timeouts). A connection still open is closed first.
-// Returns true when connected; DbConnection is null otherwise.
+// with password (8-bit text), with a connection object of lamp::NewDatabaseHandle (cp1251
+// and the timeouts). A connection still open is closed first. Returns true when connected;
+// DbConnection is null otherwise.
 bool ConnectDbConnection(const char* login, const char* password);
 // Closes the connection (program end, tests); DbConnection becomes null.
 void CloseDbConnection();
-// The 10 s keep-alive: pings an open connection (which connects a lost one again), ignoring
-// the result.
+// The 10 s keep-alive: pings an open connection, ignoring the result; a lost one is looked
+// after instead (a connection made meanwhile takes over, a new try starts when one is due).
 void PingDbConnection();
+
+// For tests: the keeper of the connection, and a wait for its try in the background.
+const lamp::ConnectionKeeper& DbConnectionKeeper();
+void WaitForDbConnectionTry();
 
 // The message box of a failed statement: "Error #: " code "\r" "Message: " text (UTF-8).
 void ShowSqlError(std::int32_t code, std::string_view error_text);
@@ -72,9 +82,10 @@ using RowHandler = std::function<void(const std::vector<ColumnText>& columns)>;
 enum class StatementResult { kNoConnection, kFailed, kDone };
 
 // Sends one cp1251 statement: without a connection nothing is sent; a non-zero error number
-// brings up ShowSqlError. For a query, `on_row` is called for every row of the result, in
-// order, and the result is released afterwards. A statement that did not fit its buffer is
-// not sent and counts as failed (it is reported like a database error).
+// brings up ShowSqlError, as does a lost connection (nothing is sent then) and a result that
+// could not be read. For a query, `on_row` is called for every row of the result, in order,
+// and the result is released afterwards. A statement that did not fit its buffer is not sent
+// and counts as failed (it is reported like a database error).
 StatementResult RunStatement(const lamp::SqlStatement& statement, const RowHandler& on_row = {});
 
 // Receives the text of every statement just before it is sent (tests); empty for none.

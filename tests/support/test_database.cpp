@@ -47,6 +47,9 @@ TestDatabase::TestDatabase() {
     last_error_ = "mysql_init failed";
     return;
   }
+  // The tests' own connection outlives a restart of the server by the library's reconnect.
+  const my_bool reconnect = 1;
+  mysql_options(handle, MYSQL_OPT_RECONNECT, &reconnect);
   if (mysql_real_connect(handle, "localhost", "root", "q758", lamp::kDatabaseName, 0, nullptr, 0) ==
       nullptr) {
     last_error_ = "connect: " + std::to_string(mysql_errno(handle)) + " " + mysql_error(handle);

@@ -2,8 +2,8 @@
 // A connection to the tests' private MariaDB server (scripts/db), for tests that check what
 // the programs wrote or prepare what they read. It connects the way the programs do: the
 // local machine, port 0, no socket name, so the client library takes the socket from
-// MYSQL_UNIX_PORT, and the programs' connection options (cp1251 text, reconnect after a
-// restart of the server).
+// MYSQL_UNIX_PORT, and the programs' connection options (cp1251 text), and reconnects by
+// itself after a restart of the server.
 #include <mysql.h>
 
 #include <initializer_list>

@@ -1,0 +1,115 @@
+#pragma once
+// A program's one database connection kept through an outage of the database host, without
+// holding the program's thread up for it.
+//
+// A statement or ping that finds the connection lost marks it so once; from then on the
+// program's statements fail at once (the program lists them as usual) instead of each waiting
+// for a host that does not answer. New connections are tried on a thread of their own, the
+// first at once and then one at a time, at most one per kDatabaseReconnectIntervalSeconds by
+// the program's clock. A try that connects hands its connection over at the next statement
+// or tick, so once the host answers, the next statement writes. Nothing is queued or sent
+// again: what was to be written meanwhile is lost.
+//
+// Only a full connect tells that the database answers: a host whose database is hung still
+// takes TCP connections, and only its greeting never comes.
+#include <mysql.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace lamp {
+
+// Where a connection goes; the database, character set and timeouts are NewDatabaseHandle's.
+struct DatabaseLogin {
+  std::string host;
+  std::string user;
+  std::string password;
+};
+
+// What one connect gave: the connected handle, or null with the library's error.
+struct ConnectOutcome {
+  MYSQL* handle = nullptr;
+  unsigned error = 0;
+  std::string error_text;  // cp1251, as the library gives it
+};
+
+// Connects to "zuvurov" (port 0, no socket name, no flags) with a connection object of
+// NewDatabaseHandle, on the calling thread.
+ConnectOutcome ConnectNewHandle(const DatabaseLogin& login);
+
+// The program's clock, in milliseconds: real in the programs, manual in tests.
+using ProgramClock = std::int64_t (*)();
+
+class ConnectionKeeper {
+ public:
+  // `handle` is the program's own connection variable (null = no database): the keeper sets
+  // it on a connect, clears it on a close, and points it at a new connection when one takes
+  // over from a lost one. Tries are timed by `clock`.
+  ConnectionKeeper(MYSQL*& handle, ProgramClock clock);
+  // A try still running (the program ends) is left to end with the process.
+  ~ConnectionKeeper();
+  ConnectionKeeper(const ConnectionKeeper&) = delete;
+  ConnectionKeeper& operator=(const ConnectionKeeper&) = delete;
+
+  // Connects on the calling thread after closing whatever was open; true when connected,
+  // the handle null otherwise.
+  bool Connect(const DatabaseLogin& login);
+  // Closes the connection, after waiting for a try still running; the handle becomes null.
+  void Close();
+
+  // Before each statement or ping, and on the program's periodic tick: a connection made
+  // meanwhile takes over, and a new try starts when one is due. True when the connection can
+  // be used; false while it is lost, and without one.
+  bool Ready();
+
+  // The library's calls on a ready connection. Each notices a lost connection: when the call
+  // failed and the library has closed the connection, it counts as lost from then on and the
+  // first new try starts at once.
+  unsigned Send(std::string_view statement);  // mysql_real_query: mysql_errno, 0 = done
+  int Ping();                                 // mysql_ping: 0 = answered
+  MYSQL_RES* StoreResult();                   // mysql_store_result
+
+  bool lost() const { return lost_; }
+  // What a statement not sent for a lost connection reports: the error of the last try that
+  // failed, or that of the loss itself until a try has failed.
+  unsigned error() const { return error_; }
+  const std::string& error_text() const { return error_text_; }
+
+  // For tests: the tries started since the keeper was made, and a wait for the try that is
+  // running (none running: returns at once).
+  int tries_started() const { return tries_started_; }
+  void WaitForTry();
+
+ private:
+  // One connect on its own thread; shared with that thread, which may outlive the keeper.
+  struct Try {
+    std::mutex mutex;
+    std::condition_variable finished_signal;
+    bool finished = false;
+    ConnectOutcome outcome;
+  };
+
+  void NoteFailure();
+  void StartTry();
+  // Takes the outcome of a finished try: a connection replaces the lost one, a failure's
+  // error is kept for the statements that follow.
+  void CollectTry();
+
+  MYSQL*& handle_;
+  ProgramClock clock_;
+  DatabaseLogin login_;
+  bool lost_ = false;
+  unsigned error_ = 0;
+  std::string error_text_;
+  std::int64_t last_try_ms_ = 0;
+  int tries_started_ = 0;
+  std::shared_ptr<Try> try_;
+  std::thread try_thread_;
+};
+
+}  // namespace lamp

@@ -1,0 +1,60 @@
+#pragma once
+// A database host on a TCP port of 127.0.0.1, for tests of what the programs do while their
+// database host is away: it passes every connection on to the tests' private MariaDB server
+// (which listens on its Unix socket only), and on request falls silent like a host that
+// drops every packet, or refuses like a host whose database is down.
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace lamptest {
+
+class DatabaseHostProxy {
+ public:
+  // Relays to the Unix socket at `socket_path`, answering from the start.
+  explicit DatabaseHostProxy(std::string socket_path);
+  ~DatabaseHostProxy();
+  DatabaseHostProxy(const DatabaseHostProxy&) = delete;
+  DatabaseHostProxy& operator=(const DatabaseHostProxy&) = delete;
+
+  // 0 when the port could not be prepared.
+  int port() const { return port_; }
+
+  // Each returns once the host behaves so.
+  void Answer();      // connections of before are cut; new ones are taken and passed on
+  void FallSilent();  // open connections carry nothing more; new connects get no answer
+  void Refuse();      // open connections are cut; new connects are refused
+
+ private:
+  enum class Mode { kAnswer, kSilent, kRefuse };
+  struct Pair {
+    int client;
+    int server;
+  };
+
+  void SetMode(Mode mode);
+  void Run();
+  void Apply(Mode mode);
+  void OpenListener(int backlog);
+  void CloseAll();
+  void CloseConnections();
+  void Relay(std::size_t pair_index, bool from_client);
+  void AcceptOne();
+
+  std::string socket_path_;
+  int port_ = 0;
+  int listener_ = -1;
+  int filler_ = -1;
+  std::vector<Pair> pairs_;
+  Mode mode_ = Mode::kAnswer;
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  Mode wanted_ = Mode::kAnswer;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+}  // namespace lamptest
