@@ -110,7 +110,9 @@ struct ServerRoom {
     for (int s = 1; s <= kStations; ++s) {
       hosts << s << " 127.0.0." << kAddressBase + s << " " << station_port << "\n";
       for (int c = 1; c <= kCellsPerStation; ++c, ++row) {
-        std::snprintf(Cells.TABNUM[row].data(), 8, "%03da%02d", s, c);
+        char number[8];
+        std::snprintf(number, sizeof number, "%03da%02d", s, c);
+        SetTabnum(row, number);
         Cells.ST[row] = s;
       }
     }

@@ -142,7 +142,7 @@ class LampRoomLink {
 
     tolvex::PrepareCellRegistry();
     tolvex::InitCellStatistics();
-    std::memcpy(tolvex::Cells.TABNUM[0].data(), kLamp, sizeof kLamp);
+    tolvex::SetTabnum(0, kLamp);
     tolvex::Cells.ST[0] = 1;
     tolvex::CellCount = 1;
 
