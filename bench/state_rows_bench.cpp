@@ -44,7 +44,9 @@ struct Database {
     using tolvex::Cells;
     for (int i = 0; i < kCells; ++i) {
       const int station = 1 + i / 60;
-      std::snprintf(Cells.TABNUM[i].data(), 8, "%03da%02d", station, 1 + i % 60);
+      char number[8];
+      std::snprintf(number, sizeof number, "%03da%02d", station, 1 + i % 60);
+      tolvex::SetTabnum(i, number);
       Cells.ST[i] = station;
       Cells.UCH[i] = 1 + station % 7;
       Cells.BRIG[i] = 1 + i % 12;

@@ -199,8 +199,8 @@ void BM_Decode100CellStatus(benchmark::State& state) {
 }
 BENCHMARK(BM_Decode100CellStatus)->Unit(benchmark::kMicrosecond);
 
-// Only the lookups of the burst's numbers in the 6000-lamp list, the part of the decode that
-// grows with the list (a walk from slot 0 to the number's slot).
+// Only the lookups of the burst's numbers in the 6000-lamp list, through its index of the
+// numbers.
 void BM_FindWorkerIndex100(benchmark::State& state) {
   bench_support::Room();
   const std::vector<lamp::StatusDatagram> burst = Burst(false);

@@ -14,14 +14,19 @@
 
 namespace {
 
-// The bytes of one datagram kind, taken from the input (zero past its end); every u32 and
-// i32 field read and written back in place must give the same bytes.
+// How many fields of each datagram kind one input reads and writes back.
+constexpr std::size_t kFieldsPerInput = 8;
+
+// The bytes of one datagram kind, taken from the input (zero past its end); u32 and i32
+// fields read and written back in place must give the same bytes. The input's last bytes
+// choose the fields' offsets, past the end of the datagram too.
 template <typename Datagram>
 void CheckFieldsRoundTrip(const std::uint8_t* data, std::size_t size) {
   Datagram datagram;
   std::memcpy(datagram.bytes.data(), data, size < Datagram::kSize ? size : Datagram::kSize);
   const auto before = datagram.bytes;
-  for (std::size_t offset = 0; offset < Datagram::kSize + 4; ++offset) {
+  for (std::size_t i = 0; i < kFieldsPerInput && i < size; ++i) {
+    const std::size_t offset = data[size - 1 - i] % (Datagram::kSize + 4);
     datagram.set_u32(offset, datagram.u32(offset));
     datagram.set_i32(offset, datagram.i32(offset));
   }

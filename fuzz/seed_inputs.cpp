@@ -142,7 +142,7 @@ class LampRoomLink {
 
     tolvex::PrepareCellRegistry();
     tolvex::InitCellStatistics();
-    std::memcpy(tolvex::Cells.TABNUM[0].data(), kLamp, sizeof kLamp);
+    tolvex::SetTabnum(0, kLamp);
     tolvex::Cells.ST[0] = 1;
     tolvex::CellCount = 1;
 
@@ -221,6 +221,19 @@ class LampRoomLink {
     Bytes chunk = {static_cast<std::uint8_t>(((answer.size() + 2) / 4) << 2)};
     chunk.insert(chunk.end(), answer.begin(), answer.end());
     Add("frame_receiver_fuzz", name, std::move(chunk));
+
+    // For the two readers side by side: datagrams of a length byte and the bytes; the answer
+    // whole, and cut in two inside its header.
+    if (answer.size() > 0xFF) Fail(name + ": an answer longer than one datagram of the seeds");
+    const std::size_t cut = lamp::kFrameHeaderOffset + lamp::kHeaderAddress;
+    Bytes whole = {static_cast<std::uint8_t>(answer.size())};
+    whole.insert(whole.end(), answer.begin(), answer.end());
+    Add("frame_receiver_differential_fuzz", name, std::move(whole));
+    Bytes split = {static_cast<std::uint8_t>(cut)};
+    split.insert(split.end(), answer.begin(), answer.begin() + cut);
+    split.push_back(static_cast<std::uint8_t>(answer.size() - cut));
+    split.insert(split.end(), answer.begin() + cut, answer.end());
+    Add("frame_receiver_differential_fuzz", name + "-split", std::move(split));
 
     // As the receiver hands it on: the header, a control byte (0: as it is), a slot byte
     // (14: slot 0), then the body (payload and CRC) without the end mark.

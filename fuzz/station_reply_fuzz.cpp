@@ -14,8 +14,8 @@ namespace {
 bool PrepareRegistry() {
   tolvex::PrepareCellRegistry();
   tolvex::InitCellStatistics();
-  std::memcpy(tolvex::Cells.TABNUM[0].data(), "010aaa", 7);
-  std::memcpy(tolvex::Cells.TABNUM[1].data(), "\0\0\0\0\0\0", 7);
+  tolvex::SetTabnum(0, "010aaa");
+  tolvex::SetTabnum(1, "");
   tolvex::Cells.ST[0] = 1;
   tolvex::CellCount = 2;
   return true;

@@ -75,22 +75,45 @@ inline constexpr std::uint16_t CellControlDischargeWord = 2;
 
 // --- CRC-16/MODBUS (reflected polynomial 0xA001, start 0xFFFF, no final XOR) ---------------
 
-// One byte through the register, bit by bit (no table: the frames are short).
-constexpr std::uint16_t UpdateCrc16(std::uint16_t crc, std::uint8_t byte) {
-  crc = static_cast<std::uint16_t>(crc ^ byte);
-  for (int bit = 0; bit < 8; ++bit) {
-    if ((crc & 1u) != 0) {
-      crc = static_cast<std::uint16_t>((crc >> 1) ^ 0xA001u);
-    } else {
-      crc = static_cast<std::uint16_t>(crc >> 1);
+// The CRC in its slice-by-8 form: entry [k][b] of the tables is what byte b followed by k
+// zero bytes does to the register, so eight bytes cost eight look-ups that do not wait on
+// each other. Table 0 alone is the usual one-byte step.
+inline constexpr std::size_t kCrc16Slices = 8;
+inline constexpr auto kCrc16ModbusTables = [] {
+  std::array<std::array<std::uint16_t, 256>, kCrc16Slices> tables{};
+  for (unsigned value = 0; value < 256; ++value) {
+    std::uint16_t crc = static_cast<std::uint16_t>(value);
+    for (int bit = 0; bit < 8; ++bit) {
+      crc = static_cast<std::uint16_t>((crc & 1u) != 0 ? (crc >> 1) ^ 0xA001u : crc >> 1);
+    }
+    tables[0][value] = crc;
+  }
+  for (std::size_t k = 1; k < kCrc16Slices; ++k) {
+    for (unsigned value = 0; value < 256; ++value) {
+      const std::uint16_t before = tables[k - 1][value];
+      tables[k][value] = static_cast<std::uint16_t>((before >> 8) ^ tables[0][before & 0xFFu]);
     }
   }
-  return crc;
+  return tables;
+}();
+
+// One byte through the register.
+constexpr std::uint16_t UpdateCrc16(std::uint16_t crc, std::uint8_t byte) {
+  return static_cast<std::uint16_t>((crc >> 8) ^ kCrc16ModbusTables[0][(crc ^ byte) & 0xFFu]);
 }
 
 constexpr std::uint16_t Crc16Modbus(std::span<const std::uint8_t> bytes,
                                     std::uint16_t crc = 0xFFFF) {
-  for (std::uint8_t byte : bytes) crc = UpdateCrc16(crc, byte);
+  const auto& t = kCrc16ModbusTables;
+  std::size_t i = 0;
+  for (; i + kCrc16Slices <= bytes.size(); i += kCrc16Slices) {
+    // The register meets the first two of the eight bytes.
+    const unsigned first = crc ^ static_cast<unsigned>(bytes[i] | bytes[i + 1] << 8);
+    crc = static_cast<std::uint16_t>(t[7][first & 0xFFu] ^ t[6][first >> 8] ^ t[5][bytes[i + 2]] ^
+                                     t[4][bytes[i + 3]] ^ t[3][bytes[i + 4]] ^ t[2][bytes[i + 5]] ^
+                                     t[1][bytes[i + 6]] ^ t[0][bytes[i + 7]]);
+  }
+  for (; i < bytes.size(); ++i) crc = UpdateCrc16(crc, bytes[i]);
   return crc;
 }
 
@@ -147,10 +170,10 @@ enum : std::uint8_t {
 // The reader of one station's answers. It takes the station's bytes as one stream, so a
 // frame may come split over several datagrams: it hunts for FF F7 followed by a byte below
 // 0x80 (the server's own requests never start a frame), reads the 22-byte header and the
-// body (header byte 20 long, at most kMaxBodyLength), and checks the CRC. While a header or
-// body is being read, no new start is looked for.
+// body (header byte 20 long, at least one byte, at most kMaxBodyLength), and checks the CRC.
+// While a header or body is being read, no new start is looked for.
 struct StationFrameReceiverState {
-  std::uint8_t window[3] = {};  // the last three bytes, oldest first
+  std::uint8_t window[3] = {};  // the last three bytes of the stream, oldest first
   std::uint8_t state = kReceiverHunting;
   std::int32_t count = 0;      // bytes stored in the current header or body
   std::uint32_t expected = 0;  // body length of the current frame (payload + CRC)
@@ -158,9 +181,30 @@ struct StationFrameReceiverState {
   std::uint8_t body[kFrameBufferSize] = {};
 };
 
-// One byte into the reader. True when it completes a frame whose CRC is good: the frame's
-// header is in `header`, its payload and CRC (`expected` bytes) in `body`, until the next
-// byte. A frame with a bad CRC is dropped without a trace.
-bool ReceiveStationFrameByte(StationFrameReceiverState& receiver, std::uint8_t byte);
+// What one call of TakeStationFrameBytes did with the bytes it was given.
+struct StationFrameTake {
+  std::size_t taken = 0;        // bytes consumed, from the front
+  bool frame_complete = false;  // the last of them completed a frame whose CRC is good
+};
+
+// Feeds bytes of the stream into the reader, in order, up to and including the byte that
+// completes the next frame with a good CRC, or all of them. Such a frame's header is then in
+// `header` and its payload and CRC (`expected` bytes, at least one) in `body`, until the
+// next call; the caller hands it on and calls again with the bytes not taken. A frame with a
+// bad CRC is dropped without a trace.
+StationFrameTake TakeStationFrameBytes(StationFrameReceiverState& receiver,
+                                       std::span<const std::uint8_t> bytes);
+
+// All the bytes through the reader; on_frame() runs for each frame with a good CRC, while
+// the frame is in the reader.
+template <typename OnFrame>
+void FeedStationFrameBytes(StationFrameReceiverState& receiver, std::span<const std::uint8_t> bytes,
+                           OnFrame&& on_frame) {
+  while (!bytes.empty()) {
+    const StationFrameTake take = TakeStationFrameBytes(receiver, bytes);
+    bytes = bytes.subspan(take.taken);
+    if (take.frame_complete) on_frame();
+  }
+}
 
 }  // namespace lamp

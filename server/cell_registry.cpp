@@ -1,6 +1,7 @@
 #include "server/cell_registry.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tolvex {
 
@@ -9,6 +10,15 @@ int CellCount = 0;
 
 int LoadedCellCount() {
   return std::clamp(CellCount, 0, kMaxCells);
+}
+
+void SetTabnum(int row, const char* text) {
+  if (row < 0 || row >= kMaxCells) return;
+  lamp::LampNumberSlot number{};
+  if (text != nullptr) {
+    std::memcpy(number.data(), text, std::min(std::strlen(text), number.size() - 1));
+  }
+  Cells.TABNUM.Set(static_cast<std::size_t>(row), number);
 }
 
 PaddedCellNumber PadCellNumber(const std::array<char, 8>& tabnum) {
@@ -59,13 +69,11 @@ int FindWorkerOfStation(int station, int start) {
 }
 
 int FindWorkerByTabnum(std::string_view text) {
-  char key[6] = {};
-  std::copy_n(text.begin(), std::min<std::size_t>(text.size(), sizeof key), key);
-  const int rows = LoadedCellCount();
-  for (int r = 0; r < rows; ++r) {
-    if (std::equal(key, key + sizeof key, Cells.TABNUM[r].begin())) return r;
-  }
-  return -1;
+  char key[lamp::kLampNumberComparedBytes] = {};
+  std::copy_n(text.begin(), std::min(text.size(), sizeof key), key);
+  const int row = Cells.TABNUM.FindFirst(key);
+  // The first row of the number among all rows: when it is not a loaded one, none is.
+  return row >= 0 && row < LoadedCellCount() ? row : -1;
 }
 
 }  // namespace tolvex

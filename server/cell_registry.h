@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "link/lamp_numbers.h"
+
 namespace tolvex {
 
 inline constexpr int kMaxCells = 6000;
+static_assert(kMaxCells == static_cast<int>(lamp::kLampNumberRows));
 
 struct CellRegistry {
   template <typename T>
@@ -18,7 +21,7 @@ struct CellRegistry {
   Column<std::int32_t> NSP2{};           // fault bits of the last status answer
   Column<std::int32_t> PendingReport{};  // 0, 0x93 discharge or 0x94 charge report wanted
   Column<std::int32_t> ST{};             // station number (WORKER)
-  Column<std::array<char, 8>> TABNUM{};  // 6-character number and NUL (WORKER)
+  lamp::LampNumberColumn TABNUM{};       // 6-character number and NUL (WORKER), by SetTabnum
   Column<std::int32_t> UCH{};            // section (WORKER)
   Column<std::int32_t> BRIG{};           // brigade (WORKER)
   Column<std::int32_t> WTBNUM{};         // WTBNUM (WORKER)
@@ -54,6 +57,10 @@ extern int CellCount;
 // The rows every scan of the loaded cells walks: CellCount, kept within 0..kMaxCells whatever
 // was put there.
 int LoadedCellCount();
+
+// Row `row` gets the number `text` (nullptr counts as empty): at most 7 characters, so a
+// longer value cannot run past the 8-byte slot, and NULs after them.
+void SetTabnum(int row, const char* text);
 
 // A cell number as the state rows write it and the service window's loss list shows it: the
 // number followed by blanks up to 8 characters.

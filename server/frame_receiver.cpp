@@ -1,7 +1,5 @@
 #include "server/frame_receiver.h"
 
-#include <cstring>
-
 #include "platform/net/winsock.h"
 #include "server/host_table.h"
 #include "server/reply_decoder.h"
@@ -66,16 +64,12 @@ void SetWorkstationDatagramHandler(WorkstationDatagramHandler handler) {
   workstation_datagram_handler = handler != nullptr ? handler : &ParseCommandDatagram;
 }
 
-void StationFrameReceiver(int slot, std::uint8_t byte) {
-  if (slot < 0 || slot >= kFrameReceiverSlots) return;
-  lamp::StationFrameReceiverState& r = FrameReceivers[slot];
-  if (lamp::ReceiveStationFrameByte(r, byte)) {
-    station_frame_handler(r.header, static_cast<std::int32_t>(r.expected) - 2, r.body, slot);
-  }
-}
-
 void FeedStationDatagram(int slot, const std::uint8_t* bytes, int length) {
-  for (int i = 0; i < length; ++i) StationFrameReceiver(slot, bytes[i]);
+  if (slot < 0 || slot >= kFrameReceiverSlots || length <= 0) return;
+  lamp::StationFrameReceiverState& r = FrameReceivers[slot];
+  lamp::FeedStationFrameBytes(r, {bytes, static_cast<std::size_t>(length)}, [&] {
+    station_frame_handler(r.header, static_cast<std::int32_t>(r.expected) - 2, r.body, slot);
+  });
 }
 
 void ResetFrameReceivers() {

@@ -41,9 +41,8 @@ int ReceiveWorkstationDatagram();
 // Its second half: every waiting station datagram, fed to the receiver of its host slot.
 void DrainStationSocket();
 
-// One byte of host slot `slot` (0..kFrameReceiverSlots-1; others are ignored).
-void StationFrameReceiver(int slot, std::uint8_t byte);
-// The bytes of one datagram of that slot, in order.
+// The bytes of one datagram of host slot `slot` (0..kFrameReceiverSlots-1; others are
+// ignored), in order, through that slot's receiver.
 void FeedStationDatagram(int slot, const std::uint8_t* bytes, int length);
 
 // Back to the load-time state (all receivers hunting, windows empty). The program never

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "link/number_text.h"
 #include "server/cell_registry.h"
@@ -18,15 +17,6 @@ std::int32_t DecimalOf(const char* text) {
   return text != nullptr ? lamp::ReadDecimal(text).value_or(0) : 0;
 }
 
-// The key column: at most 7 characters and the NUL, so a longer value cannot run past the
-// 8-byte slot.
-void CopyKey(const char* text, std::array<char, 8>& key) {
-  key.fill('\0');
-  if (text == nullptr) return;
-  const std::size_t length = std::min(std::strlen(text), key.size() - 1);
-  std::memcpy(key.data(), text, length);
-}
-
 void ReportSurplus(int rows) {
   char text[96];
   std::snprintf(text, sizeof text, "WORKER: %d rows, only the first %d loaded", rows, kMaxCells);
@@ -40,8 +30,8 @@ void ClearWorkerTable() {
     Cells.ST[r] = 0;
     Cells.UCH[r] = 0;
     Cells.BRIG[r] = 0;
-    Cells.TABNUM[r].fill('\0');
   }
+  Cells.TABNUM.Clear();
 }
 
 int GetWorkTABAL() {
@@ -63,7 +53,7 @@ int GetWorkTABAL() {
   while (MYSQL_ROW row = mysql_fetch_row(result)) {
     if (rows < kMaxCells) {
       auto column = [&](unsigned int i) -> const char* { return i < fields ? row[i] : nullptr; };
-      CopyKey(column(1), Cells.TABNUM[rows]);
+      SetTabnum(rows, column(1));
       Cells.ST[rows] = DecimalOf(column(2));
       Cells.UCH[rows] = DecimalOf(column(3));
       Cells.BRIG[rows] = DecimalOf(column(4));

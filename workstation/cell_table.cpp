@@ -39,14 +39,9 @@ std::int32_t FindDeviceSlot(const char* number) {
 }
 
 std::int32_t FindWorkerIndex(const char* number) {
-  const std::int32_t count = LoadedCount();
-  for (std::int32_t i = 0; i < count; ++i) {
-    if (std::memcmp(WorkerList.number[static_cast<std::size_t>(i)].data(), number, kNumberLength) ==
-        0) {
-      return i;
-    }
-  }
-  return kSlotNotFound;
+  const int slot = WorkerList.number.FindFirst(number);
+  // The first slot of the number among all slots: when it is not a loaded one, none is.
+  return slot >= 0 && slot < LoadedCount() ? slot : kSlotNotFound;
 }
 
 void SetCellTableStartValues() {
@@ -68,17 +63,18 @@ void BeginWorkerListLoad() {
   // Every slot starts empty: a slot the new list does not fill keeps no station, so no stale
   // lamp counts in a station's rows, and a shorter number keeps no older bytes after its NUL
   // that would hide it from the six-byte lookup.
-  for (NumberText& text : WorkerList.number) text.fill('\0');
+  WorkerList.number.Clear();
   WorkerList.station.fill(0);
   WorkerList.count = 0;
 }
 
 bool StoreWorkerRow(std::int32_t slot, std::string_view number, std::int32_t station) {
   if (!IsSlotIndex(slot)) return false;
-  NumberText& text = WorkerList.number[static_cast<std::size_t>(slot)];
+  NumberText text = WorkerList.number[static_cast<std::size_t>(slot)];
   const std::size_t n = number.size() < kNumberLength ? number.size() : kNumberLength;
   std::memcpy(text.data(), number.data(), n);
   text[n] = '\0';
+  WorkerList.number.Set(static_cast<std::size_t>(slot), text);
   WorkerList.station[static_cast<std::size_t>(slot)] = station;
   WorkerList.count = slot + 1;
   return true;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "link/lamp_numbers.h"
+
 namespace lumora {
 
 inline constexpr std::int32_t kSlotCount = 6000;
@@ -26,10 +28,12 @@ inline constexpr std::int32_t kSlotNoMatchAnyLength = -4;
 inline constexpr std::int32_t kSlotNotFound = -1;
 
 // A lamp's number as WORKER and the datagrams hold it: 8-bit cp1251 text.
-using NumberText = std::array<char, kNumberSlotBytes>;
+using NumberText = lamp::LampNumberSlot;
+static_assert(sizeof(NumberText) == kNumberSlotBytes);
+static_assert(kSlotCount == static_cast<std::int32_t>(lamp::kLampNumberRows));
 
 struct WorkerListTable {
-  std::array<NumberText, kSlotCount> number{};
+  lamp::LampNumberColumn number{};  // written by BeginWorkerListLoad and StoreWorkerRow
   std::array<std::int32_t, kSlotCount> station{};
   std::int32_t count = 0;  // rows loaded, 0..kSlotCount
 };

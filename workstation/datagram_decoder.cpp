@@ -20,7 +20,7 @@ lamp::BatteryDatagram BatteryBuffer;
 
 namespace {
 
-// Traffic lines are built in fixed buffers; only a listed line becomes a list row.
+// Traffic lines are built in fixed buffers.
 constexpr std::size_t kLineBytes = 96;
 
 // The individual number of a datagram as text: its six bytes up to the first NUL.
@@ -29,9 +29,17 @@ void CopyDatagramNumber(const std::uint8_t* datagram, char (&out)[lamp::kIndNumL
   out[lamp::kIndNumLength] = '\0';
 }
 
-void AppendText(char* line, const char* text) {
-  const std::size_t used = std::strlen(line);
-  std::snprintf(line + used, kLineBytes - used, "%s", text);
+// The first words of every traffic line: "nn= " and the datagram's length.
+void FormatLengthLine(std::int32_t n, char (&line)[24]) {
+  std::snprintf(line, sizeof line, "nn= %d ", n);
+}
+
+// The line of a status datagram: its id, its number and what kind of datagram it is.
+void LogStatusTraffic(std::uint32_t id, const char* number, const char* kind, int category) {
+  if (!IsTrafficListed(category)) return;
+  char line[kLineBytes];
+  std::snprintf(line, sizeof line, "id= %4.4X  inum=%s%s", id, number, kind);
+  LogTraffic(line, category);
 }
 
 void HandleCommandAnswer() {
@@ -84,22 +92,19 @@ void HandleStatusDatagram(const std::uint8_t* bytes) {
   char number[lamp::kIndNumLength + 1];
   CopyDatagramNumber(StatusBuffer.bytes.data(), number);
   const std::uint32_t id = StatusBuffer.id();
-  char line[kLineBytes];
-  std::snprintf(line, sizeof line, "id= %4.4X  inum=%s", id, number);
   if (id == IdCellStatus) {
-    AppendText(line, " k92 ");
-    LogTraffic(line, kTrafficCellStatus);
+    LogStatusTraffic(id, number, " k92 ", kTrafficCellStatus);
     HandleCellStatus(number);
   } else if (id == IdPing) {
-    AppendText(line, " ping ");
-    LogTraffic(line, kTrafficPing);
+    LogStatusTraffic(id, number, " ping ", kTrafficPing);
     SendCommand(CmdKeepAlive, kTargetNone, "");
   } else if (id == IdCommandAnswer) {
-    char answer[40];
-    std::snprintf(answer, sizeof answer, " ANSV  kom=%X FL=%X", StatusBuffer.answer_command(),
-                  StatusBuffer.answer_frame_type());
-    AppendText(line, answer);
-    LogTraffic(line, kTrafficCommandAnswer);
+    if (IsTrafficListed(kTrafficCommandAnswer)) {
+      char answer[40];
+      std::snprintf(answer, sizeof answer, " ANSV  kom=%X FL=%X", StatusBuffer.answer_command(),
+                    StatusBuffer.answer_frame_type());
+      LogStatusTraffic(id, number, answer, kTrafficCommandAnswer);
+    }
     HandleCommandAnswer();
   }
 }
@@ -110,7 +115,7 @@ void ShowWaitFieldWhite() {
   }
 }
 
-void HandleBatteryDatagram(const char* length_line, const std::uint8_t* bytes) {
+void HandleBatteryDatagram(const std::uint8_t* bytes) {
   std::memcpy(BatteryBuffer.bytes.data(), bytes, BatteryBuffer.bytes.size());
   char number[lamp::kIndNumLength + 1];
   CopyDatagramNumber(BatteryBuffer.bytes.data(), number);
@@ -139,9 +144,13 @@ void HandleBatteryDatagram(const char* length_line, const std::uint8_t* bytes) {
   } else {
     return;
   }
-  char line[kLineBytes];
-  std::snprintf(line, sizeof line, "%s%s%s", length_line, number, tag);
-  LogTraffic(line, kTrafficBattery);
+  if (IsTrafficListed(kTrafficBattery)) {
+    char length_line[24];
+    FormatLengthLine(kBatteryDatagramSize, length_line);
+    char line[kLineBytes];
+    std::snprintf(line, sizeof line, "%s%s%s", length_line, number, tag);
+    LogTraffic(line, kTrafficBattery);
+  }
   if (id == IdModeRecord) {
     const std::int32_t slot = FindWorkerIndex(
         reinterpret_cast<const char*>(BatteryBuffer.bytes.data()) + lamp::kIndNumOffset);
@@ -152,13 +161,17 @@ void HandleBatteryDatagram(const char* length_line, const std::uint8_t* bytes) {
 }  // namespace
 
 void HandleDatagram(std::int32_t n, const std::uint8_t* bytes) {
-  char length_line[24];
-  std::snprintf(length_line, sizeof length_line, "nn= %d ", n);
-  LogTraffic(length_line, kTrafficLength);
+  // Traffic lines are formatted only when the traffic window lists them: the formatting
+  // would cost more than the rest of a datagram's decoding.
+  if (IsTrafficListed(kTrafficLength)) {
+    char length_line[24];
+    FormatLengthLine(n, length_line);
+    LogTraffic(length_line, kTrafficLength);
+  }
   if (n == kStatusDatagramSize) {
     HandleStatusDatagram(bytes);
   } else if (n == kBatteryDatagramSize) {
-    HandleBatteryDatagram(length_line, bytes);
+    HandleBatteryDatagram(bytes);
   }
 }
 

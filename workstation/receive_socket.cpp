@@ -58,12 +58,10 @@ void OpenReceiveSocket() {
 
 void DrainReceiveSocket() {
   if (ReceiveSocketState != kSocketBound) return;
+  // The socket is non-blocking, so the receive itself asks whether a datagram waits: nothing
+  // waiting, a receive error and an empty datagram (taken and dropped) all end the tick's
+  // drain alike.
   for (;;) {
-    unsigned long waiting = 0;
-    if (wsock::ioctlsocket(ReceiveSocket, wsock::kFIONREAD, &waiting) == wsock::SOCKET_ERROR ||
-        waiting == 0) {
-      return;
-    }
     sockaddr_in from{};
     int from_length = sizeof from;
     const int n =

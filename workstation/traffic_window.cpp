@@ -64,17 +64,20 @@ forms::TCheckBox* CategoryBox(TFormSV& form, int category) {
 
 }  // namespace
 
+bool IsTrafficListed(int category) {
+  if (FormSV == nullptr) return false;
+  if (FormSV->CheckLOG.Checked()) return true;
+  const forms::TCheckBox* box = CategoryBox(*FormSV, category);
+  return box != nullptr && box->Checked();
+}
+
 void LogTraffic(const char* line, int category) {
-  if (FormSV == nullptr) return;
+  if (!IsTrafficListed(category)) return;
   forms::TStrings& lines = FormSV->ListBox1.Items();
   // Lines carry a lamp's number as the datagram does, in cp1251.
-  if (FormSV->CheckLOG.Checked()) {
-    lines.Add(lamp::Cp1251ToUtf8(line));
-    if (lines.Count() > kTrafficAllLogLimit) lines.Clear();
-    return;
-  }
-  const forms::TCheckBox* box = CategoryBox(*FormSV, category);
-  if (box != nullptr && box->Checked()) lines.Add(lamp::Cp1251ToUtf8(line));
+  lines.Add(lamp::Cp1251ToUtf8(line));
+  // Only the list of every line is emptied when it grows long.
+  if (FormSV->CheckLOG.Checked() && lines.Count() > kTrafficAllLogLimit) lines.Clear();
 }
 
 void TFormSV::ConnectHandlers() {

@@ -49,8 +49,12 @@ class TFormSV : public forms::TForm {
 // The program's traffic window (null when none exists).
 extern TFormSV* FormSV;
 
-// Adds one traffic line of a category 1..5 as the check boxes choose; the line's 8-bit text
-// (a lamp's number) is cp1251.
+// Whether a line of a category 1..5 goes into the list, as the check boxes choose: a caller
+// need not build a line that is not listed.
+bool IsTrafficListed(int category);
+
+// Adds one traffic line of a category 1..5 when it is listed; the line's 8-bit text (a
+// lamp's number) is cp1251.
 void LogTraffic(const char* line, int category);
 
 }  // namespace lumora

@@ -13,11 +13,6 @@
 namespace tolvex {
 namespace {
 
-void SetKey(int row, const char* key) {
-  Cells.TABNUM[row].fill('\0');
-  std::memcpy(Cells.TABNUM[row].data(), key, std::strlen(key));
-}
-
 class CellRegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -82,14 +77,16 @@ TEST_F(CellRegistryTest, InitCellStatisticsResetsCountersAndExtremesOfEveryRow) 
 
 TEST_F(CellRegistryTest, ClearWorkerTableEmptiesKeysOnly) {
   CellCount = 1;
-  SetKey(0, "123aaa");
+  SetTabnum(0, "123aaa");
   Cells.ST[0] = 5;
   Cells.UCH[0] = 6;
   Cells.BRIG[0] = 7;
   Cells.WTBNUM[0] = 8;
   Cells.PSTAT[0] = 4;
   Cells.ST[5999] = 9;
+  EXPECT_EQ(FindWorkerByTabnum("123aaa"), 0);
   ClearWorkerTable();
+  EXPECT_EQ(FindWorkerByTabnum("123aaa"), -1);
   EXPECT_EQ(Cells.TABNUM[0], (std::array<char, 8>{}));
   EXPECT_EQ(Cells.ST[0], 0);
   EXPECT_EQ(Cells.UCH[0], 0);
@@ -117,11 +114,11 @@ TEST_F(CellRegistryTest, FindWorkerOfStationScansFromStartToTheEndOfTheArray) {
 }
 
 TEST_F(CellRegistryTest, FindWorkerByTabnumComparesSixCharactersOfLoadedRows) {
-  SetKey(0, "001aaa");
-  SetKey(1, "123aaa");
-  SetKey(2, "123aaa");  // a duplicate: the first row wins
-  SetKey(3, "12");
-  SetKey(4, "999zzz");  // not loaded
+  SetTabnum(0, "001aaa");
+  SetTabnum(1, "123aaa");
+  SetTabnum(2, "123aaa");  // a duplicate: the first row wins
+  SetTabnum(3, "12");
+  SetTabnum(4, "999zzz");  // not loaded
   CellCount = 4;
   struct Case {
     const char* text;
@@ -134,7 +131,7 @@ TEST_F(CellRegistryTest, FindWorkerByTabnumComparesSixCharactersOfLoadedRows) {
 }
 
 TEST_F(CellRegistryTest, FindWorkerByTabnumNeverScansPastTheArray) {
-  SetKey(5999, "last01");
+  SetTabnum(5999, "last01");
   CellCount = 7000;
   EXPECT_EQ(LoadedCellCount(), 6000);
   EXPECT_EQ(FindWorkerByTabnum("last01"), 5999);

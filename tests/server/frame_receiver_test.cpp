@@ -118,6 +118,17 @@ TEST_F(ReceiverTest, FramingRules) {
   // The sync pattern inside a body is not looked for.
   const Bytes sync_in_payload = Answer("000004", {0xF7FF, 0x0010, 0xF7FF});
   const Bytes bare = Bytes(good.begin() + 3, good.end() - 1);  // F7, header, payload, CRC
+  // The longest body a frame may have.
+  std::uint8_t longest[lamp::kFrameBufferSize];
+  const std::uint8_t filler[lamp::kMaxBodyLength - 2] = {0x92};
+  const Bytes longest_body(
+      longest, longest + stationsim::BuildAnswerFrame(
+                             stationsim::MakeAnswerHeader(1, 0xC1, 0, "000005"), filler, longest));
+  // A dropped header whose last two bytes are FF F7: the window spans it, so the next byte
+  // below 0x80 starts a header at once.
+  Bytes header_ending_in_sync(good.begin(), good.begin() + 26);
+  header_ending_in_sync[24] = 0xFF;
+  header_ending_in_sync[25] = 0xF7;
 
   struct Case {
     const char* name;
@@ -132,6 +143,9 @@ TEST_F(ReceiverTest, FramingRules) {
        1},
       {"body length 1 takes one byte", Join({short_body_header, {0x00}, good}), 1},
       {"sync inside a payload", sync_in_payload, 1},
+      {"body length 200", longest_body, 1},
+      {"a dropped header ending in FF F7, then a header and body",
+       Join({header_ending_in_sync, Bytes(good.begin() + 4, good.end())}), 1},
       {"only FF F7 is needed before the header", Join({{0xFF}, bare, {0xFF}, bare}), 2},
       {"noise between frames", Join({{0x00, 0xF7, 0xFF, 0x80, 0xFF}, good, {0x12, 0xFF}, good}), 2},
   };
@@ -171,11 +185,12 @@ TEST_F(ReceiverTest, SlotsKeepTheirOwnStateWhenInterleaved) {
   const Bytes a = Answer("aaaaaa");
   const Bytes b = Answer("bbbbbb", {1, 2, 3, 4, 5, 6, 7, 8, 9});
   for (std::size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
-    if (i < a.size()) StationFrameReceiver(0, a[i]);
-    if (i < b.size()) StationFrameReceiver(99, b[i]);
+    if (i < a.size()) FeedStationDatagram(0, &a[i], 1);
+    if (i < b.size()) FeedStationDatagram(99, &b[i], 1);
   }
-  StationFrameReceiver(100, 0xFF);  // no such slot: ignored
-  StationFrameReceiver(-1, 0xFF);
+  const std::uint8_t sync = 0xFF;
+  FeedStationDatagram(100, &sync, 1);  // no such slot: ignored
+  FeedStationDatagram(-1, &sync, 1);
   ASSERT_EQ(deliveries.size(), 2u);
   EXPECT_EQ(deliveries[0].slot, 0);
   EXPECT_EQ(deliveries[0].header[10], 'a');

@@ -39,7 +39,7 @@ class PollCycleDb : public ::testing::Test {
     ASSERT_TRUE(db_.EmptyAllTables()) << db_.last_error();
     ASSERT_EQ(ConnectDatabase("localhost", "root", "q758"), 0);
     server_test::ResetPollCycle();
-    std::memcpy(Cells.TABNUM[0].data(), "010aaa", 7);
+    SetTabnum(0, "010aaa");
     Cells.ST[0] = 1;
     Cells.UCH[0] = 4;
     Cells.BRIG[0] = 5;

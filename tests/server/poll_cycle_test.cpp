@@ -98,7 +98,7 @@ class PollCycleTest : public ::testing::Test {
         hosts << station << " 127.0.0.1 " << stations_.back()->port() << "\n";
       }
       for (int i = 0; i < cells[s]; ++i, ++row) {
-        std::memcpy(Cells.TABNUM[row].data(), CellNumber(station, i).c_str(), 7);
+        SetTabnum(row, CellNumber(station, i).c_str());
         Cells.ST[row] = station;
       }
     }

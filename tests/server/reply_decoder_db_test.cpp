@@ -65,7 +65,7 @@ class ReplyDecoderDb : public ::testing::Test {
     ASSERT_TRUE(db_.EmptyAllTables()) << db_.last_error();
     ASSERT_EQ(ConnectDatabase("localhost", "root", "q758"), 0);
     server_test::ResetCellRegistry();
-    std::memcpy(Cells.TABNUM[kRow].data(), "010aaa", 7);
+    SetTabnum(kRow, "010aaa");
     Cells.ST[kRow] = 3;
     Cells.UCH[kRow] = 4;
     Cells.BRIG[kRow] = 5;

@@ -85,7 +85,7 @@ class ReplyDecoderTest : public ::testing::Test {
     server_test::ResetCellRegistry();
     const char* numbers[] = {"001aaa", "010aaa", "020bbb"};
     for (int r = 0; r < 3; ++r) {
-      std::memcpy(Cells.TABNUM[r].data(), numbers[r], 7);
+      SetTabnum(r, numbers[r]);
       Cells.ST[r] = r + 1;
     }
     CellCount = 3;

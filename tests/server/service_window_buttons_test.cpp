@@ -46,8 +46,8 @@ class ServiceWindowButtonsTest : public ::testing::Test {
     tolvex::CloseDatabase();
     tolvex::CellCount = 2;
     tolvex::ClearWorkerTable();
-    std::strcpy(Cells.TABNUM[0].data(), "123aaa");
-    std::strcpy(Cells.TABNUM[1].data(), "010aaa");
+    tolvex::SetTabnum(0, "123aaa");
+    tolvex::SetTabnum(1, "010aaa");
     Cells.ST[0] = 5;
     Cells.ST[1] = 12;
     Cells.UCH[1] = 2;

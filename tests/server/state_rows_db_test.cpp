@@ -43,8 +43,7 @@ std::time_t TodayAt(int hour, int minute, int second) {
 }
 
 void SetCell(int row, const char* number, int station) {
-  Cells.TABNUM[row] = {};
-  std::strncpy(Cells.TABNUM[row].data(), number, 7);
+  tolvex::SetTabnum(row, number);
   Cells.ST[row] = station;
   Cells.UCH[row] = 2;
   Cells.BRIG[row] = 3;

@@ -80,9 +80,7 @@ inline std::optional<ParsedAnswer> ParseAnswer(const std::uint8_t* bytes, std::s
   }
   lamp::StationFrameReceiverState reader;
   int frames = 0;
-  for (std::size_t i = 0; i + 1 < size; ++i) {
-    if (lamp::ReceiveStationFrameByte(reader, bytes[i])) ++frames;
-  }
+  lamp::FeedStationFrameBytes(reader, {bytes, size - 1}, [&] { ++frames; });
   // After the start bytes, a frame whose body fills the bytes up to the end mark.
   const std::size_t payload_size = size - lamp::kFrameOverhead;
   if (frames != 1 || reader.state != lamp::kReceiverHunting ||

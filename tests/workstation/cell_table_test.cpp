@@ -71,7 +71,9 @@ TEST_F(CellTableTest, FindWorkerIndexComparesSixBytes) {
 
 TEST_F(CellTableTest, AReloadLeavesNoBytesOfTheOldNumbers) {
   Load({"02bbbb"});
+  EXPECT_EQ(FindWorkerIndex("02bbbb"), 0);
   Load({"02bb"});
+  EXPECT_EQ(FindWorkerIndex("02bbbb"), -1);
   // Slot 0 holds "02bb" and zero bytes only, so the datagram's zero-padded number finds it.
   EXPECT_EQ(FindDeviceSlot("02bb"), 0);
   EXPECT_EQ(FindWorkerIndex("02bb\0\0"), 0);

@@ -1,5 +1,6 @@
 // The receive socket over loopback in virtual time: the delayed open, the drain of every
-// waiting datagram in one tick, the reopen after 13 s of silence, and a failed bind.
+// waiting datagram in one tick and where a drain ends, the reopen after 13 s of silence, and
+// a failed bind.
 #include "workstation/receive_socket.h"
 
 #include <filesystem>
@@ -117,6 +118,31 @@ TEST_F(ReceiveSocketTest, OneTickDrainsEveryWaitingDatagram) {
   EXPECT_EQ(CellTable.datagram_count[0], 5);
   EXPECT_EQ(traffic_.ListBox1.Items().Count(), 6);
   EXPECT_EQ(traffic_.ListBox1.Items().Get(5), "nn= 7 ");
+}
+
+// A datagram the receive gives nothing for, an empty one or one over the receive limit, is
+// taken and dropped and ends that tick's drain; what follows it waits for the next tick.
+TEST_F(ReceiveSocketTest, ADatagramThatGivesNothingEndsTheTicksDrain) {
+  Advance(500);
+  const Bytes blockers[] = {Bytes{}, Bytes(kReceiveLimitBytes + 1, 1)};
+  for (const Bytes& blocker : blockers) {
+    SCOPED_TRACE(blocker.size());
+    CellTable.datagram_count[0] = 0;
+    traffic_.ListBox1.Items().Clear();
+    LinkSilenceCount = 5;
+    server_.SendTo(ReceiveSocketLocalPort(), blocker);
+    server_.SendTo(ReceiveSocketLocalPort(), CellStatus("010aaa"));
+    ASSERT_TRUE(link_test::WaitReadable(ReceiveSocket));
+    ::usleep(20000);
+    Advance(20);
+    EXPECT_EQ(CellTable.datagram_count[0], 0);
+    EXPECT_EQ(traffic_.ListBox1.Items().Count(), 0);
+    EXPECT_EQ(LinkSilenceCount, 5);
+    Advance(20);
+    EXPECT_EQ(CellTable.datagram_count[0], 1);
+    EXPECT_EQ(traffic_.ListBox1.Items().Count(), 1);
+    EXPECT_EQ(LinkSilenceCount, 0);
+  }
 }
 
 TEST_F(ReceiveSocketTest, ThirteenSilentSecondsReopenTheSocket) {
