@@ -183,7 +183,9 @@ class StateRowsOutageDb : public DatabaseOutageDb {
     DatabaseOutageDb::SetUp();
     server_test::ResetCellRegistry();
     for (int row = 0; row < kCells; ++row) {
-      std::snprintf(Cells.TABNUM[row].data(), Cells.TABNUM[row].size(), "%03daaa", row);
+      char number[8];
+      std::snprintf(number, sizeof number, "%03daaa", row);
+      SetTabnum(row, number);
       Cells.ST[row] = 1;
       Cells.GR[row] = 100;
       Cells.GRMAX[row] = 100;
