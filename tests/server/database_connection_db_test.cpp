@@ -14,6 +14,7 @@
 #include "server/error_window.h"
 #include "server/poll_cycle.h"
 #include "server/service_window.h"
+#include "tests/support/manual_clock.h"
 #include "tests/support/test_database.h"
 
 namespace tolvex {
@@ -25,9 +26,7 @@ void AddTestEvent(std::string_view number) {
   AddEvent(number, 1, 0x3000, 0, 0, 0, 0, 0, 0, 0, -1, 0, -1, -1, 0, 0, 0);
 }
 
-struct ManualClock {
-  ManualClock() { forms::Application().UseManualClock(); }
-};
+using ManualClock = lamptest::ManualClockFirst;
 
 class ConnectionDb : public ::testing::Test {
  protected:

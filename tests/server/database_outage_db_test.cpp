@@ -21,6 +21,7 @@
 #include "server/state_rows.h"
 #include "tests/server/server_state.h"
 #include "tests/support/database_host_proxy.h"
+#include "tests/support/manual_clock.h"
 #include "tests/support/test_database.h"
 
 namespace tolvex {
@@ -53,9 +54,7 @@ void AddTestEvent(std::string_view number) {
   AddEvent(number, 1, 0x3000, 0, 0, 0, 0, 0, 0, 0, -1, 0, -1, -1, 0, 0, 0);
 }
 
-struct ManualClock {
-  ManualClock() { forms::Application().UseManualClock(); }
-};
+using ManualClock = lamptest::ManualClockFirst;
 
 class DatabaseOutageDb : public ::testing::Test {
  protected:

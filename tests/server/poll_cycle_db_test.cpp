@@ -21,15 +21,14 @@
 #include "server/tick_timing.h"
 #include "server/workstation_socket.h"
 #include "tests/server/server_state.h"
+#include "tests/support/manual_clock.h"
 #include "tests/support/test_database.h"
 
 namespace {
 
 using Rows = std::vector<lamptest::TestDatabase::Row>;
 
-struct ManualClock {
-  ManualClock() { forms::Application().UseManualClock(); }
-};
+using ManualClock = lamptest::ManualClockFirst;
 
 class PollCycleDb : public ::testing::Test {
  protected:

@@ -36,6 +36,7 @@
 #include "simulator/station_codec.h"
 #include "tests/server/server_state.h"
 #include "tests/server/udp_peer.h"
+#include "tests/support/manual_clock.h"
 
 namespace {
 
@@ -55,10 +56,7 @@ std::string CellNumber(int station, int index) {
   return text;
 }
 
-// Puts the application on virtual time before any form (and timer) of a fixture exists.
-struct ManualClock {
-  ManualClock() { forms::Application().UseManualClock(); }
-};
+using ManualClock = lamptest::ManualClockFirst;
 
 class PollCycleTest : public ::testing::Test {
  protected:

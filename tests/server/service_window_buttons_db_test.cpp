@@ -6,12 +6,11 @@
 #include "platform/forms/application.h"
 #include "server/database_connection.h"
 #include "server/service_window.h"
+#include "tests/support/manual_clock.h"
 
 namespace {
 
-struct ManualClock {
-  ManualClock() { forms::Application().UseManualClock(); }
-};
+using ManualClock = lamptest::ManualClockFirst;
 
 class ServiceWindowButtonsDb : public ::testing::Test {
  protected:

@@ -21,6 +21,7 @@
 #include "simulator/station_codec.h"
 #include "tests/server/server_state.h"
 #include "tests/server/udp_peer.h"
+#include "tests/support/manual_clock.h"
 
 namespace {
 
@@ -36,9 +37,7 @@ std::vector<std::string> Lines(const forms::TListBox& list) {
   return list.Items().Items();
 }
 
-struct ManualClock {
-  ManualClock() { forms::Application().UseManualClock(); }
-};
+using ManualClock = lamptest::ManualClockFirst;
 
 class ServiceWindowButtonsTest : public ::testing::Test {
  protected:

@@ -15,6 +15,7 @@
 #include "server/config_window.h"
 #include "server/database_connection.h"
 #include "server/service_window.h"
+#include "tests/support/manual_clock.h"
 #include "tests/support/test_database.h"
 
 namespace {
@@ -50,10 +51,7 @@ void SetCell(int row, const char* number, int station) {
   Cells.WTBNUM[row] = 40 + row;
 }
 
-// The manual clock must run before the forms exist, so their timers count from its zero.
-struct ManualClock {
-  ManualClock() { forms::Application().UseManualClock(); }
-};
+using ManualClock = lamptest::ManualClockFirst;
 
 class StateRowsTest : public ::testing::Test {
  protected:

@@ -12,6 +12,7 @@
 #include "link/datagrams.h"
 #include "platform/forms/application.h"
 #include "tests/server/udp_peer.h"
+#include "tests/support/manual_clock.h"
 #include "workstation/command_sender.h"
 #include "workstation/receive_socket.h"
 
@@ -77,10 +78,6 @@ inline bool WaitReadable(int fd, int timeout_ms = 500) {
   return ::poll(&p, 1, timeout_ms) > 0;
 }
 
-// Declared as a fixture's first member: puts the application on its manual clock at 0 before
-// the forms after it enable their timers.
-struct ManualClockFirst {
-  ManualClockFirst() { forms::Application().UseManualClock(); }
-};
+using lamptest::ManualClockFirst;
 
 }  // namespace link_test
