@@ -69,6 +69,34 @@ TEST_F(CellTableTest, FindWorkerIndexComparesSixBytes) {
   EXPECT_EQ(FindWorkerIndex("999zzz"), -1);
 }
 
+TEST_F(CellTableTest, FindWorkerIndexSeesOnlyTheLoadedSlots) {
+  Load({"001aaa", "010aaa"});
+  // Every slot past the loaded ones is empty, and one beyond them holds a number of its own.
+  ASSERT_TRUE(StoreWorkerRow(4, "999zzz", 1));
+  WorkerList.count = 2;
+  const char empty[8] = {};
+  struct Case {
+    std::int32_t count;
+    const char* number;
+    std::int32_t slot;
+  };
+  const Case cases[] = {
+      {2, "010aaa", 1},
+      {2, empty, kSlotNotFound},
+      {2, "999zzz", kSlotNotFound},
+      {5, "999zzz", 4},
+      {7000, "999zzz", 4},  // a count past the tables reads as all of them
+      {-3, "001aaa", kSlotNotFound},
+  };
+  for (const Case& c : cases) {
+    WorkerList.count = c.count;
+    EXPECT_EQ(FindWorkerIndex(c.number), c.slot) << c.count << " " << c.number;
+  }
+  // An empty number is found where the list itself holds one.
+  Load({"001aaa", "", "002aaa"});
+  EXPECT_EQ(FindWorkerIndex(empty), 1);
+}
+
 TEST_F(CellTableTest, AReloadLeavesNoBytesOfTheOldNumbers) {
   Load({"02bbbb"});
   EXPECT_EQ(FindWorkerIndex("02bbbb"), 0);

@@ -3,6 +3,7 @@
 // traffic lines by category.
 #include "workstation/datagram_decoder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -176,6 +177,25 @@ TEST_F(DatagramDecoderTest, UnknownNumberChangesNothingButIsListed) {
   EXPECT_EQ(events_.LV1.Items().Count(), 0);
   EXPECT_EQ(measurement_log_.ListBoxL1.Items().Count(), 0);
   EXPECT_EQ(TrafficLines(), (std::vector<std::string>{"id= A5B6  inum=777zzz k92 "}));
+}
+
+TEST_F(DatagramDecoderTest, ANumberOnlyInSlotsPastTheLoadedOnesBooksNothing) {
+  // The slots past the two loaded lamps are empty, and slot 5 holds a number of its own.
+  ASSERT_TRUE(StoreWorkerRow(5, "999zzz", 3));
+  WorkerList.count = 2;
+  for (const char* number : {"", "999zzz"}) {
+    SetCellTableStartValues();
+    lamp::StatusDatagram d = Status(IdCellStatus, number);
+    d.set_state(4);
+    d.set_event_code(0x3004);
+    Handle(d);
+    const auto& counts = CellTable.datagram_count;
+    EXPECT_EQ(std::count(counts.begin(), counts.end(), 0), kSlotCount) << '"' << number << '"';
+    const auto& states = CellTable.state;
+    EXPECT_EQ(std::count(states.begin(), states.end(), kStateNeverReported), kSlotCount)
+        << '"' << number << '"';
+    EXPECT_EQ(events_.LV1.Items().Count(), 0) << '"' << number << '"';
+  }
 }
 
 TEST_F(DatagramDecoderTest, CommandAnswersConfirmHandOnAndSetTheLastCommand) {
