@@ -15,8 +15,16 @@
 namespace lamp {
 
 // Event codes that the programs name themselves.
+inline constexpr std::int32_t EventSupplyAlarm = 0x1001;
+inline constexpr std::int32_t EventChargeOpenCircuitAlarm = 0x1005;
+inline constexpr std::int32_t EventChargeCurrentDropAlarm = 0x1006;
+inline constexpr std::int32_t EventLowBatteryVoltageAlarm = 0x1008;
 inline constexpr std::int32_t EventLowCapacity = 0x1011;
 inline constexpr std::int32_t EventLinkLost = 0x1040;
+inline constexpr std::int32_t EventSupplyRestored = 0x2001;
+inline constexpr std::int32_t EventChargeOpenCircuitRestored = 0x2005;
+inline constexpr std::int32_t EventChargeCurrentDropRestored = 0x2006;
+inline constexpr std::int32_t EventLowBatteryVoltageRestored = 0x2008;
 inline constexpr std::int32_t EventBatteryConnected = 0x3001;
 inline constexpr std::int32_t EventTrickleCharge = 0x3006;
 inline constexpr std::int32_t EventPanelStart = 0x3010;

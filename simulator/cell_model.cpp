@@ -86,10 +86,12 @@ struct AlarmKind {
   std::uint16_t alarm, restored, fault;
 };
 constexpr AlarmKind kAlarmKinds[] = {
-    {0x1001, 0x2001, kFaultSupply},
-    {0x1005, 0x2005, kFaultOpenCircuit},
-    {0x1006, 0x2006, kFaultChargeCurrentDrop},
-    {0x1008, 0x2008, kFaultLowBatteryVoltage},
+    {lamp::EventSupplyAlarm, lamp::EventSupplyRestored, kFaultSupply},
+    {lamp::EventChargeOpenCircuitAlarm, lamp::EventChargeOpenCircuitRestored, kFaultOpenCircuit},
+    {lamp::EventChargeCurrentDropAlarm, lamp::EventChargeCurrentDropRestored,
+     kFaultChargeCurrentDrop},
+    {lamp::EventLowBatteryVoltageAlarm, lamp::EventLowBatteryVoltageRestored,
+     kFaultLowBatteryVoltage},
 };
 
 }  // namespace

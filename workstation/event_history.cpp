@@ -58,8 +58,8 @@ bool BuildEventNote(const EventParams& e, std::string& note) {
       note += Format("Напр. АКБ %2.2f", p1);
       if (e.PARM2 > 0) note += Format("  ток %2.2f", p2);
       break;
-    case 0x1008:
-    case 0x2008:
+    case lamp::EventLowBatteryVoltageAlarm:
+    case lamp::EventLowBatteryVoltageRestored:
     case 0x3202:
     case 0x1012:
     case 0x2012:
@@ -84,16 +84,16 @@ bool BuildEventNote(const EventParams& e, std::string& note) {
       break;
     case 0x1015:
     case 0x2015:
-    case 0x1006:
-    case 0x2006:
+    case lamp::EventChargeCurrentDropAlarm:
+    case lamp::EventChargeCurrentDropRestored:
       note += Format("Ток ЗАР %2.2f", p1);
       break;
     case 0x1002:
     case 0x2002:
       note += Format("Напр. ЗАР %2.2f", p1);
       break;
-    case 0x1001:
-    case 0x2001:
+    case lamp::EventSupplyAlarm:
+    case lamp::EventSupplyRestored:
       note += Format("Напр. ПИТ %2.2f", p1);
       break;
     case lamp::EventCycleModeChanged:
