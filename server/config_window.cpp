@@ -12,6 +12,7 @@
 #include "platform/sys/module_path.h"
 #include "server/database_connection.h"
 #include "server/main_window.h"
+#include "server/poll_cycle.h"
 #include "server/server_config.h"
 
 namespace tolvex {
@@ -137,22 +138,51 @@ int ConnectDatabaseFromForm() {
   return ConnectDatabase(host.data(), login.data(), password.data());
 }
 
-void TFormCFG::BitBtn1Click() {
-  StoreConfigText(ServerConfig.Host, EditH.Text());
-  StoreConfigText(ServerConfig.Login, EditU.Text());
-  StoreConfigText(ServerConfig.Password, EditP.Text());
-  ServerConfig.HideAtStart = CheckHIDE.Checked() ? 1 : 0;
-  ServerConfig.LogFile = CheckLOG.Checked() ? 1 : 0;
-  ServerConfig.PollPeriod = static_cast<std::int16_t>(UpTT.Position());
+void TFormCFG::StoreInto(ServerConfigRecord& record) const {
+  StoreConfigText(record.Host, EditH.Text());
+  StoreConfigText(record.Login, EditU.Text());
+  StoreConfigText(record.Password, EditP.Text());
+  record.HideAtStart = CheckHIDE.Checked() ? 1 : 0;
+  record.LogFile = CheckLOG.Checked() ? 1 : 0;
+  record.PollPeriod = static_cast<std::int16_t>(UpTT.Position());
   const forms::TMaskEdit* times[] = {&MaskEdit1, &MaskEdit2, &MaskEdit3, &MaskEdit4};
   const forms::TCheckBox* enables[] = {&CheckT1, &CheckT2, &CheckT3, &CheckT4};
   for (std::size_t k = 0; k < 4; ++k) {
-    StoreConfigText(ServerConfig.Times[k], times[k]->Text());
-    ServerConfig.TimeEnabled[k] = enables[k]->Checked() ? 1 : 0;
+    StoreConfigText(record.Times[k], times[k]->Text());
+    record.TimeEnabled[k] = enables[k]->Checked() ? 1 : 0;
   }
-  ServerConfig.Magic = kServerConfigMagic;
+  record.Magic = kServerConfigMagic;
+}
+
+void TFormCFG::BitBtn1Click() {
+  StoreInto(ServerConfig);
   const std::string failure = SaveServerConfig();
   if (!failure.empty()) forms::Application().MessageBox(failure, "Ошибка", forms::MB_OK);
+}
+
+BuiltInServerConfig SaveBuiltInServerConfig(const std::string& path,
+                                            std::uint32_t cells_per_station) {
+  // A form of its own; the program's form, if any, stays the one that FormCFG names.
+  TFormCFG* const program_form = FormCFG;
+  BuiltInServerConfig result;
+  {
+    TFormCFG form;
+    result.built_in_poll_period = form.UpTT.Position();
+    int period = result.built_in_poll_period;
+    while (PassPollingTicks(period) < cells_per_station && period < form.UpTT.Max()) ++period;
+    form.UpTT.SetPosition(period);
+    result.poll_period = form.UpTT.Position();
+    if (PassPollingTicks(result.poll_period) < cells_per_station) {
+      result.failure = "no poll period up to " + std::to_string(form.UpTT.Max()) + " s reaches " +
+                       std::to_string(cells_per_station) + " cells of a station";
+    } else {
+      ServerConfigRecord record;
+      form.StoreInto(record);
+      result.failure = SaveServerConfigRecord(record, path);
+    }
+  }
+  FormCFG = program_form;
+  return result;
 }
 
 void TFormCFG::BitBtn2Click() {

@@ -1,7 +1,11 @@
 #pragma once
 // The configuration form: poll period, hiding at start, report file, database login, the four
 // times of the periodic state rows and the auto start. Created hidden at program start.
+#include <cstdint>
+#include <string>
+
 #include "platform/forms/controls.h"
+#include "server/server_config.h"
 
 namespace tolvex {
 
@@ -38,6 +42,9 @@ class TFormCFG : public forms::TForm {
   forms::TCheckBox CheckT4{&Panel1, "CheckT4"};
   forms::TCheckBox CheckAUTO{this, "CheckAUTO", "АВТО ПУСК"};
 
+  // The form's settings into a record, as "Сохранить" stores them.
+  void StoreInto(ServerConfigRecord& record) const;
+
   void BitBtn1Click();    // "Сохранить"
   void BitBtn2Click();    // "Тест"
   void CheckLOGClick();   // report file on or off at once
@@ -57,5 +64,17 @@ void ShowServerConfig();
 int ConnectDatabaseFromForm();
 // Sets CheckAUTO from the auto-start entry.
 void ReadAutoStartState();
+
+// What SaveBuiltInServerConfig wrote.
+struct BuiltInServerConfig {
+  std::int32_t poll_period = 0;           // seconds
+  std::int32_t built_in_poll_period = 0;  // the form's own
+  std::string failure;                    // empty when the file was written
+};
+// Writes at `path` what "Сохранить" of a fresh form writes, the settings the server uses
+// without a file, but with the shortest poll period from the form's own up whose pass reaches
+// `cells_per_station` cells of every station (PassPollingTicks).
+BuiltInServerConfig SaveBuiltInServerConfig(const std::string& path,
+                                            std::uint32_t cells_per_station);
 
 }  // namespace tolvex

@@ -1,5 +1,6 @@
 #include "server/poll_cycle.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
@@ -126,6 +127,12 @@ PollTickOutcome RunPollTick(const PollTickSwitches& switches) {
     PollStations(switches, outcome);
   }
   return outcome;
+}
+
+std::uint32_t PassPollingTicks(std::int32_t poll_period_seconds) {
+  const auto ticks_in_period =
+      static_cast<std::uint32_t>(std::max(poll_period_seconds, 0) * 1000 / kPollTickMilliseconds);
+  return std::max(kPassPingTick, ticks_in_period);
 }
 
 double NoteTickTime(double tick_time) {

@@ -11,6 +11,8 @@
 namespace tolvex {
 
 inline constexpr int kStationCount = 100;
+// The poll tick's interval (the service window's Timer3).
+inline constexpr int kPollTickMilliseconds = 96;
 inline constexpr std::uint32_t kPassPingTick = 56;
 inline constexpr std::uint32_t kPassTickLimit = 60;
 inline constexpr std::int32_t kLinkLostRequests = 4;
@@ -48,6 +50,11 @@ struct PollTickOutcome {
 // One 96 ms tick: a waiting workstation command, else the service window's prepared command,
 // else (while polling is on and not paused) one cell of every station.
 PollTickOutcome RunPollTick(const PollTickSwitches& switches);
+
+// The polling ticks of one pass, and so the cells it reaches per station, at a poll period of
+// that many seconds: a pass lasts at least kPassPingTick ticks and otherwise until the period
+// is up. Cells of a station beyond that count are never polled.
+std::uint32_t PassPollingTicks(std::int32_t poll_period_seconds);
 
 // Takes the time of one poll tick; returns the longest so far (MaxTickTime).
 double NoteTickTime(double tick_time);

@@ -127,9 +127,12 @@ std::size_t ReadServerConfigFile() {
 }
 
 std::string SaveServerConfig() {
+  return SaveServerConfigRecord(ServerConfig, ServerConfigFilePath());
+}
+
+std::string SaveServerConfigRecord(const ServerConfigRecord& record, const std::string& path) {
   std::array<std::uint8_t, kServerConfigSize> image{};
-  EncodeServerConfig(ServerConfig, image);
-  const std::string path = ServerConfigFilePath();
+  EncodeServerConfig(record, image);
   // A new file is its owner's alone: it holds the database password in plain text.
   const int error = sys::ReplaceFileContents(path, image, sys::kOwnerOnlyFileMode);
   if (error == 0) return {};

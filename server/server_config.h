@@ -79,5 +79,7 @@ std::size_t ReadServerConfigFile();
 // database password in plain text); an existing one keeps its mode and owner. Returns an
 // empty text when the image was written, else what failed and why.
 std::string SaveServerConfig();
+// The same for a given record and file.
+std::string SaveServerConfigRecord(const ServerConfigRecord& record, const std::string& path);
 
 }  // namespace tolvex

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "platform/forms/controls.h"
+#include "server/poll_cycle.h"
 
 namespace tolvex {
 
@@ -79,7 +80,7 @@ class TFormSV : public forms::TForm {
   // The main loop, enabled from creation.
   forms::TTimer Timer1{this, "Timer1", 12, true};
   forms::TTimer Timer2{this, "Timer2", 500, true};
-  forms::TTimer Timer3{this, "Timer3", 96, true};
+  forms::TTimer Timer3{this, "Timer3", kPollTickMilliseconds, true};
   forms::TTimer Timer4{this, "Timer4", 600000, true};
   forms::TTimer TimerSTAT{this, "TimerSTAT", 10000, true};
 

@@ -153,9 +153,9 @@ class PrivateDatabase : public ::testing::Environment {
   void SetUp() override {
     dir_ = Scratch() / "db";
     socket_ = (dir_ / "mysql.sock").string();
-    const std::string command = "bash " + std::string(LAMP_SOURCE_DIR) + "/scripts/db start " +
-                                dir_.string() + " > " + (Scratch() / "db-start.log").string() +
-                                " 2>&1";
+    const std::string command = "bash " + std::string(LAMP_SOURCE_DIR) +
+                                "/scripts/db start --fresh " + dir_.string() + " > " +
+                                (Scratch() / "db-start.log").string() + " 2>&1";
     started_ = std::system(command.c_str()) == 0;
     // A scratch directory too deep for a socket path holds a link to the socket (scripts/db).
     if (fs::is_symlink(socket_)) socket_ = fs::read_symlink(socket_).string();

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,7 @@
 #include "server/database_connection.h"
 #include "server/host_table.h"
 #include "server/main_window.h"
+#include "server/main_window_controls.h"
 #include "server/reply_decoder.h"
 #include "server/service_window.h"
 #include "server/station_frame.h"
@@ -199,6 +202,35 @@ TEST_F(PollCycleTest, PassWaitsForThePeriodFlagAndTicksHoldAtSixty) {
   asked = RunTicks(2);
   // The flag ends the pass at the next polling tick, which still polls.
   EXPECT_EQ(asked[0], (std::vector<std::string>{"010070", "010000"}));
+}
+
+// The main window's period clock ends the passes: a pass reaches as many cells of a station as
+// it has polling ticks, so at the built-in 5 s cells 57 to 60 of a station are never polled,
+// and at 6 s every pass reaches all 60.
+TEST_F(PollCycleTest, APassReachesAsManyCellsAsThePeriodGivesItPollingTicks) {
+  using namespace tolvex;
+  AddStations({60});
+  main_.TimerINTERVAL.OnTimer = [this] { main_.TimerINTERVALTimer(); };
+  const struct {
+    std::int32_t period;
+    std::size_t cells_reached;
+  } cases[] = {{5, 56}, {6, 60}};
+  for (const auto& c : cases) {
+    main_.PollPeriod = c.period;
+    main_.PollPeriodFlag = 0;
+    PollPeriodSeconds = 0;
+    PassTick = 0;
+    PassCursor.fill(0);
+    const std::vector<std::string> asked = RunTicks(60000 / kPollTickMilliseconds)[0];
+    const std::set<std::string> cells(asked.begin(), asked.end());
+    EXPECT_EQ(cells.size(), c.cells_reached) << c.period;
+    EXPECT_EQ(cells.size(), std::min<std::size_t>(60, PassPollingTicks(c.period))) << c.period;
+    // Every pass that asks for the first cell reaches the last one it reaches at all.
+    const auto passes = std::count(asked.begin(), asked.end(), "010000");
+    const auto last = std::count(asked.begin(), asked.end(), CellNumber(1, c.cells_reached - 1));
+    EXPECT_GE(passes, 9) << c.period;
+    EXPECT_GE(last, passes - 1) << c.period;
+  }
 }
 
 TEST_F(PollCycleTest, SilentCellIsReportedLostOnceAtItsFourthRequest) {

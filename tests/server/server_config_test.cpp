@@ -345,6 +345,35 @@ TEST_F(ServerConfigTest, SavingDoesNotChangeTheRunningPollPeriodButTheReportSwit
   EXPECT_EQ(main_.ReportEnabled, 0);
 }
 
+// The file for a lamp room: the built-in values as "Сохранить" writes them, with the shortest
+// poll period whose pass reaches every cell of a station; the program's form stays FormCFG.
+TEST_F(ServerConfigTest, BuiltInFileForALampRoomHasTheShortestPeriodReachingEveryCell) {
+  const std::vector<std::uint8_t> defaults = SavedDefaults();
+  const struct {
+    std::uint32_t cells;
+    std::uint8_t period;
+  } cases[] = {{1, 5}, {56, 5}, {57, 6}, {60, 6}, {62, 6}, {63, 7}};
+  for (const auto& c : cases) {
+    const fs::path file = dir_ / ("cells" + std::to_string(c.cells));
+    const tolvex::BuiltInServerConfig written =
+        tolvex::SaveBuiltInServerConfig(file.string(), c.cells);
+    EXPECT_EQ(written.failure, "") << c.cells;
+    EXPECT_EQ(written.poll_period, c.period) << c.cells;
+    EXPECT_EQ(written.built_in_poll_period, 5) << c.cells;
+    std::vector<std::uint8_t> expected = defaults;
+    expected[8] = c.period;
+    EXPECT_EQ(ReadFileBytes(file), expected) << c.cells;
+  }
+  EXPECT_EQ(tolvex::FormCFG, &cfg_);
+  EXPECT_EQ(ServerConfig.PollPeriod, 5);
+
+  EXPECT_EQ(tolvex::SaveBuiltInServerConfig((dir_ / "big").string(), 626).failure,
+            "no poll period up to 60 s reaches 626 cells of a station");
+  EXPECT_FALSE(fs::exists(dir_ / "big"));
+  EXPECT_NE(tolvex::SaveBuiltInServerConfig((dir_ / "missing" / "ddport.sbp").string(), 60).failure,
+            "");
+}
+
 TEST_F(ServerConfigTest, AFileThatCannotBeCreatedWritesNothing) {
   tolvex::SetServerConfigFilePath((dir_ / "missing" / "ddport.sbp").string());
   cfg_.BitBtn1Click();

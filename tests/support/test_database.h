@@ -53,8 +53,8 @@ class TestDatabase {
 
 // The private server stopped for as long as this lives, for tests of what the programs do
 // while the database is away and after it is back. scripts/db stops and starts it on its own
-// directory, so it comes back at the same socket for the tests that follow; its start loads
-// the schema afresh, so every table is empty afterwards.
+// directory, so it comes back at the same socket for the tests that follow, with the rows it
+// held.
 class DatabaseServerOutage {
  public:
   DatabaseServerOutage();

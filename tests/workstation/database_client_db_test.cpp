@@ -255,10 +255,10 @@ TEST_F(DatabaseClientDb, ReadsAgainAfterTheDatabaseRestarts) {
                 ::testing::MatchesRegex("Error #: [1-9][0-9]*\rMessage: .+"));
     ASSERT_TRUE(outage.End());
   }
-  // The restarted server loaded its tables afresh.
+  // The restarted server kept its rows; the renamed worker shows which read is new.
   Exec(
-      "INSERT INTO WORKER (TABNUM, FAMILE, NAME, PATRON) VALUES ('010aaa', 'Щукин', 'Ёж', "
-      "'Эдуардович')");
+      "UPDATE WORKER SET FAMILE = 'Щукин', NAME = 'Ёж', PATRON = 'Эдуардович' WHERE TABNUM = "
+      "'010aaa'");
   WaitForDbConnectionTry();
   const std::size_t sent_before = sent_.size();
   EXPECT_EQ(LoadWorkerCard("010aaa"), kNoDatabase);
