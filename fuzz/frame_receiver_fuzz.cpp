@@ -12,6 +12,16 @@ namespace {
 
 int delivered = 0;
 
+// The slots the chunks go to, and the one of the well-formed answer.
+constexpr int kChunkSlots[] = {0, 33, 66, 99};
+constexpr int kAnswerSlot = 5;
+
+// Only the slots this target feeds go back to the load-time state: clearing all hundred
+// receivers twice per input took half of every run.
+void ResetSlot(int slot) {
+  tolvex::FrameReceivers[slot] = lamp::StationFrameReceiverState{};
+}
+
 void CheckFrame(const std::uint8_t* header, std::int32_t payload_length, const std::uint8_t* body,
                 std::int32_t slot) {
   if (slot < 0 || slot >= tolvex::kFrameReceiverSlots) std::abort();
@@ -40,11 +50,11 @@ void CheckWellFormedAnswer(const std::uint8_t* data, std::size_t size) {
   const std::size_t length = stationsim::BuildAnswerFrame(
       header, {data + lamp::kFrameHeaderSize + 1, payload_size}, frame);
   if (length == 0) std::abort();
-  tolvex::ResetFrameReceivers();
+  ResetSlot(kAnswerSlot);
   delivered = 0;
   const std::size_t cut = data[0] % length;
-  tolvex::FeedStationDatagram(5, frame, static_cast<int>(cut));
-  tolvex::FeedStationDatagram(5, frame + cut, static_cast<int>(length - cut));
+  tolvex::FeedStationDatagram(kAnswerSlot, frame, static_cast<int>(cut));
+  tolvex::FeedStationDatagram(kAnswerSlot, frame + cut, static_cast<int>(length - cut));
   if (delivered != 1) std::abort();
 }
 
@@ -52,13 +62,13 @@ void CheckWellFormedAnswer(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   tolvex::SetStationFrameHandler(&CheckFrame);
-  tolvex::ResetFrameReceivers();
+  for (const int slot : kChunkSlots) ResetSlot(slot);
   // Each chunk: one control byte (slot in the low bits, chunk length in the high bits), then
   // that many bytes of the slot's stream.
   std::size_t at = 0;
   while (at < size) {
     const std::uint8_t control = data[at++];
-    const int slot = control & 0x03 ? (control & 0x03) * 33 : 0;
+    const int slot = kChunkSlots[control & 0x03];
     std::size_t length = (control >> 2) * 4 + 1;
     if (length > size - at) length = size - at;
     tolvex::FeedStationDatagram(slot, data + at, static_cast<int>(length));

@@ -67,7 +67,8 @@ void HostTableReader::ParseLine() {
   if (line_[at] == '#' || line_[at] == ';') return;
 
   char number[kHostFieldSize];
-  char address[kHostFieldSize];
+  // Taken at most as long as the entry's text, the only place it goes.
+  char address[kHostAddressTextSize];
   char port[kHostFieldSize];
   TakeField(line_, length_, &at, number, sizeof number);
   SkipBlanks(line_, length_, &at);

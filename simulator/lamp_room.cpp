@@ -36,7 +36,8 @@ std::vector<WorkerRow> MakeSampleWorkers(int stations, int cells) {
   rows.reserve(static_cast<std::size_t>(stations * cells));
   for (int s = 1; s <= stations; ++s) {
     for (int c = 1; c <= cells; ++c) {
-      char number[16];
+      // Room for any two ints, so that no number is ever cut.
+      char number[24];
       std::snprintf(number, sizeof number, "%03da%02d", s, c);
       rows.push_back(MakeWorkerRow(number, s));
     }

@@ -20,6 +20,7 @@
 #include "server/service_window.h"
 #include "server/state_rows.h"
 #include "tests/server/server_state.h"
+#include "tests/support/calendar_time.h"
 #include "tests/support/database_host_proxy.h"
 #include "tests/support/manual_clock.h"
 #include "tests/support/test_database.h"
@@ -207,7 +208,7 @@ class StateRowsOutageDb : public DatabaseOutageDb {
 TEST_F(StateRowsOutageDb, ABatchStopsAtTheFirstRowThatFindsTheConnectionLost) {
   host_.Refuse();
   // The event rows: the first one finds the connection cut.
-  RunStateRowsTick(FormatClockMinute({.tm_min = 0, .tm_hour = 7}), times_);
+  RunStateRowsTick(FormatClockMinute(lamptest::CalendarTime(2024, 1, 1, 7, 0, 0)), times_);
   EXPECT_EQ(statements_sent, 1);
   EXPECT_EQ(Lines(), (std::vector<std::string>{"Error kod= 7DD (2013)", Lines()[1], "AddEvent",
                                                "Error kod= FFFFFFFF (-1)",
@@ -215,7 +216,7 @@ TEST_F(StateRowsOutageDb, ABatchStopsAtTheFirstRowThatFindsTheConnectionLost) {
 
   // The statcell rows, ten seconds on, with the connection still lost: none is sent.
   window_.ListBox1.Items().Clear();
-  RunStateRowsTick(FormatClockMinute({.tm_min = 0, .tm_hour = 7}), times_);
+  RunStateRowsTick(FormatClockMinute(lamptest::CalendarTime(2024, 1, 1, 7, 0, 0)), times_);
   EXPECT_EQ(statements_sent, 1);
   ASSERT_EQ(Lines().size(), 6u);
   EXPECT_EQ(Lines()[2], "AddStat");
