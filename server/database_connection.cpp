@@ -38,9 +38,14 @@ void CloseDatabase() {
 }
 
 DatabasePing PingDatabase() {
+  const bool ready = keeper.Ready();
   if (DatabaseHandle == nullptr) return {};
-  if (!keeper.Ready()) return {kPingFailed, true};
+  if (!ready) return {kPingFailed, true};
   return {keeper.Ping(), true};
+}
+
+void EndDatabaseWaits() {
+  keeper.EndWaits();
 }
 
 void KeepDatabaseConnection() {
@@ -52,8 +57,10 @@ bool DatabaseConnectionLost() {
 }
 
 int SendStatement(std::string_view statement) {
+  // First, for a try after a connect that found no answer may have made the connection.
+  const bool ready = keeper.Ready();
   if (DatabaseHandle == nullptr) return -1;
-  if (!keeper.Ready()) return static_cast<int>(keeper.error());
+  if (!ready) return static_cast<int>(keeper.error());
   if (statement_observer != nullptr) statement_observer(statement);
   return static_cast<int>(keeper.Send(statement));
 }
