@@ -38,9 +38,8 @@ void CloseDatabase() {
 }
 
 DatabasePing PingDatabase() {
-  const bool ready = keeper.Ready();
   if (DatabaseHandle == nullptr) return {};
-  if (!ready) return {kPingFailed, true};
+  if (!keeper.Ready()) return {kPingFailed, true};
   return {keeper.Ping(), true};
 }
 
@@ -57,10 +56,8 @@ bool DatabaseConnectionLost() {
 }
 
 int SendStatement(std::string_view statement) {
-  // First, for a try after a connect that found no answer may have made the connection.
-  const bool ready = keeper.Ready();
   if (DatabaseHandle == nullptr) return -1;
-  if (!ready) return static_cast<int>(keeper.error());
+  if (!keeper.Ready()) return static_cast<int>(keeper.error());
   if (statement_observer != nullptr) statement_observer(statement);
   return static_cast<int>(keeper.Send(statement));
 }
