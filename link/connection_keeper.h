@@ -8,12 +8,17 @@
 // first at once and then one at a time, at most one per kDatabaseReconnectIntervalSeconds by
 // the program's clock. A try that connects hands its connection over at the next statement
 // or tick, so once the host answers, the next statement writes. Nothing is queued or sent
-// again: what was to be written meanwhile is lost.
+// again: what was to be written meanwhile is lost. A connect that finds no answer is tried
+// again the same way, with its login; one whose login is refused is not.
 //
 // Only a full connect tells that the database answers: a host whose database is hung still
 // takes TCP connections, and only its greeting never comes.
+//
+// When the program ends (EndWaits, from its signal handler), no wait for the database holds
+// the end up: a call waiting now fails as on a lost connection, and later ones wait briefly.
 #include <mysql.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -51,15 +56,17 @@ class ConnectionKeeper {
   // it on a connect, clears it on a close, and points it at a new connection when one takes
   // over from a lost one. Tries are timed by `clock`.
   ConnectionKeeper(MYSQL*& handle, ProgramClock clock);
-  // A try still running (the program ends) is left to end with the process.
+  // A try still running is left to end on its own thread and close what it made.
   ~ConnectionKeeper();
   ConnectionKeeper(const ConnectionKeeper&) = delete;
   ConnectionKeeper& operator=(const ConnectionKeeper&) = delete;
 
-  // Connects on the calling thread after closing whatever was open; true when connected,
-  // the handle null otherwise.
+  // Closes whatever was open, then connects, waiting at most the connect timeout (less when
+  // the program ends meanwhile); true when connected, the handle null otherwise. When the
+  // host did not answer, it is tried again in the background with this login.
   bool Connect(const DatabaseLogin& login);
-  // Closes the connection, after waiting for a try still running; the handle becomes null.
+  // Closes the connection and stops trying; a try still running is left to end by itself.
+  // The handle becomes null.
   void Close();
 
   // Before each statement or ping, and on the program's periodic tick: a connection made
@@ -69,12 +76,21 @@ class ConnectionKeeper {
 
   // The library's calls on a ready connection. Each notices a lost connection: when the call
   // failed and the library has closed the connection, it counts as lost from then on and the
-  // first new try starts at once.
+  // first new try starts at once. An error of the statement itself changes nothing.
   unsigned Send(std::string_view statement);  // mysql_real_query: mysql_errno, 0 = done
   int Ping();                                 // mysql_ping: 0 = answered
   MYSQL_RES* StoreResult();                   // mysql_store_result
 
-  bool lost() const { return lost_; }
+  // The program ends: a call waiting for the database now fails at once (its socket is shut
+  // down), a statement sent later waits at most kDatabaseEndingAnswerWaitMs for its answer,
+  // and no new try starts. Async-signal-safe.
+  void EndWaits();
+
+  // The connection was lost and is being tried again (the handle still set).
+  bool lost() const { return trying_ && handle_ != nullptr; }
+  // Tries are being made in the background: the connection was lost, or a connect found no
+  // answer (the handle null until a try connects).
+  bool trying() const { return trying_; }
   // What a statement not sent for a lost connection reports: the error of the last try that
   // failed, or that of the loss itself until a try has failed.
   unsigned error() const { return error_; }
@@ -91,25 +107,43 @@ class ConnectionKeeper {
     std::mutex mutex;
     std::condition_variable finished_signal;
     bool finished = false;
+    // Nobody takes the outcome: the thread closes what it made.
+    bool abandoned = false;
     ConnectOutcome outcome;
   };
+  // Marks the keeper's library call under way, with its socket, for EndWaits.
+  class CallInProgress;
 
   void NoteFailure();
   void StartTry();
+  // Starts a connect with login_ on a thread of its own; false when no thread could be made.
+  bool LaunchConnect();
   // Takes the outcome of a finished try: a connection replaces the lost one, a failure's
   // error is kept for the statements that follow.
   void CollectTry();
+  // Leaves a running try to end by itself; closes what a finished one made.
+  void AbandonTry();
+  // The outcome of the try that Connect waits for, or null and error 0 when the program ends
+  // first.
+  ConnectOutcome AwaitConnect();
 
   MYSQL*& handle_;
   ProgramClock clock_;
   DatabaseLogin login_;
-  bool lost_ = false;
+  bool trying_ = false;
   unsigned error_ = 0;
   std::string error_text_;
   std::int64_t last_try_ms_ = 0;
   int tries_started_ = 0;
   std::shared_ptr<Try> try_;
   std::thread try_thread_;
+
+  // Read by EndWaits, which may run in a signal handler.
+  std::atomic<bool> ending_{false};
+  std::atomic<bool> in_call_{false};
+  std::atomic<my_socket> call_socket_{MARIADB_INVALID_SOCKET};
+  static_assert(std::atomic<bool>::is_always_lock_free &&
+                std::atomic<my_socket>::is_always_lock_free);
 };
 
 }  // namespace lamp

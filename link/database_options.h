@@ -24,6 +24,10 @@ inline constexpr unsigned kDatabaseConnectTimeoutSeconds = 5;
 inline constexpr unsigned kDatabaseStatementTimeoutSeconds = 8;
 // A lost connection is tried again at most this often, on a thread of its own.
 inline constexpr unsigned kDatabaseReconnectIntervalSeconds = 3;
+// Once the program is ending, the longest wait for the answer to a statement (its stop row):
+// a database that answers does so in milliseconds, and one that does not must not hold the
+// end up.
+inline constexpr int kDatabaseEndingAnswerWaitMs = 500;
 
 // A new connection object with the character set and the timeouts set, ready for
 // mysql_real_connect; null when the library cannot make one. The library's own reconnect is

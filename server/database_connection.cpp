@@ -43,6 +43,10 @@ DatabasePing PingDatabase() {
   return {keeper.Ping(), true};
 }
 
+void EndDatabaseWaits() {
+  keeper.EndWaits();
+}
+
 void KeepDatabaseConnection() {
   keeper.Ready();
 }

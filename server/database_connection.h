@@ -18,16 +18,22 @@ extern MYSQL* DatabaseHandle;
 
 // Connects to "zuvurov" on `host` (port 0, no socket name, no flags) with a connection
 // object of lamp::NewDatabaseHandle (cp1251 and the timeouts). An existing connection is
-// closed first. Returns 0 when connected; 1 when not (a host that does not answer included),
-// after listing "connect ERR" and showing the error window; DatabaseHandle is then null.
+// closed first; a try still running in the background is not waited for. Returns 0 when
+// connected; 1 when not (a host that does not answer included), after listing "connect ERR"
+// and showing the error window; DatabaseHandle is then null. A host that did not answer is
+// tried again in the background, so the connection comes back by itself once it answers.
 int ConnectDatabase(const char* host, const char* login, const char* password);
 
 // Closes the connection (tests); DatabaseHandle becomes null.
 void CloseDatabase();
 
-// The once-a-second look after a lost connection: takes over a connection made meanwhile,
-// and starts a new try when one is due.
+// The once-a-second look after a lost connection (or one a connect did not get): takes over a
+// connection made meanwhile, and starts a new try when one is due.
 void KeepDatabaseConnection();
+// The program ends: a statement waiting for the database fails at once, as on a lost
+// connection, and a later one waits only briefly. Async-signal-safe (the end signals' hook).
+void EndDatabaseWaits();
+
 // Whether the connection is lost (it still counts as there: statements fail and are listed).
 bool DatabaseConnectionLost();
 

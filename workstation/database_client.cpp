@@ -76,6 +76,10 @@ void CloseDbConnection() {
   keeper.Close();
 }
 
+void EndDbConnectionWaits() {
+  keeper.EndWaits();
+}
+
 void PingDbConnection() {
   if (keeper.Ready()) static_cast<void>(keeper.Ping());
 }
@@ -98,13 +102,15 @@ void ShowSqlError(std::int32_t code, std::string_view error_text) {
 }
 
 StatementResult RunStatement(const lamp::SqlStatement& statement, const RowHandler& on_row) {
+  // First, for a try after a connect that found no answer may have made the connection.
+  const bool ready = keeper.Ready();
   if (DbConnection == nullptr) return StatementResult::kNoConnection;
   if (statement.overflowed()) {
     // A cut statement could change other rows than the one meant; it is never sent.
     ShowSqlError(-1, "statement too long");
     return StatementResult::kFailed;
   }
-  if (!keeper.Ready()) {
+  if (!ready) {
     ShowSqlError(static_cast<std::int32_t>(keeper.error()),
                  lamp::Cp1251ToUtf8(keeper.error_text()));
     return StatementResult::kFailed;

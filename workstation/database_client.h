@@ -44,14 +44,20 @@ using lamp::FormatSqlTime;
 
 // Connects to "zuvurov" on the local machine (port 0, no socket name, no flags) as login
 // with password (8-bit text), with a connection object of lamp::NewDatabaseHandle (cp1251
-// and the timeouts). A connection still open is closed first. Returns true when connected;
-// DbConnection is null otherwise.
+// and the timeouts). A connection still open is closed first; a try still running in the
+// background is not waited for. Returns true when connected; DbConnection is null otherwise.
+// A host that did not answer is tried again in the background (at the ping and before each
+// statement), so the connection comes back by itself once it answers.
 bool ConnectDbConnection(const char* login, const char* password);
 // Closes the connection (program end, tests); DbConnection becomes null.
 void CloseDbConnection();
 // The 10 s keep-alive: pings an open connection, ignoring the result; a lost one is looked
 // after instead (a connection made meanwhile takes over, a new try starts when one is due).
 void PingDbConnection();
+
+// The program ends: a statement waiting for the database fails at once, as on a lost
+// connection, and a later one waits only briefly. Async-signal-safe (the end signals' hook).
+void EndDbConnectionWaits();
 
 // For tests: the keeper of the connection, and a wait for its try in the background.
 const lamp::ConnectionKeeper& DbConnectionKeeper();

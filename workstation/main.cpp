@@ -4,12 +4,16 @@
 #include "platform/forms/application.h"
 #include "platform/qt/program_run.h"
 #include "platform/qt/qt_application.h"
+#include "platform/sys/session_end.h"
+#include "workstation/database_client.h"
 #include "workstation/program_windows.h"
 
 int main(int argc, char** argv) {
   forms::Application().UseRealClock();
   qtpeers::QtApplicationRunner runner(argc, argv);
   lumora::ProgramWindows windows;
+  // An end signal cuts a wait for the database short, so the end sequence goes on at once.
+  sys::SetEndHook(lumora::EndDbConnectionWaits);
   lumora::InstallWorkstationEndHandlers();
   return qtpeers::RunProgramForms(runner, windows.main_window, "Lumora");
 }

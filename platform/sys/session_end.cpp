@@ -2,6 +2,9 @@
 
 #include <signal.h>
 
+#include <atomic>
+#include <cerrno>
+
 namespace sys {
 
 namespace {
@@ -9,9 +12,20 @@ volatile sig_atomic_t end_signal_seen = 0;
 std::function<void()> end_request_handler;
 std::function<bool()> query_end_session_handler;
 std::function<void()> end_session_handler;
+std::atomic<EndHook> end_hook{nullptr};
+static_assert(std::atomic<EndHook>::is_always_lock_free);
+
+void RunEndHook() {
+  const EndHook hook = end_hook.load();
+  if (hook != nullptr) hook();
+}
 
 extern "C" void OnEndSignal(int) {
+  // The interrupted code may be about to read errno; the hook's calls must not change it.
+  const int saved_errno = errno;
   end_signal_seen = 1;
+  RunEndHook();
+  errno = saved_errno;
 }
 }  // namespace
 
@@ -22,6 +36,10 @@ void InstallEndSignalHandlers() {
   action.sa_flags = SA_RESTART;
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
+}
+
+void SetEndHook(EndHook hook) {
+  end_hook.store(hook);
 }
 
 bool EndRequestPending() {
@@ -53,6 +71,7 @@ bool DeliverQueryEndSession() {
 
 bool DeliverEndSession() {
   if (!end_session_handler) return false;
+  RunEndHook();
   end_session_handler();
   return true;
 }

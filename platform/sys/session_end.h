@@ -1,8 +1,10 @@
 #pragma once
 // How the program hears that it should end.
-// - SIGTERM and SIGINT: the handler only raises a flag; the application loop calls
+// - SIGTERM and SIGINT: the handler raises a flag and runs the program's end hook, which
+//   ends a wait that would hold the end up (one for the database); the application loop calls
 //   PollEndRequest, which delivers the request on the UI thread through the end-request
-//   handler (the server treats it as a confirmed exit).
+//   handler (the server treats it as a confirmed exit). The session's end runs the hook too,
+//   once a handler has taken it.
 // - The desktop session manager: its question whether the session may end (answered like
 //   WM_QUERYENDSESSION) and the real end of the session (WM_ENDSESSION, ending) are delivered
 //   apart, for the question is also asked for a checkpoint that ends nothing. The window
@@ -18,6 +20,10 @@ namespace sys {
 
 // Installs the SIGTERM/SIGINT handlers (again harmless).
 void InstallEndSignalHandlers();
+// Runs in the signal handler, on whatever thread the signal lands: async-signal-safe only.
+// Null for none.
+using EndHook = void (*)();
+void SetEndHook(EndHook hook);
 // Whether a signal has asked for the end and not yet been delivered.
 bool EndRequestPending();
 // Runs on the UI thread, from the loop.

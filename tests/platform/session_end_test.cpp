@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <atomic>
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,34 @@ TEST(SessionEnd, TheQuestionAndTheEndAreDeliveredApart) {
   EXPECT_EQ(calls, (std::vector<std::string>{"query", "end"}));
   sys::SetQueryEndSessionHandler(nullptr);
   sys::SetEndSessionHandler(nullptr);
+}
+
+// The end hook runs at once, inside the signal handler, and at an end of the session that a
+// handler took; errno is as the interrupted code left it.
+std::atomic<int> hook_runs{0};
+void CountHookRun() {
+  ++hook_runs;
+  errno = EBADF;  // as a shutdown of a descriptor already closed leaves it
+}
+
+TEST(SessionEnd, TheEndHookRunsInTheSignalHandlerAndAtATakenEndOfSession) {
+  sys::InstallEndSignalHandlers();
+  sys::SetEndHook(CountHookRun);
+  for (int signal_number : {SIGTERM, SIGINT}) {
+    const int before = hook_runs;
+    errno = 0;
+    ASSERT_EQ(raise(signal_number), 0);
+    EXPECT_EQ(errno, 0);
+    EXPECT_EQ(hook_runs, before + 1);
+    EXPECT_TRUE(sys::PollEndRequest());
+  }
+  EXPECT_FALSE(sys::DeliverEndSession());  // nobody took the end: the program goes on
+  EXPECT_EQ(hook_runs, 2);
+  sys::SetEndSessionHandler([] {});
+  EXPECT_TRUE(sys::DeliverEndSession());
+  EXPECT_EQ(hook_runs, 3);
+  sys::SetEndSessionHandler(nullptr);
+  sys::SetEndHook(nullptr);
 }
 
 TEST(PerformanceCounter, NanosecondsOverTheSteadyClock) {

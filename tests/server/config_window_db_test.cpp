@@ -1,5 +1,5 @@
 // The connection test of the configuration form: it replaces the server's one connection, so
-// a failed test leaves the server without a database until a test succeeds.
+// a test whose login is refused leaves the server without a database until a test succeeds.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

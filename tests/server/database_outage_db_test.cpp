@@ -177,6 +177,34 @@ TEST_F(DatabaseOutageDb, PingFailsAtOnceDuringTheOutage) {
   EXPECT_TRUE(Lines().empty());
 }
 
+// A connect that finds the host silent leaves the server without a database, as any failed
+// connect does, and the host is tried again in the background with that login: once it
+// answers, the connection comes back by itself and the next row is written.
+TEST_F(DatabaseOutageDb, AfterAConnectToASilentHostTheConnectionComesBackByItself) {
+  CloseDatabase();
+  host_.FallSilent();
+  ASSERT_EQ(ConnectDatabase("127.0.0.1", "root", "q758"), 1);
+  EXPECT_EQ(DatabaseHandle, nullptr);
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"Error kod= 1 (1)", "connect ERR", ""}));
+  AddTestEvent("001aaa");  // no database: nothing sent, nothing listed
+  EXPECT_EQ(statements_sent, 0);
+  EXPECT_EQ(Lines().size(), 3u);
+
+  host_.Answer();
+  const int tries_before = DatabaseKeeper().tries_started();
+  for (unsigned second = 0; second < lamp::kDatabaseReconnectIntervalSeconds; ++second) {
+    OneSecond();
+  }
+  EXPECT_EQ(DatabaseKeeper().tries_started(), tries_before + 1);
+  WaitForDatabaseTry();
+  OneSecond();  // the tick takes the connection over
+  EXPECT_NE(DatabaseHandle, nullptr);
+  AddTestEvent("002aaa");
+  EXPECT_EQ(statements_sent, 1);
+  EXPECT_EQ(db_.Query("SELECT TabNum FROM event"), (Rows{{"002aaa"}}));
+  EXPECT_EQ(Lines().size(), 3u);
+}
+
 class StateRowsOutageDb : public DatabaseOutageDb {
  protected:
   void SetUp() override {

@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "link/connection_keeper.h"
 #include "link/cp1251.h"
 #include "platform/forms/application.h"
 #include "tests/support/test_database.h"
@@ -69,6 +70,12 @@ TEST_F(DatabaseClientDb, WrongPasswordKeepsListAndLeavesNoConnection) {
   EXPECT_EQ(WorkerList.count, 1);
   EXPECT_STREQ(WorkerList.number[0].data(), "003aaa");
   EXPECT_EQ(LoadWorkerCard("003aaa"), kNoDatabase);
+  // A refused login is not tried again by itself.
+  const int tries_before = DbConnectionKeeper().tries_started();
+  forms::Application().AdvanceTime(30000);
+  EXPECT_FALSE(DbConnectionKeeper().trying());
+  EXPECT_EQ(DbConnectionKeeper().tries_started(), tries_before);
+  EXPECT_EQ(DbConnection, nullptr);
 }
 
 TEST_F(DatabaseClientDb, ReconnectWithFewerRowsEmptiesTheSlotsPastTheNewCount) {
@@ -271,6 +278,31 @@ TEST_F(DatabaseClientDb, ReadsAgainAfterTheDatabaseRestarts) {
   EXPECT_EQ(LoadWorkerCard("010aaa"), 1);
   EXPECT_EQ(card_.EditFIO.Text(), "Щукин Ёж Эдуардович");
   EXPECT_EQ(dialogs_.shown.size(), 2u);
+}
+
+// The operator connects while the database is down: the connect fails as before, and the
+// connection then comes back by itself once the database is up, at the 10 s ping.
+TEST_F(DatabaseClientDb, AConnectWhileTheDatabaseIsDownComesBackByItself) {
+  {
+    lamptest::DatabaseServerOutage outage;
+    ASSERT_TRUE(outage.stopped());
+    Connect();
+    EXPECT_EQ(DbConnection, nullptr);
+    EXPECT_EQ(connect_.Edit3.Text(), "Ошибка");
+    EXPECT_TRUE(DbConnectionKeeper().trying());
+    EXPECT_EQ(LoadWorkerCard("010aaa"), kNoDatabase);
+    ASSERT_TRUE(outage.End());
+  }
+  // The restarted server loaded its tables afresh.
+  Exec("INSERT INTO WORKER (TABNUM, FAMILE, NAME, PATRON) VALUES ('010aaa', 'Ивлев', 'Ян', 'Ильич')");
+  forms::Application().AdvanceTime(10000);
+  WaitForDbConnectionTry();
+  EXPECT_EQ(LoadWorkerCard("010aaa"), 1);
+  EXPECT_NE(DbConnection, nullptr);
+  EXPECT_EQ(card_.EditFIO.Text(), "Ивлев Ян Ильич");
+  // Only the failed connect's box: no read met a lost connection.
+  ASSERT_EQ(dialogs_.shown.size(), 1u);
+  EXPECT_EQ(dialogs_.shown[0].text, "Can not connect.");
 }
 
 }  // namespace
