@@ -293,7 +293,7 @@ TEST_F(DatabaseClientDb, AConnectWhileTheDatabaseIsDownComesBackByItself) {
     EXPECT_EQ(LoadWorkerCard("010aaa"), kNoDatabase);
     ASSERT_TRUE(outage.End());
   }
-  // The restarted server loaded its tables afresh.
+  // A worker written once the database is back, so that the card shows a read made then.
   Exec("INSERT INTO WORKER (TABNUM, FAMILE, NAME, PATRON) VALUES ('010aaa', 'Ивлев', 'Ян', 'Ильич')");
   forms::Application().AdvanceTime(10000);
   WaitForDbConnectionTry();
