@@ -5,11 +5,11 @@
 // directory, and a start again puts the socket at the same place.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "tests/support/command_output.h"
 #include "tests/support/test_database.h"
 
 namespace {
@@ -44,14 +44,9 @@ std::string Sql(const fs::path& dir, const std::string& statement) {
   const std::string command = "bash " + std::string(LAMP_SOURCE_DIR) + "/scripts/db sql " +
                               dir.string() + " --batch --skip-column-names -e \"" + statement +
                               "\" 2>&1";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return "failed: popen";
-  std::string output;
-  char buffer[256];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-  const int status = pclose(pipe);
-  if (!output.empty() && output.back() == '\n') output.pop_back();
-  return status == 0 ? output : "failed: " + output;
+  lamptest::CommandRun run = lamptest::RunCommand(command);
+  if (!run.output.empty() && run.output.back() == '\n') run.output.pop_back();
+  return run.status == 0 ? run.output : "failed: " + run.output;
 }
 
 TEST(PrivateServer, AStartKeepsTheRowsAndOnlyAFreshStartEmptiesThem) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/cp1251.h"
+#include "tests/support/command_output.h"
 #include "tests/support/test_database.h"
 
 namespace {
@@ -16,21 +17,8 @@ using Rows = std::vector<TestDatabase::Row>;
 
 const std::string kTool = std::string(LAMP_BINARY_DIR) + "/db/sample-workers";
 
-struct ToolRun {
-  int status = -1;
-  std::string output;
-};
-
-ToolRun RunTool(const std::string& arguments) {
-  ToolRun run;
-  FILE* pipe = popen((kTool + " " + arguments + " 2>/dev/null").c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+lamptest::CommandRun RunTool(const std::string& arguments) {
+  return lamptest::RunCommand(kTool + " " + arguments + " 2>/dev/null");
 }
 
 // Statements end with ";" at the end of a line; no value holds one.
@@ -51,7 +39,7 @@ class SampleWorkersTest : public ::testing::Test {
   }
 
   void Load(const std::string& arguments) {
-    const ToolRun run = RunTool(arguments);
+    const lamptest::CommandRun run = RunTool(arguments);
     ASSERT_EQ(run.status, 0) << kTool << " " << arguments;
     for (const std::string& statement : Statements(run.output)) {
       ASSERT_TRUE(db_.Execute(statement)) << db_.last_error();

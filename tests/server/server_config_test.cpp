@@ -361,7 +361,7 @@ TEST_F(ServerConfigTest, BuiltInFileForALampRoomHasTheShortestPeriodReachingEver
     EXPECT_EQ(written.poll_period, c.period) << c.cells;
     EXPECT_EQ(written.built_in_poll_period, 5) << c.cells;
     std::vector<std::uint8_t> expected = defaults;
-    expected[8] = c.period;
+    expected[tolvex::kConfigPollPeriodOffset] = c.period;
     EXPECT_EQ(ReadFileBytes(file), expected) << c.cells;
   }
   EXPECT_EQ(tolvex::FormCFG, &cfg_);
