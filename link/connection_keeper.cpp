@@ -1,10 +1,12 @@
 #include "link/connection_keeper.h"
 
 #include <errmsg.h>
-#include <poll.h>
+#include <mysqld_error.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <chrono>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -19,6 +21,12 @@ constexpr std::int64_t kReconnectIntervalMs =
 
 // How often a connect's wait looks whether the program ends meanwhile.
 constexpr std::chrono::milliseconds kConnectWaitSlice{50};
+// The longest an explicit connect holds its caller. The library's own timeout bounds each
+// step of a connect, not the whole: a name looked up over a resolver that does not answer, or
+// with several silent addresses, takes far longer.
+constexpr std::chrono::seconds kConnectWaitBound{kDatabaseConnectTimeoutSeconds};
+// What a connect that is still under way when its caller gives up on it reports.
+constexpr const char* kConnectOverdueText = "no answer from the database within the connect timeout";
 
 std::string ErrorTextOf(MYSQL* handle) {
   const char* text = mysql_error(handle);
@@ -26,11 +34,59 @@ std::string ErrorTextOf(MYSQL* handle) {
 }
 
 // A connect that failed for want of an answer, as against a login or database the server
-// refused: only the first may work later by itself.
-bool HostDidNotAnswer(unsigned error) {
-  return error == CR_CONNECTION_ERROR || error == CR_CONN_HOST_ERROR ||
-         error == CR_SERVER_GONE_ERROR || error == CR_SERVER_LOST;
+// refused: only the first may work later by itself. A name that the resolver cannot look up
+// yet (its service may come up after the program) and a server that is up but full count
+// as no answer.
+bool MayAnswerLater(unsigned error) {
+  switch (error) {
+    case CR_CONNECTION_ERROR:
+    case CR_CONN_HOST_ERROR:
+    case CR_UNKNOWN_HOST:
+    case CR_SERVER_GONE_ERROR:
+    case CR_SERVER_LOST:
+    case ER_CON_COUNT_ERROR:
+      return true;
+    default:
+      return false;
+  }
 }
+
+// Once the program is ending, a call on the connection gets at most
+// kDatabaseEndingAnswerWaitMs: then its socket is shut down, and the library gives up at once
+// as on a lost connection.
+class EndingCallBound {
+ public:
+  explicit EndingCallBound(my_socket socket) {
+    try {
+      watcher_ = std::thread([this, socket] {
+        std::unique_lock<std::mutex> lock(mutex_);
+        // Under the lock: once the call has ended, its socket is not touched any more.
+        if (!ended_signal_.wait_for(lock, std::chrono::milliseconds(kDatabaseEndingAnswerWaitMs),
+                                    [this] { return ended_; })) {
+          shutdown(socket, SHUT_RDWR);
+        }
+      });
+    } catch (const std::system_error&) {
+      // No thread to spare: the call waits as long as the library lets it.
+    }
+  }
+  ~EndingCallBound() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      ended_ = true;
+    }
+    ended_signal_.notify_all();
+    if (watcher_.joinable()) watcher_.join();
+  }
+  EndingCallBound(const EndingCallBound&) = delete;
+  EndingCallBound& operator=(const EndingCallBound&) = delete;
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ended_signal_;
+  bool ended_ = false;
+  std::thread watcher_;
+};
 
 }  // namespace
 
@@ -56,16 +112,23 @@ ConnectOutcome ConnectNewHandle(const DatabaseLogin& login) {
 class ConnectionKeeper::CallInProgress {
  public:
   explicit CallInProgress(ConnectionKeeper& keeper) : keeper_(keeper) {
+    const my_socket socket = mysql_get_socket(keeper_.handle_);
     // The socket first: EndWaits reads it once it sees the call.
-    keeper_.call_socket_.store(mysql_get_socket(keeper_.handle_));
+    keeper_.call_socket_.store(socket);
     keeper_.in_call_.store(true);
+    // Looked at after the call is marked: an end that comes later shuts the call down itself.
+    if (keeper_.ending_.load()) bound_.emplace(socket);
   }
-  ~CallInProgress() { keeper_.in_call_.store(false); }
+  ~CallInProgress() {
+    bound_.reset();
+    keeper_.in_call_.store(false);
+  }
   CallInProgress(const CallInProgress&) = delete;
   CallInProgress& operator=(const CallInProgress&) = delete;
 
  private:
   ConnectionKeeper& keeper_;
+  std::optional<EndingCallBound> bound_;
 };
 
 ConnectionKeeper::ConnectionKeeper(MYSQL*& handle, ProgramClock clock)
@@ -78,15 +141,29 @@ ConnectionKeeper::~ConnectionKeeper() {
 bool ConnectionKeeper::Connect(const DatabaseLogin& login) {
   Close();
   login_ = login;
-  // On a thread of its own, so that the wait ends when the program does.
-  ConnectOutcome outcome = LaunchConnect() ? AwaitConnect() : ConnectNewHandle(login_);
+  ConnectOutcome outcome;
+  // On a thread of its own, so that the wait is bounded and ends when the program does.
+  if (!LaunchConnect()) {
+    outcome = ConnectNewHandle(login_);
+  } else {
+    switch (AwaitConnect()) {
+      case ConnectWait::kEnding:
+        AbandonTry();
+        return false;
+      case ConnectWait::kOverdue:
+        // The connect goes on as a try in the background: the next Ready takes over what it
+        // makes, and a refused login ends the tries then.
+        KeepTrying(CR_CONN_HOST_ERROR, kConnectOverdueText);
+        return false;
+      case ConnectWait::kFinished:
+        outcome = TakeTryOutcome();
+        break;
+    }
+  }
   handle_ = outcome.handle;
   if (handle_ != nullptr) return true;
-  if (HostDidNotAnswer(outcome.error) && !ending_.load()) {
-    trying_ = true;
-    error_ = outcome.error;
-    error_text_ = std::move(outcome.error_text);
-    last_try_ms_ = clock_();
+  if (MayAnswerLater(outcome.error) && !ending_.load()) {
+    KeepTrying(outcome.error, std::move(outcome.error_text));
   }
   return false;
 }
@@ -103,22 +180,14 @@ void ConnectionKeeper::Close() {
 bool ConnectionKeeper::Ready() {
   if (!trying_) return handle_ != nullptr;
   CollectTry();
-  if (!trying_) return true;
+  if (!trying_) return handle_ != nullptr;
   if (try_ == nullptr && clock_() - last_try_ms_ >= kReconnectIntervalMs) StartTry();
   return false;
 }
 
 unsigned ConnectionKeeper::Send(std::string_view statement) {
   const CallInProgress call(*this);
-  if (!ending_.load()) {
-    mysql_real_query(handle_, statement.data(), statement.size());
-  } else if (mysql_send_query(handle_, statement.data(), statement.size()) == 0) {
-    // The statement is on its way whatever the host does; only its answer is waited for.
-    const my_socket socket = mysql_get_socket(handle_);
-    pollfd answer{socket, POLLIN, 0};
-    if (poll(&answer, 1, kDatabaseEndingAnswerWaitMs) != 1) shutdown(socket, SHUT_RDWR);
-    mysql_read_query_result(handle_);
-  }
+  mysql_real_query(handle_, statement.data(), statement.size());
   const unsigned code = mysql_errno(handle_);
   if (code != 0) NoteFailure();
   return code;
@@ -160,6 +229,13 @@ void ConnectionKeeper::NoteFailure() {
   StartTry();
 }
 
+void ConnectionKeeper::KeepTrying(unsigned error, std::string error_text) {
+  trying_ = true;
+  error_ = error;
+  error_text_ = std::move(error_text);
+  last_try_ms_ = clock_();
+}
+
 void ConnectionKeeper::StartTry() {
   // An ending program makes no new connection that it would have to wait for.
   if (ending_.load()) return;
@@ -192,17 +268,21 @@ bool ConnectionKeeper::LaunchConnect() {
   return true;
 }
 
-ConnectOutcome ConnectionKeeper::AwaitConnect() {
-  {
-    std::unique_lock<std::mutex> lock(try_->mutex);
-    while (!try_->finished_signal.wait_for(lock, kConnectWaitSlice,
-                                           [this] { return try_->finished; })) {
-      if (!ending_.load()) continue;
-      lock.unlock();
-      AbandonTry();
-      return {};
-    }
+ConnectionKeeper::ConnectWait ConnectionKeeper::AwaitConnect() {
+  using std::chrono::steady_clock;
+  const steady_clock::time_point deadline = steady_clock::now() + kConnectWaitBound;
+  std::unique_lock<std::mutex> lock(try_->mutex);
+  while (!try_->finished) {
+    if (ending_.load()) return ConnectWait::kEnding;
+    const steady_clock::time_point now = steady_clock::now();
+    if (now >= deadline) return ConnectWait::kOverdue;
+    try_->finished_signal.wait_for(
+        lock, std::min<steady_clock::duration>(kConnectWaitSlice, deadline - now));
   }
+  return ConnectWait::kFinished;
+}
+
+ConnectOutcome ConnectionKeeper::TakeTryOutcome() {
   try_thread_.join();
   ConnectOutcome outcome = std::move(try_->outcome);
   try_.reset();
@@ -215,10 +295,10 @@ void ConnectionKeeper::CollectTry() {
     const std::lock_guard<std::mutex> lock(try_->mutex);
     if (!try_->finished) return;
   }
-  try_thread_.join();
-  ConnectOutcome outcome = std::move(try_->outcome);
-  try_.reset();
+  ConnectOutcome outcome = TakeTryOutcome();
   if (outcome.handle == nullptr) {
+    // With no connection to come back to, a refusal ends the tries, as it does at a connect.
+    if (handle_ == nullptr && !MayAnswerLater(outcome.error)) trying_ = false;
     error_ = outcome.error;
     error_text_ = std::move(outcome.error_text);
     return;

@@ -8,8 +8,9 @@
 // first at once and then one at a time, at most one per kDatabaseReconnectIntervalSeconds by
 // the program's clock. A try that connects hands its connection over at the next statement
 // or tick, so once the host answers, the next statement writes. Nothing is queued or sent
-// again: what was to be written meanwhile is lost. A connect that finds no answer is tried
-// again the same way, with its login; one whose login is refused is not.
+// again: what was to be written meanwhile is lost. A connect that finds no answer (a host or
+// name that cannot be reached yet, a server that is full) is tried again the same way, with
+// its login; one whose login or database is refused is not.
 //
 // Only a full connect tells that the database answers: a host whose database is hung still
 // takes TCP connections, and only its greeting never comes.
@@ -61,9 +62,10 @@ class ConnectionKeeper {
   ConnectionKeeper(const ConnectionKeeper&) = delete;
   ConnectionKeeper& operator=(const ConnectionKeeper&) = delete;
 
-  // Closes whatever was open, then connects, waiting at most the connect timeout (less when
-  // the program ends meanwhile); true when connected, the handle null otherwise. When the
-  // host did not answer, it is tried again in the background with this login.
+  // Closes whatever was open, then connects, waiting at most the connect timeout whatever the
+  // library takes (less when the program ends meanwhile); true when connected, the handle
+  // null otherwise. When the host did not answer, it is tried again in the background with
+  // this login; a connect still under way when the wait is up goes on as the first such try.
   bool Connect(const DatabaseLogin& login);
   // Closes the connection and stops trying; a try still running is left to end by itself.
   // The handle becomes null.
@@ -76,14 +78,15 @@ class ConnectionKeeper {
 
   // The library's calls on a ready connection. Each notices a lost connection: when the call
   // failed and the library has closed the connection, it counts as lost from then on and the
-  // first new try starts at once. An error of the statement itself changes nothing.
+  // first new try starts at once. An error of the statement itself changes nothing. Once the
+  // program is ending, each waits at most kDatabaseEndingAnswerWaitMs.
   unsigned Send(std::string_view statement);  // mysql_real_query: mysql_errno, 0 = done
   int Ping();                                 // mysql_ping: 0 = answered
   MYSQL_RES* StoreResult();                   // mysql_store_result
 
   // The program ends: a call waiting for the database now fails at once (its socket is shut
-  // down), a statement sent later waits at most kDatabaseEndingAnswerWaitMs for its answer,
-  // and no new try starts. Async-signal-safe.
+  // down), a call made later waits at most kDatabaseEndingAnswerWaitMs, and no new try
+  // starts. Async-signal-safe.
   void EndWaits();
 
   // The connection was lost and is being tried again (the handle still set).
@@ -113,8 +116,12 @@ class ConnectionKeeper {
   };
   // Marks the keeper's library call under way, with its socket, for EndWaits.
   class CallInProgress;
+  // How an explicit connect's wait for its try ended.
+  enum class ConnectWait { kFinished, kOverdue, kEnding };
 
   void NoteFailure();
+  // From now on the connection is tried in the background, the next try due one interval on.
+  void KeepTrying(unsigned error, std::string error_text);
   void StartTry();
   // Starts a connect with login_ on a thread of its own; false when no thread could be made.
   bool LaunchConnect();
@@ -123,9 +130,11 @@ class ConnectionKeeper {
   void CollectTry();
   // Leaves a running try to end by itself; closes what a finished one made.
   void AbandonTry();
-  // The outcome of the try that Connect waits for, or null and error 0 when the program ends
-  // first.
-  ConnectOutcome AwaitConnect();
+  // Waits for the try that Connect started: until it has finished, the connect timeout has
+  // passed, or the program ends.
+  ConnectWait AwaitConnect();
+  // The outcome of the finished try, which is then gone.
+  ConnectOutcome TakeTryOutcome();
 
   MYSQL*& handle_;
   ProgramClock clock_;

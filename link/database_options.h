@@ -11,9 +11,10 @@ inline constexpr const char* kDatabaseName = "zuvurov";
 // Declared to the database at every connect.
 inline constexpr const char* kDatabaseCharset = "cp1251";
 
-// A database host that does not answer fails the connect after this long: long enough for a
-// few lost packets on a slow network, short enough that a connect on the program's own thread
-// (at start, or the operator's) is back soon.
+// A database host that does not answer fails each step of a connect after this long: long
+// enough for a few lost packets on a slow network, short enough that a connect on the
+// program's own thread (at start, or the operator's) is back soon. The connection keeper holds
+// such a connect no longer than this in all, however many steps and addresses it takes.
 inline constexpr unsigned kDatabaseConnectTimeoutSeconds = 5;
 // The longest wait for the database while a statement is sent or its answer read: how long a
 // host that falls silent in the middle of a statement holds the program up, once (the
@@ -24,9 +25,9 @@ inline constexpr unsigned kDatabaseConnectTimeoutSeconds = 5;
 inline constexpr unsigned kDatabaseStatementTimeoutSeconds = 8;
 // A lost connection is tried again at most this often, on a thread of its own.
 inline constexpr unsigned kDatabaseReconnectIntervalSeconds = 3;
-// Once the program is ending, the longest wait for the answer to a statement (its stop row):
-// a database that answers does so in milliseconds, and one that does not must not hold the
-// end up.
+// Once the program is ending, the longest wait for any call on the connection (its stop row,
+// a ping that was due): a database that answers does so in milliseconds, and one that does
+// not must not hold the end up.
 inline constexpr int kDatabaseEndingAnswerWaitMs = 500;
 
 // A new connection object with the character set and the timeouts set, ready for

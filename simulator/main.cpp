@@ -1,5 +1,6 @@
 // station-sim: charging stations of a lamp room on the loopback network, for running and
 // testing the station server without the real stations.
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -79,10 +80,12 @@ struct Options {
   double status_every = 10;
 };
 
+// A whole text that reads as a finite number: "nan" and "inf" are words to strtod, not values,
+// and would slip past every range check.
 bool ParseNumber(const char* text, double& value) {
   char* end = nullptr;
   value = std::strtod(text, &end);
-  return end != text && *end == '\0';
+  return end != text && *end == '\0' && std::isfinite(value);
 }
 
 bool ParseSilence(const char* text, ScheduledSilence& silence) {

@@ -1,14 +1,18 @@
-// The connection keeper against a database host that answers, falls silent or refuses: an
-// operator's connect never waits for a try in the background, a connect that finds no answer
-// is tried again by itself, a statement's own error keeps the connection, and the program's
-// end cuts every wait for the database short.
+// The connection keeper against a database host that answers, falls silent, refuses or answers
+// slowly: an operator's connect never waits for a try in the background nor longer than the
+// connect timeout, a connect that finds no answer is tried again by itself, a try left behind
+// closes what it makes, a statement's own error keeps the connection, and the program's end
+// cuts every wait for the database short.
 #include "link/connection_keeper.h"
 
+#include <errmsg.h>
 #include <gtest/gtest.h>
+#include <mysqld_error.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -18,8 +22,16 @@
 
 namespace {
 
+using std::chrono::milliseconds;
 using std::chrono::seconds;
 using Clock = std::chrono::steady_clock;
+
+// The program has to be gone within a second of its end signal: a call made after the end
+// waits kDatabaseEndingAnswerWaitMs, with room to spare on a loaded machine.
+constexpr milliseconds kEndingCallBound{3 * lamp::kDatabaseEndingAnswerWaitMs};
+
+// A name lookup gives up within a second even where the machine's resolver does not answer.
+const bool kQuickResolver = setenv("RES_OPTIONS", "timeout:1 attempts:1", 0) == 0;
 
 // The host: a TCP port passed on to the private server. The client library reads
 // MYSQL_TCP_PORT (the port of a connect with port 0) at its first use in the process, so the
@@ -70,15 +82,36 @@ class ConnectionKeeperDb : public ::testing::Test {
     return code;
   }
 
-  // The connection lost to a refusing host, whose try ends at once, and the host silent
-  // from then on: the next due try, started here, waits out the connect timeout.
-  void LoseToASilentHost(lamp::ConnectionKeeper& keeper) {
+  // One of the database server's status counters.
+  std::string ServerStatus(const std::string& name) {
+    return db_.QueryValue(
+        "SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME = '" +
+        name + "'");
+  }
+  // Whether the counter reaches the value within a few seconds (the server counts
+  // connections as their threads come and go).
+  bool ServerStatusBecomes(const std::string& name, const std::string& value) {
+    for (int look = 0; look < 200; ++look) {
+      if (ServerStatus(name) == value) return true;
+      std::this_thread::sleep_for(milliseconds(50));
+    }
+    return false;
+  }
+
+  // The connection lost to a refusing host, whose first try has ended at once.
+  void LoseTheConnection(lamp::ConnectionKeeper& keeper) {
     host_.Answer();
     ASSERT_TRUE(keeper.Connect(kOverHost));
     host_.Refuse();
     ASSERT_NE(keeper.Send("SELECT 1"), 0u);
     ASSERT_TRUE(keeper.lost());
     keeper.WaitForTry();
+  }
+
+  // The connection lost, and the host silent from then on: the next due try, started here,
+  // waits out the connect timeout.
+  void LoseToASilentHost(lamp::ConnectionKeeper& keeper) {
+    LoseTheConnection(keeper);
     host_.FallSilent();
     now_ms += kIntervalMs;
     const int tries_before = keeper.tries_started();
@@ -148,16 +181,132 @@ TEST_F(ConnectionKeeperDb, AfterAConnectToASilentHostTheNextDueTryConnects) {
   EXPECT_EQ(WorkerRows("back"), "1");
 }
 
-// A login the server refuses would be refused again: no connection and no tries.
-TEST_F(ConnectionKeeperDb, ARefusedLoginStartsNoTries) {
-  EXPECT_FALSE(keeper_.Connect({"127.0.0.1", "root", "wrong"}));
-  EXPECT_EQ(handle_, nullptr);
-  EXPECT_FALSE(keeper_.trying());
-  for (int interval = 0; interval < 3; ++interval) {
-    now_ms += kIntervalMs;
-    EXPECT_FALSE(keeper_.Ready());
+// A connect that found no answer may work later by itself and is tried again: a host that
+// refuses (or is silent, above), a name the resolver cannot look up (yet). A login or database
+// the server refuses would be refused again: no connection and no tries.
+TEST_F(ConnectionKeeperDb, AConnectThatFoundNoAnswerIsTriedAgainARefusedOneIsNot) {
+  ASSERT_TRUE(db_.Execute("CREATE USER IF NOT EXISTS 'lamp_norights'@'localhost' IDENTIFIED BY 'x'"))
+      << db_.last_error();
+  struct Case {
+    const char* name;
+    void (lamptest::DatabaseHostProxy::*host)();
+    lamp::DatabaseLogin login;
+    bool tried_again;
+    unsigned error;  // of the connect, kept for the statements while it is tried again
+  };
+  using Proxy = lamptest::DatabaseHostProxy;
+  const Case cases[] = {
+      {"refusing host", &Proxy::Refuse, kOverHost, true, CR_CONNECTION_ERROR},
+      {"name not found", &Proxy::Answer, {"lamp-room-db.invalid", "root", "q758"}, true,
+       CR_UNKNOWN_HOST},
+      {"wrong password", &Proxy::Answer, {"127.0.0.1", "root", "wrong"}, false, 0},
+      {"no rights on the database", &Proxy::Answer, {"127.0.0.1", "lamp_norights", "x"}, false,
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    (host_.*c.host)();
+    MYSQL* handle = nullptr;
+    lamp::ConnectionKeeper keeper(handle, ManualNow);
+    EXPECT_FALSE(keeper.Connect(c.login));
+    EXPECT_EQ(handle, nullptr);
+    EXPECT_EQ(keeper.trying(), c.tried_again);
+    EXPECT_EQ(keeper.error(), c.error);
+    host_.Refuse();  // each try ends at once
+    for (int interval = 0; interval < 3; ++interval) {
+      now_ms += kIntervalMs;
+      EXPECT_FALSE(keeper.Ready());
+      keeper.WaitForTry();
+    }
+    EXPECT_EQ(keeper.tries_started(), c.tried_again ? 3 : 0);
+    keeper.Close();
   }
-  EXPECT_EQ(keeper_.tries_started(), 0);
+}
+
+// A connect that found no answer whose try is then refused (the database answers, but not to
+// this login) would be refused again: the tries end.
+TEST_F(ConnectionKeeperDb, ARefusedTryEndsTheTriesOfAConnectThatFoundNoAnswer) {
+  ASSERT_TRUE(db_.Execute("CREATE USER IF NOT EXISTS 'lamp_norights'@'localhost' IDENTIFIED BY 'x'"))
+      << db_.last_error();
+  host_.Refuse();
+  ASSERT_FALSE(keeper_.Connect({"127.0.0.1", "lamp_norights", "x"}));
+  ASSERT_TRUE(keeper_.trying());
+  host_.Answer();
+  now_ms += kIntervalMs;
+  EXPECT_FALSE(keeper_.Ready());
+  keeper_.WaitForTry();
+  EXPECT_FALSE(keeper_.Ready());
+  EXPECT_FALSE(keeper_.trying());
+  EXPECT_EQ(keeper_.error(), static_cast<unsigned>(ER_DBACCESS_DENIED_ERROR));
+  now_ms += 3 * kIntervalMs;
+  EXPECT_FALSE(keeper_.Ready());
+  EXPECT_EQ(keeper_.tries_started(), 1);
+}
+
+// A connect that takes the library longer than the connect timeout (here each step of the
+// handshake just within the library's own timeout) holds its caller no longer than that
+// timeout; it goes on in the background, and what it makes is taken over afterwards.
+TEST_F(ConnectionKeeperDb, AnExplicitConnectWaitsAtMostTheConnectTimeout) {
+  const seconds timeout(lamp::kDatabaseConnectTimeoutSeconds);
+  host_.AnswerSlowly(timeout - seconds(1));
+  const auto start = Clock::now();
+  EXPECT_FALSE(keeper_.Connect(kOverHost));
+  const auto waited = Clock::now() - start;
+  EXPECT_GE(waited, timeout - milliseconds(100));
+  EXPECT_LT(waited, timeout + seconds(1));
+  EXPECT_EQ(handle_, nullptr);
+  EXPECT_TRUE(keeper_.trying());
+
+  keeper_.WaitForTry();
+  EXPECT_GE(Clock::now() - start, 2 * (timeout - seconds(1)));
+  ASSERT_TRUE(keeper_.Ready());
+  EXPECT_NE(handle_, nullptr);
+  EXPECT_EQ(keeper_.tries_started(), 0);  // the connect's own try, not a new one
+  EXPECT_EQ(InsertWorker("late"), 0u);
+  EXPECT_EQ(WorkerRows("late"), "1");
+}
+
+// A try that nobody takes any more closes the connection it makes, whether it is left behind
+// while it connects or once it has connected, by a Close or by the keeper's end.
+TEST_F(ConnectionKeeperDb, ATryLeftBehindClosesTheConnectionItMakes) {
+  struct Case {
+    const char* name;
+    bool connected_first;
+    bool by_close;
+  };
+  const Case cases[] = {
+      {"left while connecting, by Close", false, true},
+      {"left while connecting, by the keeper's end", false, false},
+      {"left once connected, by Close", true, true},
+      {"left once connected, by the keeper's end", true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string open_before = ServerStatus("THREADS_CONNECTED");
+    const std::string aborted_before = ServerStatus("ABORTED_CONNECTS");
+    const int connections_before = std::stoi(ServerStatus("CONNECTIONS"));
+    {
+      MYSQL* handle = nullptr;
+      lamp::ConnectionKeeper keeper(handle, ManualNow);
+      LoseTheConnection(keeper);
+      host_.AnswerSlowly(seconds(1));
+      now_ms += kIntervalMs;
+      ASSERT_FALSE(keeper.Ready());
+      ASSERT_EQ(keeper.tries_started(), 2);
+      // The try has reached the server: the keeper's first connection, then this one.
+      ASSERT_TRUE(ServerStatusBecomes("CONNECTIONS", std::to_string(connections_before + 2)));
+      if (c.connected_first) keeper.WaitForTry();
+      if (c.by_close) {
+        keeper.Close();
+      } else {
+        // The lost connection is the program's to close; only the try is the keeper's.
+        mysql_close(handle);
+      }
+    }
+    EXPECT_TRUE(ServerStatusBecomes("THREADS_CONNECTED", open_before));
+    // The try did log in, and logged out again.
+    EXPECT_EQ(ServerStatus("ABORTED_CONNECTS"), aborted_before);
+  }
 }
 
 // A statement's own error comes from a database that answers: the connection stays in use,
@@ -223,9 +372,49 @@ TEST_F(ConnectionKeeperDb, AfterTheEndAStatementWaitsBrieflyForItsAnswer) {
   host_.FallSilent();
   const auto start = Clock::now();
   EXPECT_NE(InsertWorker("gone"), 0u);
-  EXPECT_LT(Clock::now() - start, seconds(lamp::kDatabaseStatementTimeoutSeconds) / 2);
+  EXPECT_LT(Clock::now() - start, kEndingCallBound);
   EXPECT_TRUE(keeper_.lost());
   EXPECT_EQ(keeper_.tries_started(), 0);
+}
+
+// After the end, every call on the connection waits only briefly: a ping that was due, and
+// the reading of a result whose rows have not come, fail as soon as a statement does.
+TEST_F(ConnectionKeeperDb, AfterTheEndEveryCallWaitsBriefly) {
+  struct Case {
+    const char* name;
+    // Sent while the host still answers.
+    const char* before;
+    // Whether the call failed.
+    std::function<bool(lamp::ConnectionKeeper&)> call;
+  };
+  const Case cases[] = {
+      {"statement", nullptr,
+       [](lamp::ConnectionKeeper& keeper) { return keeper.Send("SELECT 1") != 0; }},
+      {"ping", nullptr, [](lamp::ConnectionKeeper& keeper) { return keeper.Ping() != 0; }},
+      // The columns and the first rows come at once, the rest over ten seconds.
+      {"result", "SELECT SLEEP(0.01), REPEAT('x', 4000) FROM seq_1_to_1000",
+       [](lamp::ConnectionKeeper& keeper) {
+         MYSQL_RES* result = keeper.StoreResult();
+         if (result != nullptr) mysql_free_result(result);
+         return result == nullptr;
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    host_.Answer();
+    MYSQL* handle = nullptr;
+    lamp::ConnectionKeeper keeper(handle, ManualNow);
+    ASSERT_TRUE(keeper.Connect(kOverHost));
+    if (c.before != nullptr) ASSERT_EQ(keeper.Send(c.before), 0u);
+    host_.FallSilent();
+    keeper.EndWaits();
+    const auto start = Clock::now();
+    EXPECT_TRUE(c.call(keeper));
+    EXPECT_LT(Clock::now() - start, kEndingCallBound);
+    EXPECT_TRUE(keeper.lost());
+    EXPECT_EQ(keeper.tries_started(), 0);
+    keeper.Close();
+  }
 }
 
 // The program ends during a connect to the silent host: the connect gives up at once and

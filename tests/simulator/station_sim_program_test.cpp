@@ -55,6 +55,10 @@ TEST_F(StationSimProgram, NamesABadCommandLineAndExitsWithTwo) {
       {"--drop", "--drop needs a value"},
       {"--drop 1.5", "--drop: \"1.5\" is not a number from 0 to 1"},
       {"--cells 61", "--cells: \"61\" is not a number from 1 to 60"},
+      {"--time-scale 0", "--time-scale: \"0\" is not a number from 0.001 to 100000"},
+      {"--time-scale nan", "--time-scale: \"nan\" is not a number from 0.001 to 100000"},
+      {"--time-scale inf", "--time-scale: \"inf\" is not a number from 0.001 to 100000"},
+      {"--duration -nan", "--duration: \"-nan\" is not a number from 0 to 1e+09"},
       {"--silence 001a01:9:3", "is not TARGET:FROM:UNTIL with FROM before UNTIL"},
       {"--workers a.txt --database", "--workers and --database exclude each other"},
   };

@@ -74,9 +74,14 @@ void DatabaseHostProxy::Refuse() {
   SetMode(Mode::kRefuse);
 }
 
-void DatabaseHostProxy::SetMode(Mode mode) {
+void DatabaseHostProxy::AnswerSlowly(std::chrono::milliseconds step) {
+  SetMode(Mode::kSlow, step);
+}
+
+void DatabaseHostProxy::SetMode(Mode mode, std::chrono::milliseconds slow_step) {
   std::unique_lock<std::mutex> lock(mutex_);
   wanted_ = mode;
+  slow_step_ = slow_step;
   // The relay takes the change over within one look; it then reports it.
   changed_.wait(lock, [this, mode] { return mode_ == mode || port_ == 0; });
 }
@@ -112,7 +117,7 @@ void DatabaseHostProxy::Apply(Mode mode) {
   if (mode != Mode::kSilent) CloseConnections();
   CloseFd(filler_);
   CloseFd(listener_);
-  if (mode == Mode::kAnswer) OpenListener(16);
+  if (mode == Mode::kAnswer || mode == Mode::kSlow) OpenListener(16);
   if (mode == Mode::kSilent) {
     // A queue of length 0 holds one connection, the filler's: the system drops every
     // further connect attempt without an answer.
@@ -139,7 +144,18 @@ void DatabaseHostProxy::AcceptOne() {
     if (server >= 0) close(server);
     return;
   }
-  pairs_.push_back({client, server});
+  Pair pair{client, server};
+  if (mode_ == Mode::kSlow) {
+    std::chrono::milliseconds step;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      step = slow_step_;
+    }
+    const Time now = std::chrono::steady_clock::now();
+    pair.server_from = now + step;
+    pair.client_from = now + 2 * step;
+  }
+  pairs_.push_back(pair);
 }
 
 void DatabaseHostProxy::Relay(std::size_t pair_index, bool from_client) {
@@ -164,11 +180,13 @@ void DatabaseHostProxy::Run() {
     if (wanted != mode_) Apply(wanted);
 
     std::vector<pollfd> fds;
-    if (mode_ == Mode::kAnswer) {
+    if (mode_ == Mode::kAnswer || mode_ == Mode::kSlow) {
       if (listener_ >= 0) fds.push_back({listener_, POLLIN, 0});
+      // A side whose time has not come is left out (fd -1), its bytes kept for later.
+      const Time now = std::chrono::steady_clock::now();
       for (const Pair& pair : pairs_) {
-        fds.push_back({pair.client, POLLIN, 0});
-        fds.push_back({pair.server, POLLIN, 0});
+        fds.push_back({now >= pair.client_from ? pair.client : -1, POLLIN, 0});
+        fds.push_back({now >= pair.server_from ? pair.server : -1, POLLIN, 0});
       }
     }
     if (poll(fds.data(), fds.size(), kPollMs) <= 0) continue;

@@ -2,7 +2,8 @@
 // A database host on a TCP port of 127.0.0.1, for tests of what the programs do while their
 // database host is away: it passes every connection on to the tests' private MariaDB server
 // (which listens on its Unix socket only), and on request falls silent like a host that
-// drops every packet, or refuses like a host whose database is down.
+// drops every packet, refuses like a host whose database is down, or answers slowly.
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -26,15 +27,23 @@ class DatabaseHostProxy {
   void Answer();      // connections of before are cut; new ones are taken and passed on
   void FallSilent();  // open connections carry nothing more; new connects get no answer
   void Refuse();      // open connections are cut; new connects are refused
+  // Connections of before are cut; new ones are passed on, but the server's greeting only
+  // `step` after the connect and the client's answer to it only `step` after that. Each wait
+  // stays within the client library's timeout for one step, so a connect succeeds, later.
+  void AnswerSlowly(std::chrono::milliseconds step);
 
  private:
-  enum class Mode { kAnswer, kSilent, kRefuse };
+  enum class Mode { kAnswer, kSilent, kRefuse, kSlow };
+  using Time = std::chrono::steady_clock::time_point;
   struct Pair {
     int client;
     int server;
+    // Nothing is read from either side before its time.
+    Time client_from{};
+    Time server_from{};
   };
 
-  void SetMode(Mode mode);
+  void SetMode(Mode mode, std::chrono::milliseconds slow_step = {});
   void Run();
   void Apply(Mode mode);
   void OpenListener(int backlog);
@@ -53,6 +62,7 @@ class DatabaseHostProxy {
   std::mutex mutex_;
   std::condition_variable changed_;
   Mode wanted_ = Mode::kAnswer;
+  std::chrono::milliseconds slow_step_{0};
   bool stop_ = false;
   std::thread thread_;
 };
