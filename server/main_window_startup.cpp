@@ -8,6 +8,7 @@
 #include "platform/forms/application.h"
 #include "server/cell_registry.h"
 #include "server/config_window.h"
+#include "server/database_connection.h"
 #include "server/database_writer.h"
 #include "server/error_window.h"
 #include "server/host_table.h"
@@ -24,6 +25,7 @@ namespace tolvex {
 std::int32_t StartTick = 0;
 std::int32_t ConnectRetries = 0;
 std::int32_t ConnectDelay = 2;
+bool StartupAwaitsDatabase = false;
 
 namespace {
 
@@ -36,6 +38,20 @@ void RefuseSecondCopy(TForm1& form) {
   EndProgram();
 }
 
+// The connect phase's success: the report and the server's start row.
+void NoteServerStarted() {
+  AppendServerReport("MySQL-server OK");
+  AddServerEvent(lamp::EventServerStarted);
+}
+
+// Tick 9: the worker table loaded, its rows and the host count shown.
+void LoadWorkerTable(TForm1* form) {
+  const int workers = GetWorkTABAL();
+  if (form == nullptr) return;
+  form->Edit1.SetText(std::to_string(workers));
+  form->Edit2.SetText(std::to_string(GetHostCount()));
+}
+
 // Tick 7. Returns false while the tick is to be repeated.
 bool ConnectPhase(TForm1& form) {
   if (ConnectDelay != 0) {
@@ -46,8 +62,7 @@ bool ConnectPhase(TForm1& form) {
   const int result = ConnectDatabaseFromForm();
   if (FormERR != nullptr) FormERR->Hide();
   if (result == 0) {
-    AppendServerReport("MySQL-server OK");
-    AddServerEvent(lamp::EventServerStarted);
+    NoteServerStarted();
   } else if (ConnectRetries < kMaxConnectRetries) {
     ConnectDelay = kConnectRetryDelay;
     StartTick = 6;
@@ -55,6 +70,7 @@ bool ConnectPhase(TForm1& form) {
   } else {
     AppendServerReport("MySQL-server ERROR");
     ShowDatabaseError();
+    StartupAwaitsDatabase = true;
   }
   form.StatusBar1.SetPanelText(0, std::to_string(ConnectRetries));
   return true;
@@ -92,8 +108,7 @@ void TForm1::TmStartTimer() {
       LoadHostTable();
       break;
     case 9:
-      Edit1.SetText(std::to_string(GetWorkTABAL()));
-      Edit2.SetText(std::to_string(GetHostCount()));
+      LoadWorkerTable(this);
       break;
     case 10:
       if (FormCFG != nullptr && FormCFG->CheckHIDE.Checked()) Hide();
@@ -103,6 +118,16 @@ void TForm1::TmStartTimer() {
       break;
   }
   if (StartTick > 11) TmStart.SetEnabled(false);
+}
+
+void CompleteStartupOnLateDatabase() {
+  if (!StartupAwaitsDatabase || DatabaseHandle == nullptr || DatabaseConnectionLost()) return;
+  StartupAwaitsDatabase = false;
+  if (FormERR != nullptr) FormERR->Hide();
+  NoteServerStarted();
+  // The host table was read at tick 8 already; only the workers needed the database.
+  ClearWorkerTable();
+  LoadWorkerTable(Form1);
 }
 
 }  // namespace tolvex

@@ -10,6 +10,7 @@
 #include "server/database_connection.h"
 #include "server/frame_receiver.h"
 #include "server/main_window.h"
+#include "server/main_window_startup.h"
 #include "server/poll_cycle.h"
 #include "server/reply_decoder.h"
 #include "server/service_window.h"
@@ -40,6 +41,7 @@ void TFormSV::Timer2Timer() {
 
   CountDownPollingPause();
   KeepDatabaseConnection();
+  CompleteStartupOnLateDatabase();
 }
 
 void TFormSV::Timer3Timer() {

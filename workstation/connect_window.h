@@ -1,7 +1,8 @@
 #pragma once
 // The database connect window "Подключение к базе": login and password, the "Подключить"
 // button and its status text. Shown modally at start-up and from the menu or the lamp card;
-// it closes itself on the second second after a successful connect.
+// it closes itself on the second second after a successful connect. A connect that found no
+// answer succeeds later by itself once the database answers, and counts as the button's then.
 //
 // The constructor builds the controls with their load-time state; the handlers live in
 // connect_window_actions.cpp and are connected by ConnectHandlers().
@@ -38,6 +39,11 @@ class TFormSQL : public forms::TForm {
   void BitBtn1Click();  // connect, load the worker list
   void Timer1Timer();   // close after a connect, empty the status text later
   void Timer2Timer();   // keep the connection alive
+
+ private:
+  // A connect has succeeded: the status text, the worker list and its count, and the close
+  // on the second tick.
+  void ShowConnected();
 };
 
 // The program's connect window (null when none exists).

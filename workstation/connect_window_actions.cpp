@@ -19,6 +19,10 @@ void TFormSQL::BitBtn1Click() {
     forms::Application().MessageBox(kCannotConnectText, "", forms::MB_OK);
     return;
   }
+  ShowConnected();
+}
+
+void TFormSQL::ShowConnected() {
   ConnectTick = 0;
   Edit3.SetText(kConnectedText);
   Edit1.SetText(std::to_string(LoadWorkerList()));
@@ -26,12 +30,14 @@ void TFormSQL::BitBtn1Click() {
 
 void TFormSQL::Timer1Timer() {
   // Stops counting once the status text is gone, so the counter never runs over.
-  if (ConnectTick < kConnectTickClearStatus)
+  if (ConnectTick < kConnectTickClearStatus) {
     ++ConnectTick;
-  else
-    return;
-  if (ConnectTick == kConnectTickClose) Close();
-  if (ConnectTick == kConnectTickClearStatus) Edit3.SetText("");
+    if (ConnectTick == kConnectTickClose) Close();
+    if (ConnectTick == kConnectTickClearStatus) Edit3.SetText("");
+  }
+  // A connect that found no answer and came about later counts as the button's: the window
+  // closes on the second tick from now.
+  if (TakeLateConnection()) ShowConnected();
 }
 
 void TFormSQL::Timer2Timer() {

@@ -25,6 +25,8 @@ std::int64_t ProgramNowMs() {
 }
 
 lamp::ConnectionKeeper keeper(DbConnection, ProgramNowMs);
+// The last connect found no answer and is being tried again in the background.
+bool late_connection_awaited = false;
 
 // The host "the local machine": with port 0 and no socket name the client library takes the
 // socket from MYSQL_UNIX_PORT.
@@ -68,12 +70,26 @@ float ColumnText::Float(float fallback) const {
 }
 
 bool ConnectDbConnection(const char* login, const char* password) {
-  return keeper.Connect(
+  const bool connected = keeper.Connect(
       {kDatabaseHost, login != nullptr ? login : "", password != nullptr ? password : ""});
+  late_connection_awaited = !connected && keeper.trying();
+  return connected;
+}
+
+bool TakeLateConnection() {
+  if (!late_connection_awaited) return false;
+  if (!keeper.Ready()) {
+    // A try refused meanwhile has ended the tries: nothing more will come.
+    if (!keeper.trying()) late_connection_awaited = false;
+    return false;
+  }
+  late_connection_awaited = false;
+  return true;
 }
 
 void CloseDbConnection() {
   keeper.Close();
+  late_connection_awaited = false;
 }
 
 void EndDbConnectionWaits() {

@@ -49,6 +49,9 @@ using lamp::FormatSqlTime;
 // A host that did not answer is tried again in the background (at the ping and before each
 // statement), so the connection comes back by itself once it answers.
 bool ConnectDbConnection(const char* login, const char* password);
+// After a connect that found no answer: true once, when a try in the background has
+// connected since (a connection just made is taken over here, and a due try started).
+bool TakeLateConnection();
 // Closes the connection (program end, tests); DbConnection becomes null.
 void CloseDbConnection();
 // The 10 s keep-alive: pings an open connection, ignoring the result; a lost one is looked

@@ -77,6 +77,9 @@ TEST(DatabaseConnectTimeout, AHostThatDoesNotAnswerFailsAfterTheConnectTimeout) 
   EXPECT_EQ(window.ListBox1.Items().Items(),
             (std::vector<std::string>{"Error kod= 1 (1)", "connect ERR", ""}));
   EXPECT_TRUE(window.Visible());
+  // The connect's try, should the wait have been up first, ends by itself.
+  tolvex::WaitForDatabaseTry();
+  tolvex::CloseDatabase();
 }
 
 }  // namespace

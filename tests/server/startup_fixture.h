@@ -53,6 +53,7 @@ struct ProgramState {
     tolvex::StartTick = 0;
     tolvex::ConnectRetries = 0;
     tolvex::ConnectDelay = 2;
+    tolvex::StartupAwaitsDatabase = false;
     tolvex::ShutdownTick = 0;
     tolvex::ServerConfig = {};
     tolvex::MonitorEndpoints.bind_port = 0;

@@ -83,6 +83,9 @@ TEST(DatabaseConnectTimeout, ALocalServerThatNeverAnswersFailsAfterTheConnectTim
   ASSERT_EQ(dialogs.shown.size(), 1u);
   EXPECT_EQ(dialogs.shown[0].text, lumora::kCannotConnectText);
   forms::Application().SetDialogService(nullptr);
+  // The connect's try, should the wait have been up first, ends by itself.
+  lumora::WaitForDbConnectionTry();
+  lumora::CloseDbConnection();
 }
 
 }  // namespace
