@@ -26,7 +26,8 @@ constexpr std::chrono::milliseconds kConnectWaitSlice{50};
 // with several silent addresses, takes far longer.
 constexpr std::chrono::seconds kConnectWaitBound{kDatabaseConnectTimeoutSeconds};
 // What a connect that is still under way when its caller gives up on it reports.
-constexpr const char* kConnectOverdueText = "no answer from the database within the connect timeout";
+constexpr const char* kConnectOverdueText =
+    "no answer from the database within the connect timeout";
 
 std::string ErrorTextOf(MYSQL* handle) {
   const char* text = mysql_error(handle);

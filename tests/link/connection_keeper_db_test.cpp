@@ -57,6 +57,11 @@ constexpr std::int64_t kIntervalMs =
 const lamp::DatabaseLogin kOverHost{"127.0.0.1", "root", "q758"};
 // The same server on its local socket, which the host's silence does not reach.
 const lamp::DatabaseLogin kLocal{"localhost", "root", "q758"};
+// A host name that no resolver knows, and a password the server refuses.
+const lamp::DatabaseLogin kUnknownName{"lamp-room-db.invalid", "root", "q758"};
+const lamp::DatabaseLogin kWrongPassword{"127.0.0.1", "root", "wrong"};
+// A login the server knows, without any rights on the database.
+const lamp::DatabaseLogin kNoRights{"127.0.0.1", "lamp_norights", "x"};
 
 class ConnectionKeeperDb : public ::testing::Test {
  protected:
@@ -80,6 +85,12 @@ class ConnectionKeeperDb : public ::testing::Test {
     const unsigned code = keeper_.Send("INSERT INTO WORKER (TABNUM) VALUES (\"" + number + "\")");
     if (code == 0) mysql_free_result(keeper_.StoreResult());
     return code;
+  }
+
+  // A login the server takes that may not use "zuvurov".
+  bool CreateLoginWithoutRights() {
+    return db_.Execute("CREATE USER IF NOT EXISTS '" + std::string(kNoRights.user) +
+                       "'@'localhost' " + "IDENTIFIED BY '" + kNoRights.password + "'");
   }
 
   // One of the database server's status counters.
@@ -188,8 +199,7 @@ TEST_F(ConnectionKeeperDb, AfterAConnectToASilentHostTheNextDueTryConnects) {
 // refuses (or is silent, above), a name the resolver cannot look up (yet). A login or database
 // the server refuses would be refused again: no connection and no tries.
 TEST_F(ConnectionKeeperDb, AConnectThatFoundNoAnswerIsTriedAgainARefusedOneIsNot) {
-  ASSERT_TRUE(db_.Execute("CREATE USER IF NOT EXISTS 'lamp_norights'@'localhost' IDENTIFIED BY 'x'"))
-      << db_.last_error();
+  ASSERT_TRUE(CreateLoginWithoutRights());
   struct Case {
     const char* name;
     void (lamptest::DatabaseHostProxy::*host)();
@@ -200,11 +210,9 @@ TEST_F(ConnectionKeeperDb, AConnectThatFoundNoAnswerIsTriedAgainARefusedOneIsNot
   using Proxy = lamptest::DatabaseHostProxy;
   const Case cases[] = {
       {"refusing host", &Proxy::Refuse, kOverHost, true, CR_CONNECTION_ERROR},
-      {"name not found", &Proxy::Answer, {"lamp-room-db.invalid", "root", "q758"}, true,
-       CR_UNKNOWN_HOST},
-      {"wrong password", &Proxy::Answer, {"127.0.0.1", "root", "wrong"}, false, 0},
-      {"no rights on the database", &Proxy::Answer, {"127.0.0.1", "lamp_norights", "x"}, false,
-       0},
+      {"name not found", &Proxy::Answer, kUnknownName, true, CR_UNKNOWN_HOST},
+      {"wrong password", &Proxy::Answer, kWrongPassword, false, 0},
+      {"no rights on the database", &Proxy::Answer, kNoRights, false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -229,10 +237,9 @@ TEST_F(ConnectionKeeperDb, AConnectThatFoundNoAnswerIsTriedAgainARefusedOneIsNot
 // A connect that found no answer whose try is then refused (the database answers, but not to
 // this login) would be refused again: the tries end.
 TEST_F(ConnectionKeeperDb, ARefusedTryEndsTheTriesOfAConnectThatFoundNoAnswer) {
-  ASSERT_TRUE(db_.Execute("CREATE USER IF NOT EXISTS 'lamp_norights'@'localhost' IDENTIFIED BY 'x'"))
-      << db_.last_error();
+  ASSERT_TRUE(CreateLoginWithoutRights());
   host_.Refuse();
-  ASSERT_FALSE(keeper_.Connect({"127.0.0.1", "lamp_norights", "x"}));
+  ASSERT_FALSE(keeper_.Connect(kNoRights));
   ASSERT_TRUE(keeper_.trying());
   host_.Answer();
   now_ms += kIntervalMs;
