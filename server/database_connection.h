@@ -18,10 +18,11 @@ extern MYSQL* DatabaseHandle;
 
 // Connects to "zuvurov" on `host` (port 0, no socket name, no flags) with a connection
 // object of lamp::NewDatabaseHandle (cp1251 and the timeouts). An existing connection is
-// closed first; a try still running in the background is not waited for. Returns 0 when
-// connected; 1 when not (a host that does not answer included), after listing "connect ERR"
-// and showing the error window; DatabaseHandle is then null. A host that did not answer is
-// tried again in the background, so the connection comes back by itself once it answers.
+// closed first; a try still running in the background is not waited for, and the connect
+// itself is waited for at most the connect timeout. Returns 0 when connected; 1 when not (a
+// host that does not answer included), after listing "connect ERR" and showing the error
+// window; DatabaseHandle is then null. A host that did not answer is tried again in the
+// background, so the connection comes back by itself once it answers.
 int ConnectDatabase(const char* host, const char* login, const char* password);
 
 // Closes the connection (tests); DatabaseHandle becomes null.

@@ -45,7 +45,8 @@ using lamp::FormatSqlTime;
 // Connects to "zuvurov" on the local machine (port 0, no socket name, no flags) as login
 // with password (8-bit text), with a connection object of lamp::NewDatabaseHandle (cp1251
 // and the timeouts). A connection still open is closed first; a try still running in the
-// background is not waited for. Returns true when connected; DbConnection is null otherwise.
+// background is not waited for, and the connect itself is waited for at most the connect
+// timeout. Returns true when connected; DbConnection is null otherwise.
 // A host that did not answer is tried again in the background (at the ping and before each
 // statement), so the connection comes back by itself once it answers.
 bool ConnectDbConnection(const char* login, const char* password);
