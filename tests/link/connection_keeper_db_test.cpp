@@ -415,7 +415,9 @@ TEST_F(ConnectionKeeperDb, AfterTheEndEveryCallWaitsBriefly) {
     MYSQL* handle = nullptr;
     lamp::ConnectionKeeper keeper(handle, ManualNow);
     ASSERT_TRUE(keeper.Connect(kOverHost));
-    if (c.before != nullptr) ASSERT_EQ(keeper.Send(c.before), 0u);
+    if (c.before != nullptr) {
+      ASSERT_EQ(keeper.Send(c.before), 0u);
+    }
     host_.FallSilent();
     keeper.EndWaits();
     const auto start = Clock::now();
