@@ -33,19 +33,6 @@ constexpr milliseconds kEndingCallBound{3 * lamp::kDatabaseEndingAnswerWaitMs};
 // A name lookup gives up within a second even where the machine's resolver does not answer.
 const bool kQuickResolver = setenv("RES_OPTIONS", "timeout:1 attempts:1", 0) == 0;
 
-// The host: a TCP port passed on to the private server. The client library reads
-// MYSQL_TCP_PORT (the port of a connect with port 0) at its first use in the process, so the
-// host is made once, before any connection.
-lamptest::DatabaseHostProxy& Host() {
-  static lamptest::DatabaseHostProxy host(std::getenv("MYSQL_UNIX_PORT") != nullptr
-                                              ? std::getenv("MYSQL_UNIX_PORT")
-                                              : LAMP_TEST_DB_SOCKET);
-  static const bool port_set =
-      setenv("MYSQL_TCP_PORT", std::to_string(host.port()).c_str(), 1) == 0;
-  static_cast<void>(port_set);
-  return host;
-}
-
 std::int64_t now_ms = 0;
 std::int64_t ManualNow() {
   return now_ms;
@@ -130,7 +117,7 @@ class ConnectionKeeperDb : public ::testing::Test {
     ASSERT_EQ(keeper.tries_started(), tries_before + 1);
   }
 
-  lamptest::DatabaseHostProxy& host_ = Host();
+  lamptest::DatabaseHostProxy& host_ = lamptest::PrivateServerHost();
   lamptest::TestDatabase db_;
   MYSQL* handle_ = nullptr;
   lamp::ConnectionKeeper keeper_{handle_, ManualNow};

@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -29,22 +28,6 @@ namespace tolvex {
 namespace {
 
 using Rows = std::vector<lamptest::TestDatabase::Row>;
-
-// The server's database host: a TCP port passed on to the private server. The client
-// library reads MYSQL_TCP_PORT (the port of a connect with port 0) at its first use in the
-// process, so the host is made once, before any connection.
-std::string PrivateServerSocket() {
-  const char* socket = std::getenv("MYSQL_UNIX_PORT");
-  return socket != nullptr ? socket : LAMP_TEST_DB_SOCKET;
-}
-
-lamptest::DatabaseHostProxy& Host() {
-  static lamptest::DatabaseHostProxy host(PrivateServerSocket());
-  static const bool port_set =
-      setenv("MYSQL_TCP_PORT", std::to_string(host.port()).c_str(), 1) == 0;
-  static_cast<void>(port_set);
-  return host;
-}
 
 int statements_sent = 0;
 void CountStatement(std::string_view) {
@@ -97,7 +80,8 @@ class DatabaseOutageDb : public ::testing::Test {
 
   const std::vector<std::string>& Lines() { return window_.ListBox1.Items().Items(); }
 
-  lamptest::DatabaseHostProxy& host_ = Host();
+  // The server's database host, as on another machine.
+  lamptest::DatabaseHostProxy& host_ = lamptest::PrivateServerHost();
   ManualClock clock_;
   lamptest::TestDatabase db_;
   TFormERR window_;

@@ -24,11 +24,7 @@ class StartupDb : public startup_test::StartupTest {
   void SetUp() override {
     ASSERT_TRUE(db_.connected()) << db_.last_error();
     ASSERT_TRUE(db_.EmptyTables({"event", "WORKER"})) << db_.last_error();
-    ASSERT_TRUE(
-        db_.Execute("INSERT INTO WORKER (TABNUM, ST, UCH, BRIG, WTBNUM) VALUES "
-                    "('001aaa', 1, 1, 1, 11), ('002aaa', 2, 1, 2, 12), "
-                    "('003aaa', 2, 1, 2, 13)"))
-        << db_.last_error();
+    ASSERT_TRUE(db_.Execute(startup_test::kThreeWorkers)) << db_.last_error();
     forms::Application().SetDialogService(&dialogs_);
   }
   void TearDown() override {

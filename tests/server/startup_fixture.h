@@ -88,6 +88,11 @@ struct ProgramState {
   sys::TrayHost* previous_tray_host = nullptr;
 };
 
+// Three workers: one of station 1, two of station 2.
+inline constexpr const char* kThreeWorkers =
+    "INSERT INTO WORKER (TABNUM, ST, UCH, BRIG, WTBNUM) VALUES "
+    "('001aaa', 1, 1, 1, 11), ('002aaa', 2, 1, 2, 12), ('003aaa', 2, 1, 2, 13)";
+
 // A configuration file with the report on, for the given database host.
 inline void WriteConfig(const fs::path& path, const char* host, bool hide_at_start) {
   tolvex::ServerConfigRecord record;

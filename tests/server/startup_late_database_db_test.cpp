@@ -4,7 +4,6 @@
 // later outage and its end write no second start row and load nothing.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -24,19 +23,6 @@
 namespace {
 
 using startup_test::ReportMessages;
-
-// The database host: a TCP port passed on to the private server. The client library reads
-// MYSQL_TCP_PORT (the port of a connect with port 0) at its first use in the process, so the
-// host is made once, before any connection.
-lamptest::DatabaseHostProxy& Host() {
-  static lamptest::DatabaseHostProxy host(std::getenv("MYSQL_UNIX_PORT") != nullptr
-                                              ? std::getenv("MYSQL_UNIX_PORT")
-                                              : LAMP_TEST_DB_SOCKET);
-  static const bool port_set =
-      setenv("MYSQL_TCP_PORT", std::to_string(host.port()).c_str(), 1) == 0;
-  static_cast<void>(port_set);
-  return host;
-}
 
 // A cell's request state once a status poll has gone to it (and no answer has come).
 constexpr std::int32_t kStatusPollSent = 21;
@@ -67,11 +53,7 @@ class LateDatabaseDb : public startup_test::StartupTest,
     ASSERT_NE(host_.port(), 0);
     ASSERT_TRUE(db_.connected()) << db_.last_error();
     ASSERT_TRUE(db_.EmptyTables({"event", "WORKER"})) << db_.last_error();
-    ASSERT_TRUE(
-        db_.Execute("INSERT INTO WORKER (TABNUM, ST, UCH, BRIG, WTBNUM) VALUES "
-                    "('001aaa', 1, 1, 1, 11), ('002aaa', 2, 1, 2, 12), "
-                    "('003aaa', 2, 1, 2, 13)"))
-        << db_.last_error();
+    ASSERT_TRUE(db_.Execute(startup_test::kThreeWorkers)) << db_.last_error();
     server_test::ResetPollCycle();
     startup_test::WriteConfig(state_.dir / "ddport.sbp", "127.0.0.1", false);
     // The first connect attempt is the last, so the connect phase gives up at 2.7 s.
@@ -105,7 +87,7 @@ class LateDatabaseDb : public startup_test::StartupTest,
                           std::to_string(lamp::EventServerStarted));
   }
 
-  lamptest::DatabaseHostProxy& host_ = Host();
+  lamptest::DatabaseHostProxy& host_ = lamptest::PrivateServerHost();
   lamptest::TestDatabase db_;
 };
 

@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace lamptest {
 
@@ -202,6 +204,16 @@ void DatabaseHostProxy::Run() {
     }
     std::erase_if(pairs_, [](const Pair& pair) { return pair.client < 0; });
   }
+}
+
+DatabaseHostProxy& PrivateServerHost() {
+  static DatabaseHostProxy host(std::getenv("MYSQL_UNIX_PORT") != nullptr
+                                    ? std::getenv("MYSQL_UNIX_PORT")
+                                    : LAMP_TEST_DB_SOCKET);
+  static const bool port_set =
+      setenv("MYSQL_TCP_PORT", std::to_string(host.port()).c_str(), 1) == 0;
+  static_cast<void>(port_set);
+  return host;
 }
 
 }  // namespace lamptest

@@ -67,4 +67,10 @@ class DatabaseHostProxy {
   std::thread thread_;
 };
 
+// The process's database host: relays to the tests' private server (MYSQL_UNIX_PORT, or the
+// build's test server when it is not set), and its port is MYSQL_TCP_PORT, where a connect
+// with port 0 goes. The client library reads that at its first use in the process, so the
+// host is made before any connection: call this first.
+DatabaseHostProxy& PrivateServerHost();
+
 }  // namespace lamptest
