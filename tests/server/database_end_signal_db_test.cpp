@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,12 +25,9 @@ namespace tolvex {
 namespace {
 
 TEST(DatabaseEndSignal, ASigtermEndsAStatementsWaitAndTheStopRowFailsAtOnce) {
-  // The client library reads MYSQL_TCP_PORT at its first use: before any connection.
-  lamptest::DatabaseHostProxy host(std::getenv("MYSQL_UNIX_PORT") != nullptr
-                                       ? std::getenv("MYSQL_UNIX_PORT")
-                                       : LAMP_TEST_DB_SOCKET);
+  // Before any connection: the client library reads MYSQL_TCP_PORT at its first use.
+  lamptest::DatabaseHostProxy& host = lamptest::PrivateServerHost();
   ASSERT_NE(host.port(), 0);
-  ASSERT_EQ(setenv("MYSQL_TCP_PORT", std::to_string(host.port()).c_str(), 1), 0);
   lamptest::ManualClockFirst clock;
   lamptest::TestDatabase db;
   ASSERT_TRUE(db.connected()) << db.last_error();
